@@ -1,0 +1,34 @@
+# Third-party packages, all from Debian (scripts/setup.sh installs them).
+find_package(Threads REQUIRED)
+find_package(nlohmann_json 3.10 REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(PostgreSQL REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
+
+# Asio is header-only and ships no CMake package.
+find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
+add_library(asio INTERFACE)
+target_include_directories(asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
+target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+target_link_libraries(asio INTERFACE Threads::Threads)
+
+# Debian's SOCI ships no CMake package either: import its core and the two backends we use.
+find_path(SOCI_INCLUDE_DIR soci/soci.h REQUIRED)
+foreach(part core sqlite3 postgresql)
+  find_library(SOCI_${part}_LIBRARY soci_${part} REQUIRED)
+  add_library(SOCI::${part} UNKNOWN IMPORTED)
+  set_target_properties(SOCI::${part} PROPERTIES IMPORTED_LOCATION ${SOCI_${part}_LIBRARY}
+                                                 INTERFACE_INCLUDE_DIRECTORIES ${SOCI_INCLUDE_DIR})
+endforeach()
+set_property(TARGET SOCI::sqlite3 APPEND PROPERTY INTERFACE_LINK_LIBRARIES SOCI::core SQLite::SQLite3)
+set_property(TARGET SOCI::postgresql APPEND PROPERTY INTERFACE_LINK_LIBRARIES SOCI::core PostgreSQL::PostgreSQL)
+
+if(SALDO_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(SALDO_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
+if(SALDO_BUILD_HOST)
+  find_package(Qt6 REQUIRED COMPONENTS Widgets)
+endif()

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets the machine up, builds, and runs the whole test suite: first the normal build,
+# then the AddressSanitizer/UBSan build (skip it with SALDO_SKIP_ASAN=1).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+export SALDO_WERROR=${SALDO_WERROR:-ON}
+export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
+
+presets=(dev)
+[ "${SALDO_SKIP_ASAN:-0}" = 1 ] || presets+=(asan)
+for preset in "${presets[@]}"; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" -j2
+done
