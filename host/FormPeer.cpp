@@ -3,9 +3,11 @@
 
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenuBar>
 #include <QVBoxLayout>
 
 #include "host/ArrangingFrame.h"
+#include "platform/ui/Menu.h"
 #include "host/MainWindow.h"
 #include "host/Shell.h"
 
@@ -72,13 +74,26 @@ QWidget* FormPeer::Window() const {
     return sub_ != nullptr ? static_cast<QWidget*>(sub_) : Widget();
 }
 
-void FormPeer::SetMenuBar(QWidget* menuBar) {
-    layout_->setMenuBar(menuBar);
+void FormPeer::ShowMenu() {
+    if (menu_ != nullptr) {
+        layout_->setMenuBar(nullptr);
+        menu_->Bar()->deleteLater();
+        menu_.reset();
+    }
+    if (platform::MainMenu* menu = form_.Menu()) {
+        menu_ = std::make_unique<MenuBarPeer>(*menu, Widget());
+        layout_->setMenuBar(menu_->Bar());
+    }
+}
+
+void FormPeer::MenuChanged(const platform::Component& component, platform::Property property) {
+    if (menu_ != nullptr) menu_->Update(component, property);
 }
 
 void FormPeer::UpdateAll() {
     Peer::UpdateAll();
     Update(platform::Property::Bounds);
+    ShowMenu();
 }
 
 void FormPeer::Update(platform::Property property) {
@@ -94,6 +109,9 @@ void FormPeer::Update(platform::Property property) {
             break;  // followed through the shown / hidden notifications
         case Property::WindowState:
             ShowWindowState();
+            break;
+        case Property::Menu:
+            ShowMenu();
             break;
         case Property::Name:
             Peer::Update(property);

@@ -4,6 +4,9 @@
 
 #include <QMdiSubWindow>
 
+#include <memory>
+
+#include "host/ButtonPeers.h"
 #include "host/Peer.h"
 #include "platform/ui/Form.h"
 
@@ -24,12 +27,15 @@ class FormPeer : public Peer {
     QMdiSubWindow* SubWindow() const { return sub_; }
     // The window that carries the form: the sub-window, or the top-level frame.
     QWidget* Window() const;
-    // Puts a menu bar (the form's main menu) at the top of the window.
-    void SetMenuBar(QWidget* menuBar);
+    // The form's main menu, as a menu bar at the top of the window (null without one).
+    MenuBarPeer* MenuBar() const { return menu_.get(); }
+    // Mirrors a change of the main menu or of one of its entries.
+    void MenuChanged(const platform::Component& component, platform::Property property);
 
     void Update(platform::Property property) override;
     void UpdateAll() override;
     void ShowWindowState();
+    void ShowMenu();
     void Present();
     void Hidden();
 
@@ -39,6 +45,7 @@ class FormPeer : public Peer {
     QMdiSubWindow* sub_ = nullptr;
     QVBoxLayout* layout_;
     ArrangingFrame* area_;
+    std::unique_ptr<MenuBarPeer> menu_;
 };
 
 }  // namespace host

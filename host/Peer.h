@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 #include "platform/ui/Control.h"
 #include "platform/ui/Property.h"
@@ -31,8 +32,10 @@ class Peer {
     virtual QWidget* FocusWidget() const { return widget_; }
     // Where the peers of the control's children are placed; null for a control without any.
     virtual QWidget* ChildArea() const { return nullptr; }
-    // Whether the control handles Tab itself (a grid moving between its cells).
-    virtual bool WantsTab() const { return false; }
+    // Every widget through which the user acts on the control (focus and keys are watched).
+    virtual std::vector<QWidget*> InputWidgets() const { return {FocusWidget()}; }
+    // A child's peer was made with ChildArea() as its parent (a page control makes it a tab).
+    virtual void ChildAdded(Peer& /*child*/) {}
 
     // Mirrors one property of the control; the base handles what every control shares.
     virtual void Update(platform::Property property);

@@ -10,7 +10,14 @@
 #include "host/BasicPeers.h"
 #include "host/FormPeer.h"
 #include "host/MainWindow.h"
+#include "host/ChoicePeers.h"
+#include "host/PagePeers.h"
+#include "platform/ui/CheckBox.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/PageControl.h"
+#include "platform/ui/RadioGroup.h"
+#include "platform/ui/ToolButton.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Panel.h"
 
@@ -50,14 +57,28 @@ FormPeer* Shell::FormPeerOf(const platform::Form* form) const {
 
 void Shell::Adopt(const platform::Component& component, std::unique_ptr<Peer> peer) {
     byWidget_[peer->Widget()] = peer.get();
-    if (peer->FocusWidget() != peer->Widget()) byWidget_[peer->FocusWidget()] = peer.get();
-    peer->FocusWidget()->installEventFilter(this);
+    for (QWidget* input : peer->InputWidgets()) Watch(input, peer.get());
     peers_[&component] = std::move(peer);
+}
+
+void Shell::Watch(QWidget* widget, Peer* peer) {
+    byWidget_[widget] = peer;
+    widget->installEventFilter(this);
+    // A widget deleted by its peer (a radio group rebuilding its buttons) must not linger.
+    connect(widget, &QObject::destroyed, this, [this](QObject* gone) { byWidget_.erase(gone); });
 }
 
 std::unique_ptr<Peer> Shell::MakePeer(platform::Control& control, QWidget* area) {
     if (auto* edit = dynamic_cast<platform::Edit*>(&control))
         return std::make_unique<EditPeer>(*this, *edit, area);
+    if (auto* box = dynamic_cast<platform::CheckBox*>(&control))
+        return std::make_unique<CheckBoxPeer>(*this, *box, area);
+    if (auto* group = dynamic_cast<platform::RadioGroup*>(&control))
+        return std::make_unique<RadioGroupPeer>(*this, *group, area);
+    if (auto* pages = dynamic_cast<platform::PageControl*>(&control))
+        return std::make_unique<PageControlPeer>(*this, *pages, area);
+    if (auto* button = dynamic_cast<platform::ToolButton*>(&control))
+        return std::make_unique<ToolButtonPeer>(*this, *button, area);
     if (dynamic_cast<platform::Label*>(&control) != nullptr)
         return std::make_unique<LabelPeer>(*this, control, area);
     if (auto* panel = dynamic_cast<platform::Panel*>(&control))
@@ -73,6 +94,7 @@ Peer* Shell::Build(platform::Control& control, QWidget* area) {
         auto made = MakePeer(control, area);
         peer = made.get();
         Adopt(control, std::move(made));
+        if (Peer* parent = PeerOf(control.Parent())) parent->ChildAdded(*peer);
     }
     if (auto* container = dynamic_cast<platform::WinControl*>(&control)) {
         if (QWidget* inner = peer->ChildArea()) {
@@ -168,8 +190,15 @@ void Shell::OnNotify(const platform::Notification& n) {
             ApplyCursor();
             break;
         case AppEvent::PropertyChanged: {
-            if (n.component == nullptr || FormPeerOf(n.form) == nullptr) break;
+            FormPeer* formPeer = FormPeerOf(n.form);
+            if (n.component == nullptr || formPeer == nullptr) break;
             Peer* peer = PeerOf(n.component);
+            if (dynamic_cast<platform::MenuItem*>(n.component) != nullptr ||
+                dynamic_cast<platform::MainMenu*>(n.component) != nullptr) {
+                SyncGuard guard(*this);
+                formPeer->MenuChanged(*n.component, n.property);
+                break;
+            }
             auto* control = dynamic_cast<platform::Control*>(n.component);
             if (peer == nullptr && control != nullptr && n.property == platform::Property::Parent) {
                 // A control placed on a shown form after it was built.
@@ -180,6 +209,10 @@ void Shell::OnNotify(const platform::Notification& n) {
             if (peer != nullptr) {
                 SyncGuard guard(*this);
                 peer->Update(n.property);
+                if (dynamic_cast<platform::TabSheet*>(n.component) != nullptr) {
+                    if (auto* pages = dynamic_cast<PageControlPeer*>(PeerOf(control->Parent())))
+                        pages->UpdateTab(*peer);
+                }
             }
             break;
         }
@@ -198,7 +231,7 @@ bool Shell::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        if (tab && !peer->WantsTab() && (key->modifiers() & Qt::ControlModifier) == 0) {
+        if (tab && (key->modifiers() & Qt::ControlModifier) == 0) {
             // The framework's focus manager decides where Tab goes (its tab order, its exit
             // events); the Qt focus follows its notification.
             form->UserTab(key->key() == Qt::Key_Backtab ||

@@ -39,6 +39,8 @@ class Shell : public QObject {
 
     // Creates the peers of `control` and of everything it contains, under `area`.
     Peer* Build(platform::Control& control, QWidget* area);
+    // Watches `widget` for the focus and Tab keys of `peer`'s control.
+    void Watch(QWidget* widget, Peer* peer);
     // Registers a peer made by another peer (a grid's columns, a menu's entries).
     void Adopt(const platform::Component& component, std::unique_ptr<Peer> peer);
 

@@ -12,7 +12,7 @@ cmake --build --preset dev --target saldo-shell saldo-server Rdq63500
 bin=build/dev/bin
 db_file=${SALDO_DB_FILE:-data/saldo.db}
 host=127.0.0.1
-port=${SALDO_PORT:-4750}
+port=${SALDO_PORT:-47630}
 export SALDO_SERVER="$host:$port"
 export SALDO_DB="sqlite:$db_file"
 
