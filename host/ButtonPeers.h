@@ -21,25 +21,25 @@ class ToolButton;
 namespace host {
 
 class ToolButtonPeer : public Peer {
-public:
+  public:
     ToolButtonPeer(Shell& shell, platform::ToolButton& button, QWidget* parent);
     void Update(platform::Property property) override;
 
-private:
+  private:
     platform::ToolButton& button_;
     QToolButton* tool_;
 };
 
 // The form's main menu as a menu bar: one QAction per entry, triggering the entry's Click.
 class MenuBarPeer {
-public:
+  public:
     MenuBarPeer(platform::MainMenu& menu, QWidget* parent);
     QMenuBar* Bar() const { return bar_; }
     // Mirrors a change of an entry (caption, enabled, visible) or of the entry list.
     void Update(const platform::Component& component, platform::Property property);
     QAction* ActionOf(const platform::MenuItem* item) const;
 
-private:
+  private:
     void Rebuild();
     void AddItem(platform::MenuItem& item, QMenu* into);
     void ShowItem(const platform::MenuItem& item);

@@ -21,34 +21,35 @@ namespace host {
 
 // A check box whose click asks instead of toggling by itself.
 class AskingCheckBox : public QCheckBox {
-public:
+  public:
     using QCheckBox::QCheckBox;
     std::function<void()> onClick;
 
-protected:
+  protected:
     void nextCheckState() override {
         if (onClick) onClick();
     }
 };
 
 class AskingRadioButton : public QRadioButton {
-public:
+  public:
     using QRadioButton::QRadioButton;
     std::function<void()> onClick;
 
-protected:
+  protected:
     void nextCheckState() override {
         if (onClick) onClick();
     }
 };
 
 class CheckBoxPeer : public Peer {
-public:
+  public:
     CheckBoxPeer(Shell& shell, platform::CheckBox& box, QWidget* parent);
     void Update(platform::Property property) override;
     void UpdateAll() override;
+    bool ClickFocuses() const override { return true; }
 
-private:
+  private:
     platform::CheckBox& box_;
     AskingCheckBox* check_;
 };
@@ -56,14 +57,15 @@ private:
 // A group box with one radio button per item, laid out in the group's columns (items run
 // down each column first).
 class RadioGroupPeer : public Peer {
-public:
+  public:
     RadioGroupPeer(Shell& shell, platform::RadioGroup& group, QWidget* parent);
     void Update(platform::Property property) override;
     void UpdateAll() override;
     QWidget* FocusWidget() const override;
+    bool ClickFocuses() const override { return true; }
     const std::vector<AskingRadioButton*>& Buttons() const { return buttons_; }
 
-private:
+  private:
     void RebuildItems();
     void ShowItemIndex();
 

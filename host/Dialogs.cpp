@@ -19,10 +19,17 @@ QString ApplicationTitle() {
     return QStringLiteral("Saldo Comercial");
 }
 
-void ShowError(QWidget* parent, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::NoButton, parent);
+void PrepareErrorBox(QMessageBox& box, const QString& text) {
     box.setObjectName("MessageBoxErro");
+    box.setIcon(QMessageBox::Critical);
+    box.setWindowTitle(ApplicationTitle());
+    box.setText(text);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+}
+
+void ShowError(QWidget* parent, const QString& text) {
+    QMessageBox box(parent);
+    PrepareErrorBox(box, text);
     box.exec();
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 class QLineEdit;
+class QMessageBox;
 class QSortFilterProxyModel;
 class QStandardItemModel;
 class QTableView;
@@ -16,7 +17,9 @@ namespace host {
 // The title of every message box the shell shows.
 QString ApplicationTitle();
 
-// A critical message box with one "OK" button; returns when the user closes it.
+// Makes `box` the shell's error box: critical icon, the text, one "OK" button.
+void PrepareErrorBox(QMessageBox& box, const QString& text);
+// Shows the error box; returns when the user closes it.
 void ShowError(QWidget* parent, const QString& text);
 
 // A question with "Sim" and "Não" ("Não" is the default, so Enter never deletes by accident).

@@ -7,9 +7,9 @@
 #include <QVBoxLayout>
 
 #include "host/ArrangingFrame.h"
-#include "platform/ui/Menu.h"
 #include "host/MainWindow.h"
 #include "host/Shell.h"
+#include "platform/ui/Menu.h"
 
 namespace host {
 

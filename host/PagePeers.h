@@ -12,7 +12,7 @@ class PageControl;
 namespace host {
 
 class PageControlPeer : public Peer {
-public:
+  public:
     PageControlPeer(Shell& shell, platform::PageControl& pages, QWidget* parent);
     QWidget* ChildArea() const override { return tabs_; }
     void ChildAdded(Peer& child) override;
@@ -22,7 +22,7 @@ public:
     void UpdateTab(Peer& sheet);
     QTabWidget* Tabs() const { return tabs_; }
 
-private:
+  private:
     void ShowActivePage();
 
     platform::PageControl& pages_;

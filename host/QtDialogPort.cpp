@@ -12,6 +12,15 @@ namespace host {
 
 namespace {
 
+// Runs a modal dialog with the arrow cursor (over any busy cursor), then gives the activation
+// back to the main window, whose focus widget is where the framework holds the focus.
+void RunModal(QWidget* window, QDialog& dialog) {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    QApplication::restoreOverrideCursor();
+    if (window != nullptr && window->isVisible()) window->activateWindow();
+}
+
 QString PickTitle(const std::string& title) {
     // The library's titles may carry "title|message for an empty list"; the window shows the first.
     const QString text = QString::fromStdString(title);
@@ -21,10 +30,9 @@ QString PickTitle(const std::string& title) {
 }  // namespace
 
 void QtDialogPort::ShowError(const std::string& text) {
-    // A busy cursor must not hang over an error the user has to read.
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    host::ShowError(window_, QString::fromStdString(text));
-    QApplication::restoreOverrideCursor();
+    QMessageBox box(window_);
+    PrepareErrorBox(box, QString::fromStdString(text));
+    RunModal(window_, box);
 }
 
 int QtDialogPort::Ask(const std::string& text, platform::DialogType type,
@@ -73,9 +81,7 @@ int QtDialogPort::Ask(const std::string& text, platform::DialogType type,
     }
     if (made.empty()) made.emplace_back(box.addButton("OK", QMessageBox::AcceptRole), mrOk);
     box.setDefaultButton(static_cast<QPushButton*>(made.front().first));
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    box.exec();
-    QApplication::restoreOverrideCursor();
+    RunModal(window_, box);
     for (const auto& [button, result] : made)
         if (box.clickedButton() == button) return result;
     // Closed with Escape or the window button: the "no" answer when there is one.
@@ -97,9 +103,7 @@ std::optional<std::size_t> QtDialogPort::PickRow(
         qtRows.push_back(std::move(cells));
     }
     PickListDialog dialog(window_, PickTitle(title), qtCaptions, qtRows, 0);
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    dialog.exec();
-    QApplication::restoreOverrideCursor();
+    RunModal(window_, dialog);
     if (dialog.Picked() < 0) return std::nullopt;
     return static_cast<std::size_t>(dialog.Picked());
 }

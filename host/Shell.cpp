@@ -8,18 +8,18 @@
 #include <QMdiSubWindow>
 
 #include "host/BasicPeers.h"
+#include "host/ChoicePeers.h"
 #include "host/FormPeer.h"
 #include "host/MainWindow.h"
-#include "host/ChoicePeers.h"
 #include "host/PagePeers.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Edit.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/PageControl.h"
+#include "platform/ui/Panel.h"
 #include "platform/ui/RadioGroup.h"
 #include "platform/ui/ToolButton.h"
-#include "platform/ui/Label.h"
-#include "platform/ui/Panel.h"
 
 namespace host {
 
@@ -241,7 +241,8 @@ bool Shell::eventFilter(QObject* watched, QEvent* event) {
         }
     } else if (event->type() == QEvent::FocusIn && !Syncing()) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        const bool byUser = reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason ||
+        const bool byClick = reason == Qt::MouseFocusReason && !peer->ClickFocuses();
+        const bool byUser = byClick || reason == Qt::ShortcutFocusReason ||
                             reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
         if (byUser && form->ActiveControl() != &peer->Control()) peer->Control().UserFocus();
         // A refused move (an exit handler raised) leaves the framework's focus elsewhere.
