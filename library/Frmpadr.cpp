@@ -98,13 +98,13 @@ TfrmPadrao::TfrmPadrao(platform::Application& app) : platform::Form(app) {
     pgcPadrao->SetTabOrder(4);
     tshFolhaDados = Named<platform::TabSheet>(*this, "tshFolhaDados");
     tshFolhaDados->SetCaption("Folha de Dados");
-    pgcPadrao->AddPage(tshFolhaDados);
+    tshFolhaDados->SetParent(pgcPadrao);
     dbgPadrao = Placed<platform::DBGrid>(*this, tshFolhaDados, "dbgPadrao");
     dbgPadrao->SetAlign(platform::Align::Client);
     dbgPadrao->SetDataSource(&dtsPadrao);
     tshFormulario = Named<platform::TabSheet>(*this, "tshFormulario");
     tshFormulario->SetCaption("Formulário");
-    pgcPadrao->AddPage(tshFormulario);
+    tshFormulario->SetParent(pgcPadrao);
     pgcPadrao->SetActivePage(tshFolhaDados);
 
     dlgImprimir = Named<TPrintDialog>(*this, "dlgImprimir");
