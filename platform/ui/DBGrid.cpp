@@ -120,6 +120,12 @@ void DBGrid::UserType(const std::string& text) {
     });
 }
 
+void DBGrid::UserSetEditorText(const std::string& text) {
+    if (!editorOpen_ || text == editorText_) return;
+    editorText_ = text;
+    Changed(Property::GridEditor);
+}
+
 void DBGrid::KeyPressed(char32_t key) {
     if (OnKeyPress) OnKeyPress(this, key);
     if (key == 0 || !(options_ & dgEditing)) return;

@@ -83,6 +83,10 @@ class DBGrid : public WinControl {
     void UserKeyPress(char32_t key);
     void UserType(const std::string& text);
     void UserEditButtonClick();
+    // Input method of a masked cell editor: the editor's text after a typed character was
+    // placed into the field's edit mask (the literals a user never types included). Only
+    // while the editor is open; the characters already went through UserKeyPress.
+    void UserSetEditorText(const std::string& text);
 
     bool AcceptsFocus() const override { return true; }
 
