@@ -34,6 +34,9 @@ class Peer {
     virtual QWidget* ChildArea() const { return nullptr; }
     // Every widget through which the user acts on the control (focus and keys are watched).
     virtual std::vector<QWidget*> InputWidgets() const { return {FocusWidget()}; }
+    // Whether the control takes this Tab itself (a grid moving between its cells) instead of
+    // the form moving the focus on.
+    virtual bool WantsTab(bool /*backward*/) const { return false; }
     // Whether the control's click input method moves the focus itself (check box, radio
     // group): a mouse press then leaves the focus move to the click, so it runs once.
     virtual bool ClickFocuses() const { return false; }

@@ -9,12 +9,18 @@
 
 #include "host/BasicPeers.h"
 #include "host/ChoicePeers.h"
+#include "host/DataPeers.h"
 #include "host/FormPeer.h"
+#include "host/GridPeer.h"
 #include "host/MainWindow.h"
 #include "host/PagePeers.h"
 #include "platform/ui/CheckBox.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/DBNavigator.h"
+#include "platform/ui/DBText.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/MaskEdit.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/PageControl.h"
 #include "platform/ui/Panel.h"
@@ -69,8 +75,16 @@ void Shell::Watch(QWidget* widget, Peer* peer) {
 }
 
 std::unique_ptr<Peer> Shell::MakePeer(platform::Control& control, QWidget* area) {
+    if (auto* masked = dynamic_cast<platform::MaskEdit*>(&control))
+        return std::make_unique<MaskEditPeer>(*this, *masked, area);
     if (auto* edit = dynamic_cast<platform::Edit*>(&control))
         return std::make_unique<EditPeer>(*this, *edit, area);
+    if (auto* grid = dynamic_cast<platform::DBGrid*>(&control))
+        return std::make_unique<GridPeer>(*this, *grid, area);
+    if (auto* text = dynamic_cast<platform::DBText*>(&control))
+        return std::make_unique<DBTextPeer>(*this, *text, area);
+    if (auto* navigator = dynamic_cast<platform::DBNavigator*>(&control))
+        return std::make_unique<DBNavigatorPeer>(*this, *navigator, area);
     if (auto* box = dynamic_cast<platform::CheckBox*>(&control))
         return std::make_unique<CheckBoxPeer>(*this, *box, area);
     if (auto* group = dynamic_cast<platform::RadioGroup*>(&control))
@@ -231,11 +245,12 @@ bool Shell::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
-        if (tab && (key->modifiers() & Qt::ControlModifier) == 0) {
+        const bool backward =
+            key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0;
+        if (tab && (key->modifiers() & Qt::ControlModifier) == 0 && !peer->WantsTab(backward)) {
             // The framework's focus manager decides where Tab goes (its tab order, its exit
             // events); the Qt focus follows its notification.
-            form->UserTab(key->key() == Qt::Key_Backtab ||
-                          (key->modifiers() & Qt::ShiftModifier) != 0);
+            form->UserTab(backward);
             SyncFocus(*form);
             return true;
         }
