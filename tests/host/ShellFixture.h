@@ -8,6 +8,7 @@
 #include <QMdiArea>
 #include <QMessageBox>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "host/MainWindow.h"
@@ -21,7 +22,9 @@ namespace hosttest {
 // `button` as its text (any other dialog is rejected).
 class ModalAnswer : public QObject {
   public:
-    explicit ModalAnswer(QString button = "OK") : button_(std::move(button)) {
+    // `inspect` sees the dialog before it is answered (a screenshot, a look at its contents).
+    explicit ModalAnswer(QString button = "OK", std::function<void(QWidget*)> inspect = {})
+        : button_(std::move(button)), inspect_(std::move(inspect)) {
         timer_.setInterval(5);
         connect(&timer_, &QTimer::timeout, this, [this] { Poll(); });
         timer_.start();
@@ -37,6 +40,7 @@ class ModalAnswer : public QObject {
         if (modal == nullptr) return;
         ++seen_;
         title_ = modal->windowTitle();
+        if (inspect_) inspect_(modal);
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             text_ = box->text();
             icon_ = box->icon();
@@ -50,6 +54,7 @@ class ModalAnswer : public QObject {
         if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
     }
     QString button_;
+    std::function<void(QWidget*)> inspect_;
     QTimer timer_;
     int seen_ = 0;
     QString text_;
