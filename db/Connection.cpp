@@ -1,0 +1,249 @@
+// Connection by URL, dynamic SELECTs with named parameters, write transactions.
+#include "db/Connection.h"
+
+#include <soci/postgresql/soci-postgresql.h>
+#include <soci/soci.h>
+#include <soci/sqlite3/soci-sqlite3.h>
+
+#include <charconv>
+#include <cstdio>
+#include <regex>
+
+#include "db/DbError.h"
+#include "db/detail/NamedParams.h"
+#include "db/detail/SqliteHelpers.h"
+
+namespace db {
+
+namespace {
+
+constexpr int kBusyTimeoutMs = 30000;
+
+// The URL as it may be shown: passwords blanked out.
+std::string Redacted(const std::string& url) {
+    static const std::regex keyword(R"(password\s*=\s*('[^']*'|\S+))", std::regex::icase);
+    static const std::regex uri(R"(://([^:/@]*):[^@/]*@)");
+    return std::regex_replace(std::regex_replace(url, keyword, "password=***"), uri, "://$1:***@");
+}
+
+// SOCI includes sqlite3.h inside the namespace sqlite_api, hence the qualified names.
+void SqliteExec(sqlite_api::sqlite3* handle, const char* sql) {
+    char* message = nullptr;
+    if (sqlite_api::sqlite3_exec(handle, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+        const std::string text = message != nullptr ? message : sqlite_api::sqlite3_errmsg(handle);
+        sqlite_api::sqlite3_free(message);
+        throw DbError("Falha ao preparar a conexão SQLite (" + std::string(sql) + "): " + text);
+    }
+}
+
+std::string TmText(const std::tm& t) {
+    char text[80];
+    if (t.tm_hour == 0 && t.tm_min == 0 && t.tm_sec == 0) {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.tm_year + 1900, t.tm_mon + 1,
+                      t.tm_mday);
+    } else {
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.tm_year + 1900,
+                      t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    }
+    return text;
+}
+
+std::string DoubleText(double v) {
+    char text[64];
+    const auto result = std::to_chars(text, text + sizeof text, v);
+    return std::string(text, result.ptr);
+}
+
+std::optional<std::string> CellText(const soci::row& r, std::size_t i) {
+    if (r.get_indicator(i) == soci::i_null) return std::nullopt;
+    switch (r.get_properties(i).get_data_type()) {
+        case soci::dt_string:
+        case soci::dt_xml:
+        case soci::dt_blob:
+            return r.get<std::string>(i);
+        case soci::dt_double:
+            return DoubleText(r.get<double>(i));
+        case soci::dt_integer:
+            return std::to_string(r.get<int>(i));
+        case soci::dt_long_long:
+            return std::to_string(r.get<long long>(i));
+        case soci::dt_unsigned_long_long:
+            return std::to_string(r.get<unsigned long long>(i));
+        case soci::dt_date:
+            return TmText(r.get<std::tm>(i));
+    }
+    return std::nullopt;
+}
+
+// Holds the bound values of one statement; the vectors never grow after binding, since
+// SOCI keeps references into them.
+struct Bindings {
+    std::vector<std::string> values;
+    std::vector<soci::indicator> indicators;
+    std::vector<std::string> names;
+
+    Bindings(const detail::RenamedStatement& statement, const Params& params) {
+        std::map<std::string, std::optional<std::string>> upper;
+        for (const auto& [name, value] : params) upper[detail::ToUpper(name)] = value;
+        const std::size_t n = statement.names.size();
+        values.resize(n);
+        indicators.resize(n, soci::i_ok);
+        names.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto found = upper.find(statement.names[i]);
+            if (found == upper.end()) {
+                throw DbError("O parâmetro :" + statement.names[i] + " não recebeu valor.");
+            }
+            names[i] = "p" + std::to_string(i);
+            if (found->second) {
+                values[i] = *found->second;
+            } else {
+                indicators[i] = soci::i_null;
+            }
+        }
+    }
+
+    void Bind(soci::details::prepare_temp_type& prepared) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            prepared.operator,(soci::use(values[i], indicators[i], names[i]));
+        }
+    }
+};
+
+}  // namespace
+
+std::size_t QueryResult::Column(std::string_view name) const {
+    const std::string wanted = detail::ToUpper(name);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i] == wanted) return i;
+    }
+    throw DbError("A consulta não tem a coluna " + wanted + ".");
+}
+
+std::unique_ptr<Connection> Connection::Open(const std::string& url) {
+    try {
+        if (url.rfind("sqlite:", 0) == 0) {
+            const std::string path = url.substr(7);
+            if (path.empty()) throw DbError("Informe o arquivo do banco: sqlite:CAMINHO.");
+            const std::string connect =
+                path.find('=') == std::string::npos ? path : "db=\"" + path + "\"";
+            auto session = std::make_unique<soci::session>(soci::sqlite3, connect);
+            auto* backend = static_cast<soci::sqlite3_session_backend*>(session->get_backend());
+            sqlite_api::sqlite3* handle = backend->conn_;
+            sqlite_api::sqlite3_busy_timeout(handle, kBusyTimeoutMs);
+            SqliteExec(handle, "PRAGMA journal_mode=WAL");
+            SqliteExec(handle, "PRAGMA synchronous=FULL");
+            SqliteExec(handle, "PRAGMA foreign_keys=ON");
+            detail::RegisterSqliteHelpers(reinterpret_cast<::sqlite3*>(handle));
+            return std::unique_ptr<Connection>(new Connection(std::move(session), Dialect::Sqlite));
+        }
+        for (const std::string prefix : {"postgresql://", "postgres://"}) {
+            if (url.rfind(prefix, 0) != 0) continue;
+            const std::string rest = url.substr(prefix.size());
+            // "postgresql://key=value ..." is SOCI's form; anything else is a libpq URI.
+            const std::size_t mark = rest.find_first_of("=/@?");
+            const std::string connect = mark != std::string::npos && rest[mark] == '=' ? rest : url;
+            auto session = std::make_unique<soci::session>(soci::postgresql, connect);
+            *session << "SET client_encoding TO 'UTF8'";
+            *session << "SET DateStyle TO 'ISO, YMD'";
+            return std::unique_ptr<Connection>(
+                new Connection(std::move(session), Dialect::Postgresql));
+        }
+    } catch (const DbError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw DbError("Não foi possível abrir o banco de dados " + Redacted(url) + ": " + e.what());
+    }
+    throw DbError("Endereço de banco de dados não reconhecido: " + Redacted(url) +
+                  " (use sqlite:CAMINHO ou postgresql://...).");
+}
+
+Connection::Connection(std::unique_ptr<soci::session> session, Dialect dialect)
+    : session_(std::move(session)), dialect_(dialect) {}
+
+Connection::~Connection() = default;
+
+std::string Connection::DialectName() const {
+    return dialect_ == Dialect::Sqlite ? "sqlite" : "postgresql";
+}
+
+QueryResult Connection::Select(std::string_view sql, const Params& params) {
+    const detail::RenamedStatement statement = detail::RenameParams(sql);
+    Bindings bindings(statement, params);
+    QueryResult result;
+    try {
+        soci::row r;
+        soci::details::prepare_temp_type prepared = (session_->prepare << statement.sql);
+        prepared.operator,(soci::into(r));
+        bindings.Bind(prepared);
+        soci::statement st(prepared);
+        bool more = st.execute(true);
+        bool described = false;
+        while (more) {
+            if (!described) {
+                for (std::size_t i = 0; i < r.size(); ++i) {
+                    result.columns.push_back(detail::ToUpper(r.get_properties(i).get_name()));
+                }
+                described = true;
+            }
+            std::vector<std::optional<std::string>> values;
+            values.reserve(r.size());
+            for (std::size_t i = 0; i < r.size(); ++i) values.push_back(CellText(r, i));
+            result.rows.push_back(std::move(values));
+            more = st.fetch();
+        }
+        if (!described) {
+            for (std::size_t i = 0; i < r.size(); ++i) {
+                result.columns.push_back(detail::ToUpper(r.get_properties(i).get_name()));
+            }
+        }
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha na consulta ao banco de dados: ") + e.what());
+    }
+    return result;
+}
+
+void Connection::Execute(std::string_view sql, const Params& params) {
+    const detail::RenamedStatement statement = detail::RenameParams(sql);
+    Bindings bindings(statement, params);
+    try {
+        soci::details::prepare_temp_type prepared = (session_->prepare << statement.sql);
+        bindings.Bind(prepared);
+        soci::statement st(prepared);
+        st.execute(true);
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha no comando ao banco de dados: ") + e.what());
+    }
+}
+
+void Connection::BeginWrite() {
+    *session_ << (dialect_ == Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+void Connection::Commit() {
+    *session_ << "COMMIT";
+}
+
+void Connection::Rollback() {
+    *session_ << "ROLLBACK";
+}
+
+WriteTransaction::WriteTransaction(Connection& connection) : connection_(connection) {
+    connection_.BeginWrite();
+}
+
+WriteTransaction::~WriteTransaction() {
+    if (!open_) return;
+    try {
+        connection_.Rollback();
+    } catch (const std::exception&) {
+        // The connection is broken; the server drops it and the database discards the work.
+    }
+}
+
+void WriteTransaction::Commit() {
+    connection_.Commit();
+    open_ = false;
+}
+
+}  // namespace db

@@ -1,0 +1,83 @@
+// One connection to the business database, SQLite or PostgreSQL, chosen by a URL, with the
+// helper objects the look-up texts use (PARAM, NVLSTR, NVL) available on it.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace soci {
+class session;
+}
+
+namespace db {
+
+enum class Dialect { Sqlite, Postgresql };
+
+// Rows of a SELECT: column names upper-cased, every value as text or null.
+struct QueryResult {
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::optional<std::string>>> rows;
+
+    // Index of a column by name (any letter case); throws DbError when absent.
+    std::size_t Column(std::string_view name) const;
+};
+
+// Values of the named parameters of a statement, keyed by name without the colon (any case).
+using Params = std::map<std::string, std::optional<std::string>>;
+
+class Connection {
+  public:
+    // Opens "sqlite:PATH" or "postgresql://..." (a libpq URI or "postgresql://key=value ...").
+    // SQLite files are opened in WAL mode with synchronous=FULL and a busy time-out.
+    // Throws DbError with the reason when the database cannot be opened.
+    static std::unique_ptr<Connection> Open(const std::string& url);
+
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    Dialect GetDialect() const { return dialect_; }
+    // "sqlite" or "postgresql".
+    std::string DialectName() const;
+
+    // Runs a SELECT whose values come as named parameters (":NAME", case-insensitive; a name may
+    // appear more than once). Every value is bound, never spliced into the text.
+    QueryResult Select(std::string_view sql, const Params& params = {});
+    // Runs a statement that returns no rows, with the same binding rules.
+    void Execute(std::string_view sql, const Params& params = {});
+
+    // Starts a transaction that writes: on SQLite it takes the write lock at once
+    // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade.
+    void BeginWrite();
+    void Commit();
+    void Rollback();
+
+    soci::session& Session() { return *session_; }
+
+  private:
+    Connection(std::unique_ptr<soci::session> session, Dialect dialect);
+
+    std::unique_ptr<soci::session> session_;
+    Dialect dialect_;
+};
+
+// Rolls back on scope exit unless committed.
+class WriteTransaction {
+  public:
+    explicit WriteTransaction(Connection& connection);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    void Commit();
+
+  private:
+    Connection& connection_;
+    bool open_ = true;
+};
+
+}  // namespace db

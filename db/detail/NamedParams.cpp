@@ -1,0 +1,82 @@
+// Parameter renaming for the multi-dialect statements.
+#include "db/detail/NamedParams.h"
+
+#include <cctype>
+
+namespace db::detail {
+
+namespace {
+
+bool IsNameStart(char c) {
+    return std::isalpha(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+bool IsNameChar(char c) {
+    return IsNameStart(c) || std::isdigit(static_cast<unsigned char>(c));
+}
+
+// Copies a quoted run starting at sql[i] (quote char q, doubled quote escapes) and returns
+// the index after it.
+std::size_t CopyQuoted(std::string_view sql, std::size_t i, std::string& out) {
+    const char q = sql[i];
+    out += q;
+    ++i;
+    while (i < sql.size()) {
+        out += sql[i];
+        if (sql[i] == q) {
+            if (i + 1 < sql.size() && sql[i + 1] == q) {
+                out += q;
+                i += 2;
+                continue;
+            }
+            return i + 1;
+        }
+        ++i;
+    }
+    return i;
+}
+
+}  // namespace
+
+std::string ToUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
+
+RenamedStatement RenameParams(std::string_view sql) {
+    RenamedStatement result;
+    std::string& out = result.sql;
+    out.reserve(sql.size() + 16);
+    std::size_t i = 0;
+    while (i < sql.size()) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"') {
+            i = CopyQuoted(sql, i, out);
+        } else if (c == '-' && i + 1 < sql.size() && sql[i + 1] == '-') {
+            const std::size_t end = sql.find('\n', i);
+            const std::size_t stop = end == std::string_view::npos ? sql.size() : end;
+            out.append(sql.substr(i, stop - i));
+            i = stop;
+        } else if (c == '/' && i + 1 < sql.size() && sql[i + 1] == '*') {
+            const std::size_t end = sql.find("*/", i + 2);
+            const std::size_t stop = end == std::string_view::npos ? sql.size() : end + 2;
+            out.append(sql.substr(i, stop - i));
+            i = stop;
+        } else if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') {
+            out += "::";
+            i += 2;
+        } else if (c == ':' && i + 1 < sql.size() && IsNameStart(sql[i + 1])) {
+            std::size_t end = i + 1;
+            while (end < sql.size() && IsNameChar(sql[end])) ++end;
+            out += ":p" + std::to_string(result.names.size());
+            result.names.push_back(ToUpper(sql.substr(i + 1, end - i - 1)));
+            i = end;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    return result;
+}
+
+}  // namespace db::detail
