@@ -9,7 +9,7 @@ class DBGrid;
 class Field;
 
 enum class ColumnButtonStyle { Auto, Ellipsis };
-enum class Alignment { LeftJustify, RightJustify, Center };
+enum class TextAlignment { Left, Right, Center };
 
 class Column {
   public:
@@ -24,8 +24,8 @@ class Column {
     // The field's label unless a caption was set.
     std::string TitleCaption() const;
     void SetTitleCaption(std::string caption);
-    Alignment TitleAlignment() const { return titleAlignment_; }
-    void SetTitleAlignment(Alignment alignment);
+    TextAlignment TitleAlignment() const { return titleAlignment_; }
+    void SetTitleAlignment(TextAlignment alignment);
     ColumnButtonStyle ButtonStyle() const { return buttonStyle_; }
     void SetButtonStyle(ColumnButtonStyle style);
     // Characters; the field's display width unless set.
@@ -38,7 +38,7 @@ class Column {
     DBGrid& grid_;
     std::string fieldName_;
     std::string titleCaption_;
-    Alignment titleAlignment_ = Alignment::LeftJustify;
+    TextAlignment titleAlignment_ = TextAlignment::Left;
     ColumnButtonStyle buttonStyle_ = ColumnButtonStyle::Auto;
     int width_ = 0;
 };

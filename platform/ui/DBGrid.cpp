@@ -53,8 +53,7 @@ class DBGrid::Link : public DataLink {
     bool FocusField(Field& field) override {
         if (!Active() || !grid_.CanFocus()) return false;
         const int index = grid_.ColumnIndexOf(field.FieldName());
-        if (index < 0 || grid_.Columns(static_cast<std::size_t>(index)).GetField() != &field)
-            return false;
+        if (index < 0 || grid_.Columns(index).GetField() != &field) return false;
         grid_.SetSelectedIndex(index);
         grid_.SetFocus();
         if (grid_.CanEditCell()) grid_.OpenEditor(true);
@@ -82,7 +81,7 @@ void Column::SetTitleCaption(std::string caption) {
     Changed();
 }
 
-void Column::SetTitleAlignment(Alignment alignment) {
+void Column::SetTitleAlignment(TextAlignment alignment) {
     if (alignment == titleAlignment_) return;
     titleAlignment_ = alignment;
     Changed();
@@ -117,6 +116,22 @@ DBGrid::~DBGrid() = default;
 
 bool DBGrid::LinkActive() const {
     return link_->Active();
+}
+
+ClientDataSet* DBGrid::DataSet() const {
+    return link_->Active() ? link_->DataSet() : nullptr;
+}
+
+void DBGrid::SetBorderStyle(BorderStyle style) {
+    if (style == border_) return;
+    border_ = style;
+    Changed(Property::Bounds);
+}
+
+void DBGrid::SetColor(Color color) {
+    if (color == color_) return;
+    color_ = color;
+    Changed(Property::Options);
 }
 
 DataSource* DBGrid::GetDataSource() const {
@@ -167,9 +182,11 @@ void DBGrid::RebuildColumns() {
         for (int i = 0; i < set->FieldCount(); ++i) {
             const Field& field = set->Fields(i);
             if (!field.Visible()) continue;
-            const int old = ColumnIndexOf(field.FieldName());
-            if (old >= 0 && columns_[static_cast<std::size_t>(old)])
-                rebuilt.push_back(std::move(columns_[static_cast<std::size_t>(old)]));
+            auto old = std::find_if(columns_.begin(), columns_.end(), [&field](const auto& c) {
+                return c && c->FieldName() == field.FieldName();
+            });
+            if (old != columns_.end())
+                rebuilt.push_back(std::move(*old));
             else
                 rebuilt.push_back(std::make_unique<Column>(*this, field.FieldName()));
         }
@@ -196,9 +213,10 @@ int DBGrid::Row() const {
     return LinkActive() ? link_->DataSet()->VisibleRowIndex() : -1;
 }
 
-std::string DBGrid::CellText(int row, std::size_t column) const {
-    if (!LinkActive() || row < 0 || row >= RowCount() || column >= columns_.size()) return "";
-    const Field* field = columns_[column]->GetField();
+std::string DBGrid::CellText(int row, int column) const {
+    if (!LinkActive() || row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount())
+        return "";
+    const Field* field = Columns(column).GetField();
     return field != nullptr ? link_->DataSet()->VisibleRowText(row, *field, true) : "";
 }
 
@@ -391,15 +409,17 @@ void DBGrid::DoExit() {
 
 bool DBGrid::BeginUserInput() {
     RequireForm();
-    return CanFocus() && LinkActive();
+    return CanFocus();
 }
 
+// Like a click into the grid: the grid takes the focus even while it shows nothing (leaving
+// a container may switch its link on), then the cell is selected when it exists.
 void DBGrid::UserSelectCell(int row, int column) {
-    if (!BeginUserInput() || row < 0 || row >= RowCount() || column < 0 ||
-        column >= static_cast<int>(columns_.size()))
-        return;
+    if (!BeginUserInput()) return;
     RunUserEvent([this, row, column] {
-        if (TakeUserFocus()) SelectCell(row, column);
+        if (!TakeUserFocus() || !LinkActive()) return;
+        if (row < 0 || row >= RowCount() || column < 0 || column >= ColumnCount()) return;
+        SelectCell(row, column);
     });
 }
 
@@ -414,9 +434,13 @@ void DBGrid::UserType(const std::string& text) {
         if (!TakeUserFocus()) return;
         for (char32_t key : detail::DecodeUtf8(text)) {
             if (OnKeyPress) OnKeyPress(this, key);
-            if (key != 0) TypeKey(key);
+            if (key != 0 && LinkActive()) TypeKey(key);
         }
     });
+}
+
+void DBGrid::UserKeyPress(char32_t key) {
+    UserType(detail::EncodeUtf8(key));
 }
 
 void DBGrid::UserKey(GridKey key) {
@@ -426,7 +450,7 @@ void DBGrid::UserKey(GridKey key) {
         return;
     }
     RunUserEvent([this, key] {
-        if (!TakeUserFocus()) return;
+        if (!TakeUserFocus() || !LinkActive()) return;
         ClientDataSet* set = link_->DataSet();
         const bool canModify = HasOption(dgEditing) && !readOnly_ && !set->ReadOnly();
         switch (key) {
@@ -503,13 +527,11 @@ void DBGrid::UserKey(GridKey key) {
     });
 }
 
-void DBGrid::UserClickEditButton() {
-    if (!BeginUserInput() || columns_.empty()) return;
+void DBGrid::UserEditButtonClick() {
+    if (!BeginUserInput()) return;
     RunUserEvent([this] {
         if (!TakeUserFocus() || !CanEditCell()) return;
-        if (Columns(static_cast<std::size_t>(selected_)).ButtonStyle() !=
-            ColumnButtonStyle::Ellipsis)
-            return;
+        if (Columns(selected_).ButtonStyle() != ColumnButtonStyle::Ellipsis) return;
         if (OnEditButtonClick) OnEditButtonClick(this);
     });
 }

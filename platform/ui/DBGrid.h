@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "platform/data/DataLink.h"
+
 #include "platform/ui/Column.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/detail/MaskedText.h"
 
 namespace platform {
 
+class ClientDataSet;
 class DataSource;
 class Field;
 
@@ -38,6 +40,9 @@ enum GridOption : unsigned {
 };
 using GridOptions = unsigned;
 
+enum class BorderStyle { None, Single };
+enum class Color { Window, InfoBk };
+
 // Keys the grid handles besides typed characters.
 enum class GridKey { Tab, ShiftTab, Enter, Escape, F2, Insert, Up, Down, CtrlDelete };
 
@@ -50,6 +55,13 @@ class DBGrid : public WinControl {
     void SetDataSource(DataSource* source);
     // The data source is switched on, a set is bound and open.
     bool LinkActive() const;
+    // The bound set while the link is active, else null.
+    ClientDataSet* DataSet() const;
+
+    BorderStyle GetBorderStyle() const { return border_; }
+    void SetBorderStyle(BorderStyle style);
+    Color GetColor() const { return color_; }
+    void SetColor(Color color);
 
     GridOptions Options() const { return options_; }
     void SetOptions(GridOptions options);
@@ -60,8 +72,20 @@ class DBGrid : public WinControl {
     // Without columns of its own (AddColumn never called) the columns follow the visible
     // fields of the bound set, in field order; settings of a column (button, alignment)
     // stay while its field does.
-    std::size_t ColumnCount() const { return columns_.size(); }
-    Column& Columns(std::size_t index) const { return *columns_.at(index); }
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    // Raises std::out_of_range for an index outside the columns.
+    Column& Columns(int index) const { return *columns_.at(static_cast<std::size_t>(index)); }
+    // Shorthands for a column's field and settings.
+    Field* ColumnField(int column) const { return Columns(column).GetField(); }
+    std::string ColumnFieldName(int column) const { return Columns(column).FieldName(); }
+    ColumnButtonStyle ButtonStyle(int column) const { return Columns(column).ButtonStyle(); }
+    void SetButtonStyle(int column, ColumnButtonStyle style) {
+        Columns(column).SetButtonStyle(style);
+    }
+    TextAlignment TitleAlignment(int column) const { return Columns(column).TitleAlignment(); }
+    void SetTitleAlignment(int column, TextAlignment alignment) {
+        Columns(column).SetTitleAlignment(alignment);
+    }
     Column& AddColumn(const std::string& fieldName);
     // The index of the column showing `fieldName` (exact name), or -1.
     int ColumnIndexOf(const std::string& fieldName) const;
@@ -71,7 +95,7 @@ class DBGrid : public WinControl {
     // The current row, -1 when there is none.
     int Row() const;
     // A cell's display text; "" outside the data or while the link is not active.
-    std::string CellText(int row, std::size_t column) const;
+    std::string CellText(int row, int column) const;
     int SelectedIndex() const { return selected_; }
     // Selects a column by code (no writing back of the editor); an index out of range raises.
     void SetSelectedIndex(int index);
@@ -81,11 +105,12 @@ class DBGrid : public WinControl {
 
     // The in-place editor: open or not, and what it shows (the mask's display for a masked
     // field).
-    bool EditorMode() const { return editing_; }
+    bool EditorOpen() const { return editing_; }
     std::string EditorText() const;
 
-    // Input methods. Each first gives the grid the focus (a refused move ends it); nothing
-    // happens on a disabled or hidden grid, outside the data or while the link is off.
+    // Input methods. Each first gives the grid the focus (a refused move ends it), then
+    // acts on the data unless the link is off or the cell does not exist; nothing at all
+    // happens on a disabled or hidden grid.
     // Moving to another cell or row first writes the editor back; a refused write keeps
     // the editor open with the user's text and is reported.
     void UserSelectCell(int row, int column);
@@ -95,9 +120,10 @@ class DBGrid : public WinControl {
     // printable characters open the editor over the whole text (when editing is allowed)
     // and are typed through the field's edit mask.
     void UserType(const std::string& text);
+    void UserKeyPress(char32_t key);
     void UserKey(GridKey key);
     // A click on the ellipsis button of the current column: OnEditButtonClick.
-    void UserClickEditButton();
+    void UserEditButtonClick();
     // Post and cancel as the grid's keys and buttons do: write back, then post; or drop the
     // editor, then cancel.
     void UserPost();
@@ -138,6 +164,8 @@ class DBGrid : public WinControl {
     GridOptions options_ = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
                            dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
     bool readOnly_ = false;
+    BorderStyle border_ = BorderStyle::Single;
+    Color color_ = Color::Window;
     int selected_ = 0;
 
     bool editing_ = false;

@@ -38,62 +38,62 @@ void DBNavigator::SetDataSource(DataSource* source) {
     Changed(Property::DataSource);
 }
 
-bool DBNavigator::ButtonEnabled(NavButton button) const {
+bool DBNavigator::ButtonEnabled(NavigateButton button) const {
     if (!link_->Active()) return false;
     const ClientDataSet& set = *link_->DataSet();
     const int row = set.VisibleRowIndex();
     const bool canModify = !set.ReadOnly();
     switch (button) {
-        case NavButton::First:
-        case NavButton::Prior:
+        case NavigateButton::First:
+        case NavigateButton::Prior:
             return row > 0;
-        case NavButton::Next:
-        case NavButton::Last:
+        case NavigateButton::Next:
+        case NavigateButton::Last:
             return row >= 0 && row < set.RecordCount() - 1;
-        case NavButton::Insert:
+        case NavigateButton::Insert:
             return canModify;
-        case NavButton::Delete:
+        case NavigateButton::Delete:
             return canModify && !set.IsEmpty();
-        case NavButton::Edit:
+        case NavigateButton::Edit:
             return canModify && !set.Editing() && !set.IsEmpty();
-        case NavButton::Post:
-        case NavButton::Cancel:
+        case NavigateButton::Post:
+        case NavigateButton::Cancel:
             return set.Editing();
     }
     return false;
 }
 
-void DBNavigator::UserClick(NavButton button) {
+void DBNavigator::Click(NavigateButton button) {
     RequireForm();
     if (!Usable() || !ButtonEnabled(button)) return;
     RunUserEvent([this, button] {
         ClientDataSet& set = *link_->DataSet();
         switch (button) {
-            case NavButton::First:
+            case NavigateButton::First:
                 set.First();
                 break;
-            case NavButton::Prior:
+            case NavigateButton::Prior:
                 set.Prior();
                 break;
-            case NavButton::Next:
+            case NavigateButton::Next:
                 set.Next();
                 break;
-            case NavButton::Last:
+            case NavigateButton::Last:
                 set.Last();
                 break;
-            case NavButton::Insert:
+            case NavigateButton::Insert:
                 set.Insert();
                 break;
-            case NavButton::Edit:
+            case NavigateButton::Edit:
                 set.Edit();
                 break;
-            case NavButton::Post:
+            case NavigateButton::Post:
                 set.Post();
                 break;
-            case NavButton::Cancel:
+            case NavigateButton::Cancel:
                 set.Cancel();
                 break;
-            case NavButton::Delete: {
+            case NavigateButton::Delete: {
                 if (confirmDelete_) {
                     DialogPort* dialogs = RequireForm().App().Dialogs();
                     if (dialogs == nullptr ||

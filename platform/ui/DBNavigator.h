@@ -10,7 +10,7 @@ namespace platform {
 
 class DataSource;
 
-enum class NavButton { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel };
+enum class NavigateButton { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel };
 
 class DBNavigator : public WinControl {
   public:
@@ -26,10 +26,10 @@ class DBNavigator : public WinControl {
 
     // Whether the button is usable now: never while the link is off; moves away from the
     // ends; changes only on a writable set; post and cancel only while editing.
-    bool ButtonEnabled(NavButton button) const;
+    bool ButtonEnabled(NavigateButton button) const;
 
     // Input method: the user clicks a button; a disabled one does nothing.
-    void UserClick(NavButton button);
+    void Click(NavigateButton button);
 
   private:
     class Link;

@@ -106,7 +106,7 @@ TEST_F(ExampleFormTest, AUserFillsTheFilterThenEditsAValueInTheGrid) {
     EXPECT_EQ("FormActivate panFiltroEnter", TakeTrace());
     EXPECT_EQ(form->edtNome, form->ActiveControl());
     EXPECT_EQ(0, form->dbgLanc->RowCount());  // link off while the filter has the focus
-    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavButton::Insert));
+    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavigateButton::Insert));
 
     // Leaving the panel with the name still empty is refused and reported.
     dialogs.ExpectError("Informe o nome");
@@ -123,13 +123,13 @@ TEST_F(ExampleFormTest, AUserFillsTheFilterThenEditsAValueInTheGrid) {
     EXPECT_EQ(form->dbgLanc, form->ActiveControl());
     ASSERT_EQ(1, form->dbgLanc->RowCount());  // only the "Sim" row under the filter
     EXPECT_EQ("Ana", form->dbtNome->Text());
-    EXPECT_TRUE(form->dbnNav->ButtonEnabled(NavButton::Insert));
-    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavButton::Post));
+    EXPECT_TRUE(form->dbnNav->ButtonEnabled(NavigateButton::Insert));
+    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavigateButton::Post));
 
     form->dbgLanc->UserType("12.5,7\r");  // the key filter drops the "."
     EXPECT_EQ(DataSetState::Edit, form->cds.State());
-    EXPECT_TRUE(form->dbnNav->ButtonEnabled(NavButton::Post));
-    form->dbnNav->UserClick(NavButton::Post);
+    EXPECT_TRUE(form->dbnNav->ButtonEnabled(NavigateButton::Post));
+    form->dbnNav->Click(NavigateButton::Post);
     EXPECT_EQ("BeforePost", TakeTrace());
     EXPECT_DOUBLE_EQ(125.7, form->cds.FieldByName("VALUE").AsFloat());
 
@@ -138,7 +138,7 @@ TEST_F(ExampleFormTest, AUserFillsTheFilterThenEditsAValueInTheGrid) {
     EXPECT_EQ("panFiltroEnter cbxSimClick", TakeTrace());
     EXPECT_EQ(0, form->dbgLanc->RowCount());
     EXPECT_EQ("", form->dbtNome->Text());
-    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavButton::First));
+    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavigateButton::First));
 }
 
 TEST_F(ExampleFormTest, TheNavigatorMovesAndAsksBeforeDeleting) {
@@ -146,13 +146,13 @@ TEST_F(ExampleFormTest, TheNavigatorMovesAndAsksBeforeDeleting) {
     form->dbgLanc->UserFocus();
     TakeTrace();
     ASSERT_EQ(2, form->dbgLanc->RowCount());
-    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavButton::Prior));
-    form->dbnNav->UserClick(NavButton::Prior);  // disabled: nothing
-    form->dbnNav->UserClick(NavButton::Last);
+    EXPECT_FALSE(form->dbnNav->ButtonEnabled(NavigateButton::Prior));
+    form->dbnNav->Click(NavigateButton::Prior);  // disabled: nothing
+    form->dbnNav->Click(NavigateButton::Last);
     EXPECT_EQ("Bia2", form->dbtNome->Text());
     EXPECT_EQ(1, form->dbgLanc->Row());
     dialogs.Answer(mrOk);
-    form->dbnNav->UserClick(NavButton::Delete);
+    form->dbnNav->Click(NavigateButton::Delete);
     EXPECT_EQ(1, form->dbgLanc->RowCount());
     EXPECT_EQ("Bia", form->dbtNome->Text());
 }

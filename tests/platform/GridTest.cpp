@@ -75,9 +75,9 @@ TEST_F(GridTest, ASwitchedOffLinkShowsNothingAndTakesNoInput) {
     grid->Columns(1).SetButtonStyle(ColumnButtonStyle::Ellipsis);
     grid->UserSelectCell(0, 0);
     grid->UserType("Z");
-    ASSERT_TRUE(grid->EditorMode());
+    ASSERT_TRUE(grid->EditorOpen());
     source.SetEnabled(false);
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
     EXPECT_EQ(0, grid->RowCount());
     EXPECT_EQ("", grid->CellText(0, 0));
     EXPECT_EQ(nullptr, grid->SelectedField());
@@ -108,7 +108,7 @@ TEST_F(GridTest, TypedKeysPassTheKeyFilterThenOpenTheEditorOverTheWholeText) {
     grid->UserType("Cxlo\r");
     EXPECT_EQ("key(C) key(x) key(l) key(o) key(\r) set-text(Clo)", TakeTrace());
     EXPECT_NE(asked.end(), std::find(asked.begin(), asked.end(), false));
-    EXPECT_FALSE(grid->EditorMode());  // Enter wrote back and closed the editor
+    EXPECT_FALSE(grid->EditorOpen());  // Enter wrote back and closed the editor
     EXPECT_EQ(DataSetState::Edit, set.State());
     EXPECT_EQ("Clo", set.FieldByName("NAME").AsString());
 
@@ -125,7 +125,7 @@ TEST_F(GridTest, TheEditorTypesThroughTheFieldsEditMask) {
     grid->UserKey(GridKey::Tab);
     EXPECT_EQ(" 3/2024", set.FieldByName("MONTH").AsString());
     EXPECT_EQ(2, grid->SelectedIndex());
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
 }
 
 TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextAndIsReported) {
@@ -136,7 +136,7 @@ TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextAndIsReported) {
     grid->UserType("Al");
     dialogs.ExpectError("Nome curto");
     grid->UserKey(GridKey::Tab);
-    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_TRUE(grid->EditorOpen());
     EXPECT_EQ("Al", grid->EditorText());
     EXPECT_EQ(0, grid->SelectedIndex());
     EXPECT_EQ("Ana", set.FieldByName("NAME").AsString());
@@ -155,14 +155,14 @@ TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextAndIsReported) {
 TEST_F(GridTest, ReadOnlyGridOrRowSelectionTakesNoTyping) {
     grid->SetReadOnly(true);
     grid->UserType("Z");
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
     EXPECT_EQ(DataSetState::Browse, set.State());
     grid->SetReadOnly(false);
     grid->SetOptions(grid->Options() | dgRowSelect);
     EXPECT_EQ(nullptr, grid->SelectedField());
     grid->UserType("Z");
     grid->UserKey(GridKey::F2);
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
     EXPECT_EQ("Ana;Bia;", Names());
 }
 
@@ -197,7 +197,7 @@ TEST_F(GridTest, EscapeRevertsTheEditorThenCancelsTheRow) {
     EXPECT_EQ("Ana", grid->EditorText());
     EXPECT_EQ(DataSetState::Edit, set.State());
     grid->UserKey(GridKey::Escape);
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
     EXPECT_EQ(DataSetState::Browse, set.State());
     EXPECT_EQ("Ana;Bia;", Names());
 }
@@ -218,9 +218,9 @@ TEST_F(GridTest, TheEllipsisRaisesTheEditButtonEventOnlyOnItsColumn) {
     grid->OnEditButtonClick = [this](Component*) {
         Trace("button(" + grid->SelectedField()->FieldName() + ")");
     };
-    grid->UserClickEditButton();  // NAME: no button
+    grid->UserEditButtonClick();  // NAME: no button
     grid->UserSelectField("MONTH");
-    grid->UserClickEditButton();
+    grid->UserEditButtonClick();
     EXPECT_EQ("button(MONTH)", TakeTrace());
 }
 
@@ -240,7 +240,7 @@ TEST_F(GridTest, APostByCodeWritesTheOpenEditorFirst) {
     grid->UserType("Eva");
     set.Post();
     EXPECT_EQ("Eva", set.FieldByName("NAME").AsString());
-    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_FALSE(grid->EditorOpen());
 }
 
 TEST_F(GridTest, FocusControlSelectsTheColumnOfAGridThatCanTakeTheFocus) {
@@ -257,7 +257,7 @@ TEST_F(GridTest, FocusControlSelectsTheColumnOfAGridThatCanTakeTheFocus) {
     set.FieldByName("VALUE").FocusControl();
     EXPECT_EQ(grid, form->ActiveControl());
     EXPECT_EQ(2, grid->SelectedIndex());
-    EXPECT_TRUE(grid->EditorMode());
+    EXPECT_TRUE(grid->EditorOpen());
 }
 
 }  // namespace
