@@ -93,6 +93,7 @@ TEST_F(BaseScreenTest, ClosedScreenIsReleased) {
 TEST_F(BaseScreenTest, SearchListsVisibleFieldsAndMakesThePickCurrent) {
     auto* screen = app().CreateForm<TestScreen>();
     screen->SetCaption("Teste");
+    screen->Show();
     dialogs.Pick(2);
     screen->sbtProcurar->Click();
     EXPECT_EQ(dialogs.LastCaptions(), (std::vector<std::string>{"Código", "Nome"}));
@@ -111,6 +112,7 @@ TEST_F(BaseScreenTest, SearchListsVisibleFieldsAndMakesThePickCurrent) {
 
 TEST_F(BaseScreenTest, LookupButtonRunsItsEventsAroundThePick) {
     auto* screen = app().CreateForm<TestScreen>();
+    screen->Show();
     auto* button = screen->Create<library::TBtnPesquisa>();
     button->SetParent(screen->panMenu);
     button->DataSource = &screen->dtsPadrao;

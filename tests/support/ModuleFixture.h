@@ -49,6 +49,8 @@ class ModuleFixture : public ::testing::Test {
 
     void SetUp() override {
         if (WithServer()) {
+            if (std::string(SALDO_SERVER_BINARY).empty())
+                GTEST_SKIP() << "saldo-server is not built";
             server_ = std::make_unique<ServerProcess>();
             serverEnv_ = std::make_unique<ScopedEnv>("SALDO_SERVER", server_->Address());
             dbEnv_ = std::make_unique<ScopedEnv>("SALDO_DB", server_->DatabaseURL());

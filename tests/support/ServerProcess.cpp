@@ -77,8 +77,8 @@ ServerProcess::ServerProcess(std::string serverBinary) : binary_(std::move(serve
         throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
     for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
         port_ = FreePort();
-        pid_ = Spawn(binary_, {"serve", "--db", DatabaseURL(), "--host", "127.0.0.1", "--port",
-                               std::to_string(port_)});
+        pid_ = Spawn(binary_, {"serve", "--db", DatabaseURL(), "--listen",
+                               "127.0.0.1:" + std::to_string(port_)});
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
         while (!Accepts(port_)) {
             int status = 0;
