@@ -1,0 +1,161 @@
+// Reads the client's configuration from the environment and an optional config file.
+// The values are read on every call, so a host can change them before opening a screen.
+#include "library/Orvane.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "platform/Exceptions.h"
+
+namespace library {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+std::string EnvOrEmpty(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::string(value) : std::string();
+}
+
+// The config file: SALDO_CONFIG, else $XDG_CONFIG_HOME/saldo/client.conf, else
+// ~/.config/saldo/client.conf. Lines "key = value"; "#" starts a comment.
+std::filesystem::path ConfigPath() {
+    if (auto explicitPath = EnvOrEmpty("SALDO_CONFIG"); !explicitPath.empty()) return explicitPath;
+    if (auto xdg = EnvOrEmpty("XDG_CONFIG_HOME"); !xdg.empty())
+        return std::filesystem::path(xdg) / "saldo" / "client.conf";
+    if (auto home = EnvOrEmpty("HOME"); !home.empty())
+        return std::filesystem::path(home) / ".config" / "saldo" / "client.conf";
+    return {};
+}
+
+std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& path) {
+    std::map<std::string, std::string> values;
+    if (path.empty()) return values;
+    std::ifstream in(path);
+    if (!in) {
+        // A file named explicitly must exist; the default location is optional.
+        if (!EnvOrEmpty("SALDO_CONFIG").empty())
+            throw platform::Error("Arquivo de configuração não encontrado: " + path.string());
+        return values;
+    }
+    std::string line;
+    int number = 0;
+    while (std::getline(in, line)) {
+        ++number;
+        const auto hash = line.find('#');
+        if (hash != std::string::npos) line.erase(hash);
+        line = Trim(line);
+        if (line.empty()) continue;
+        const auto eq = line.find('=');
+        if (eq == std::string::npos)
+            throw platform::Error("Linha " + std::to_string(number) + " de " + path.string() +
+                                  " não tem a forma chave = valor");
+        values[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
+    }
+    return values;
+}
+
+struct Setting {
+    std::string value;
+    std::string source;
+};
+
+// The environment variable wins over the config file's key.
+Setting Lookup(const char* variable, const std::string& key) {
+    if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable};
+    const auto path = ConfigPath();
+    const auto values = ReadConfigFile(path);
+    if (auto it = values.find(key); it != values.end())
+        return {it->second, path.string() + " (" + key + ")"};
+    return {};
+}
+
+ServerAddress CurrentServer() {
+    const auto setting = Lookup("SALDO_SERVER", "server");
+    if (setting.value.empty()) return {"127.0.0.1", kDefaultServerPort};
+    return ParseServerAddress(setting.value, setting.source);
+}
+
+}  // namespace
+
+std::string DBPict(int pictureType) {
+    if (pictureType == kPictContaContabil) return "0.0.0.00.0000;1;_";
+    return {};
+}
+
+ServerAddress ParseServerAddress(const std::string& text, const std::string& source) {
+    const auto bad = [&] {
+        return platform::Error(source + " inválido: '" + text +
+                               "' (esperado host:porta, por exemplo 127.0.0.1:" +
+                               std::to_string(kDefaultServerPort) + ")");
+    };
+    std::string host;
+    std::string port;
+    if (!text.empty() && text.front() == '[') {
+        const auto close = text.find(']');
+        if (close == std::string::npos || close + 1 >= text.size() || text[close + 1] != ':')
+            throw bad();
+        host = text.substr(1, close - 1);
+        port = text.substr(close + 2);
+    } else {
+        const auto colon = text.rfind(':');
+        if (colon == std::string::npos || text.find(':') != colon) throw bad();
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+    }
+    if (host.empty() || port.empty() || port.size() > 5) throw bad();
+    for (const char c : host)
+        if (c == ' ' || c == '\t' || c == '/') throw bad();
+    int value = 0;
+    for (const char c : port) {
+        if (c < '0' || c > '9') throw bad();
+        value = value * 10 + (c - '0');
+    }
+    if (value < 1 || value > 65535) throw bad();
+    return {host, value};
+}
+
+void CheckDatabaseURL(const std::string& text, const std::string& source) {
+    const auto after = [&](std::string_view prefix) {
+        return text.starts_with(prefix) ? text.substr(prefix.size()) : std::string();
+    };
+    const bool ok = !after("sqlite:").empty() || !after("postgresql://").empty() ||
+                    !after("postgres://").empty();
+    if (!ok)
+        throw platform::Error(source + " inválido: '" + text +
+                              "' (esperado sqlite:ARQUIVO ou postgresql://...)");
+}
+
+std::string DefaultDatabaseURL() {
+    if (auto data = EnvOrEmpty("XDG_DATA_HOME"); !data.empty())
+        return "sqlite:" + (std::filesystem::path(data) / "saldo" / "saldo.db").string();
+    if (auto home = EnvOrEmpty("HOME"); !home.empty())
+        return "sqlite:" +
+               (std::filesystem::path(home) / ".local" / "share" / "saldo" / "saldo.db").string();
+    return "sqlite:saldo.db";
+}
+
+std::string WebURL() {
+    return CurrentServer().host;
+}
+
+int WebPort() {
+    return CurrentServer().port;
+}
+
+std::string DatabaseURL() {
+    const auto setting = Lookup("SALDO_DB", "db");
+    if (setting.value.empty()) return DefaultDatabaseURL();
+    CheckDatabaseURL(setting.value, setting.source);
+    return setting.value;
+}
+
+}  // namespace library

@@ -1,0 +1,42 @@
+// Environment of the accounting client: where the application server and the business
+// database are, and the edit pictures of the database's coded columns.
+#pragma once
+
+#include <string>
+
+namespace library {
+
+// Picture type of the ledger-account code (CDCONTCTBL).
+inline constexpr int kPictContaContabil = 2;
+
+// The edit mask of a picture type: type 2 is the ledger-account code "9.9.9.99.9999"
+// (five levels, dots kept in the text); unknown types have no mask (empty text).
+std::string DBPict(int pictureType);
+
+// The application server's host and port: SALDO_SERVER ("host:port", "[v6addr]:port"),
+// else the config file's `server`, else 127.0.0.1 and the server's default port.
+std::string WebURL();
+int WebPort();
+
+// The business database's URL (same form as the server's --db: "sqlite:PATH",
+// "postgresql://..."): SALDO_DB, else the config file's `db`, else the demo SQLite file.
+std::string DatabaseURL();
+
+// The application server's default port and the demo database's default location; the
+// server uses the same defaults, so an out-of-the-box setup needs no configuration.
+inline constexpr int kDefaultServerPort = 47630;
+std::string DefaultDatabaseURL();
+
+struct ServerAddress {
+    std::string host;
+    int port = 0;
+};
+
+// Parses "host:port" or "[v6addr]:port"; `source` names where the text came from and is
+// part of the error raised for a malformed value.
+ServerAddress ParseServerAddress(const std::string& text, const std::string& source);
+
+// Checks a database URL's form; raises naming `source` when it is malformed.
+void CheckDatabaseURL(const std::string& text, const std::string& source);
+
+}  // namespace library

@@ -1,0 +1,24 @@
+// Names of the application server's remote module and of the three methods the balance
+// screen calls on it, with the balance kind tags they take.
+#pragma once
+
+#include <string_view>
+
+namespace services {
+
+// The remote data module that owns the commercial balances.
+inline constexpr std::string_view kSaldComerServer = "Rdq63500.rdmSaldComer";
+
+// GetSaldComer(company, kind tag) -> record packet of that company's balances of the kind.
+inline constexpr std::string_view kGetSaldComer = "GetSaldComer";
+// SetSaldComer(company, kind tag, change packet) -> nothing; success means stored.
+inline constexpr std::string_view kSetSaldComer = "SetSaldComer";
+// GetVdSaldoContCtbl(company, account, "MM/YYYY", value) -> true when the account allows it.
+inline constexpr std::string_view kGetVdSaldoContCtbl = "GetVdSaldoContCtbl";
+
+// Kind tags as the server knows them: suppliers travel with the empty tag.
+inline constexpr std::string_view kTagSuppliers = "";
+inline constexpr std::string_view kTagClients = "SaldClie";
+inline constexpr std::string_view kTagBanks = "SaldBanco";
+
+}  // namespace services
