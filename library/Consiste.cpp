@@ -3,6 +3,12 @@
 
 #include <algorithm>
 
+#include "platform/Exceptions.h"
+#include "platform/app/Application.h"
+#include "platform/app/DialogPort.h"
+#include "platform/text/TextFunctions.h"
+#include "platform/ui/DBGrid.h"
+
 namespace library {
 
 namespace {
@@ -24,6 +30,38 @@ std::string Ajusta(const std::string& text, int width) {
     if (numeric && static_cast<int>(code.size()) < width)
         code.insert(0, static_cast<std::size_t>(width) - code.size(), '0');
     return code;
+}
+
+void MensErro(const std::string& text, bool abort) {
+    if (auto* dialogs = platform::Application::Instance().Dialogs()) dialogs->ShowError(text);
+    if (abort) throw platform::Abort();
+}
+
+platform::DateTime UltDiaMes(int month, int year) {
+    if (month < 1 || month > 12)
+        throw platform::ConversionError("Mês inválido: " + std::to_string(month) +
+                                        " (esperado de 1 a 12)");
+    if (year < 1 || year > 9999)
+        throw platform::ConversionError("Ano inválido: " + std::to_string(year) +
+                                        " (esperado de 1 a 9999)");
+    return platform::EndOfAMonth(year, month);
+}
+
+int IndiceCol(const platform::DBGrid& grid, const std::string& fieldName) {
+    const auto wanted = platform::UpperCase(fieldName);
+    for (int i = 0; i < grid.ColumnCount(); ++i)
+        if (platform::UpperCase(grid.ColumnFieldName(i)) == wanted) return i;
+    return -1;
+}
+
+nlohmann::json CheckResultServ(const TServerResult& result, bool raise, int helpContext) {
+    (void)helpContext;
+    if (result.Ok) return result.Payload;
+    const std::string message =
+        result.Error.empty() ? "O servidor de aplicação recusou a operação." : result.Error;
+    if (raise) throw platform::Error(message);
+    MensErro(message, false);
+    return nullptr;
 }
 
 }  // namespace library

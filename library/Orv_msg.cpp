@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 
 namespace library {
 
@@ -33,6 +34,18 @@ std::string TMessages::Msg(const std::string& key) const {
     if (!line) throw platform::Error("Mensagem sem texto cadastrado: '" + key + "'");
     const auto bar = line->find('|');
     return bar == std::string::npos ? std::string() : line->substr(bar + 1);
+}
+
+TMessages::~TMessages() {
+    DestroyComponents();
+}
+
+int TMessages::ShowMsg(const std::string& key, platform::DialogType type,
+                       platform::DialogButtons buttons, int helpContext) const {
+    const auto text = Msg(key);
+    auto* dialogs = platform::Application::Instance().Dialogs();
+    if (!dialogs) return platform::mrCancel;
+    return dialogs->Ask(text, type, buttons, helpContext);
 }
 
 bool TMessages::HasKey(const std::string& key) const {

@@ -134,14 +134,8 @@ void CheckDatabaseURL(const std::string& text, const std::string& source) {
                               "' (esperado sqlite:ARQUIVO ou postgresql://...)");
 }
 
-std::string DefaultDatabaseURL() {
-    if (auto data = EnvOrEmpty("XDG_DATA_HOME"); !data.empty())
-        return "sqlite:" + (std::filesystem::path(data) / "saldo" / "saldo.db").string();
-    if (auto home = EnvOrEmpty("HOME"); !home.empty())
-        return "sqlite:" +
-               (std::filesystem::path(home) / ".local" / "share" / "saldo" / "saldo.db").string();
-    return "sqlite:saldo.db";
-}
+// The same file the server creates and serves by default, relative to the working folder.
+std::string DefaultDatabaseURL() { return "sqlite:data/saldo.db"; }
 
 std::string WebURL() {
     return CurrentServer().host;

@@ -2,27 +2,40 @@
 // number, no registration type, and no month display format.
 #include "records/BalanceFields.h"
 
+#include "platform/data/ClientDataSet.h"
+
 namespace records {
 
 std::vector<BalanceField> BalanceFieldList(BalanceKind kind) {
     const bool bank = kind == BalanceKind::Banks;
     const int ownerSize = bank ? 30 : 50;
     std::vector<BalanceField> fields{
-        {"DTIMPSALDO", FieldKind::DateTime, 0, "Data", true, 0, bank ? "" : kMonthDisplayFormat,
-         kMonthEditMask},
-        {"CDCONTCTBL", FieldKind::String, 16, "Conta Contábil", true, 16, "", ""},
-        {"NMCONTCTBL", FieldKind::String, 40, "Nome Conta Contábil", true, 40, "", ""},
-        {"NMRAZAOSOCIAL", FieldKind::String, ownerSize, std::string(InfoOf(kind).ownerLabel), true,
-         ownerSize, "", ""},
-        {"VRIMPSALDO", FieldKind::Double, 0, "Valor", true, 15, "", ""},
-        {"TIPSALDO", FieldKind::FixedString, 3, "Saldo Implantado", true, 3, "", ""},
-        {"CDEMPRESA", FieldKind::String, 2, "", false, 2, "", ""},
-        {"IDSALDCOME", FieldKind::String, 1, "", false, 1, "", ""},
-        {"CDSALDCOME", FieldKind::String, 21, "", false, 21, "", ""},
-        {"NRINSJUR", FieldKind::String, bank ? 3 : 20, "", false, bank ? 3 : 20, "", ""},
+        {"DTIMPSALDO", platform::FieldType::DateTime, 0, "Data", true, 0,
+         bank ? "" : kMonthDisplayFormat, kMonthEditMask},
+        {"CDCONTCTBL", platform::FieldType::String, 16, "Conta Contábil", true, 16, "", ""},
+        {"NMCONTCTBL", platform::FieldType::String, 40, "Nome Conta Contábil", true, 40, "", ""},
+        {"NMRAZAOSOCIAL", platform::FieldType::String, ownerSize,
+         std::string(InfoOf(kind).ownerLabel), true, ownerSize, "", ""},
+        {"VRIMPSALDO", platform::FieldType::Double, 0, "Valor", true, 15, "", ""},
+        {"TIPSALDO", platform::FieldType::FixedString, 3, "Saldo Implantado", true, 3, "", ""},
+        {"CDEMPRESA", platform::FieldType::String, 2, "", false, 2, "", ""},
+        {"IDSALDCOME", platform::FieldType::String, 1, "", false, 1, "", ""},
+        {"CDSALDCOME", platform::FieldType::String, 21, "", false, 21, "", ""},
+        {"NRINSJUR", platform::FieldType::String, bank ? 3 : 20, "", false, bank ? 3 : 20, "", ""},
     };
-    if (!bank) fields.push_back({"IDTPIJUR", FieldKind::String, 1, "", false, 1, "", ""});
+    if (!bank) fields.push_back({"IDTPIJUR", platform::FieldType::String, 1, "", false, 1, "", ""});
     return fields;
+}
+
+void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind) {
+    for (const auto& spec : BalanceFieldList(kind)) {
+        auto& field = set.AddField(spec.name, spec.type, spec.size);
+        if (!spec.label.empty()) field.SetDisplayLabel(spec.label);
+        field.SetVisible(spec.visible);
+        if (spec.displayWidth > 0) field.SetDisplayWidth(spec.displayWidth);
+        field.SetDisplayFormat(spec.displayFormat);
+        if (!spec.editMask.empty()) field.SetEditMask(spec.editMask);
+    }
 }
 
 }  // namespace records

@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/data/FieldDef.h"
 #include "records/BalanceKind.h"
+
+namespace platform {
+class ClientDataSet;
+}
 
 namespace records {
 
@@ -15,11 +20,9 @@ inline constexpr const char* kMonthEditMask = "!99/0000;1;_";
 inline constexpr const char* kMonthDisplayFormat = "mm/yyyy";
 inline constexpr const char* kValueEditFormat = "#,##0.00";
 
-enum class FieldKind { DateTime, String, FixedString, Double };
-
 struct BalanceField {
     std::string name;
-    FieldKind type;
+    platform::FieldType type;
     int size = 0;  // characters, for the string kinds
     std::string label;
     bool visible = true;
@@ -36,5 +39,8 @@ inline constexpr int kPosVRIMPSALDO = 4;
 // The fields of a balance row of the kind, in their fixed order. CDCONTCTBL's edit mask is
 // left empty: it is the client library's ledger-account picture, set when the screen is built.
 std::vector<BalanceField> BalanceFieldList(BalanceKind kind);
+
+// Adds the kind's fields, with their display properties, to a closed record set.
+void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind);
 
 }  // namespace records

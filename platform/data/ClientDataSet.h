@@ -169,9 +169,12 @@ class ClientDataSet {
     Variant ReadValue(int field) const;
     void WriteValue(Field& field, const Variant& value);
     void CheckWritable(const Field& field) const;
+    void CheckActive() const;
+    void CheckCanChange() const;
     void LeaveEditing();
     bool Matches(RowId row) const;
     void RebuildVisible();
+    void Refiltered();
     void InsertRow(bool atEnd);
     void ReplaceStore(std::unique_ptr<detail::DataSetStore> store);
     void SetState(DataSetState state);
@@ -187,6 +190,12 @@ class ClientDataSet {
     bool modified_ = false;
     std::string filter_;
     bool filtered_ = false;
+    int filterField_ = -1;  // parsed filter: field index and text
+    std::string filterText_;
+    RowId editRow_ = kNoRow;  // the row in edit or insert
+    Row backup_;              // its values before the edit
+    std::size_t insertPosition_ = 0;
+    RowId insertReturn_ = kNoRow;
     std::vector<DataSource*> sources_;
     // While a grid reads another row through VisibleRowText, the fields read that row.
     mutable RowId readRow_ = kNoRow;

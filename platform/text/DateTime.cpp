@@ -219,6 +219,7 @@ std::string FormatDateTime(std::string_view f, DateTime value) {
             case ':':
                 out += S.TimeSeparator;
                 ++i;
+                hourToken = afterHour;
                 break;
             default:
                 out += f[i];

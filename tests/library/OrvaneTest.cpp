@@ -65,7 +65,7 @@ std::string ErrorOf(const std::function<void()>& f) {
 TEST_F(OrvaneTest, DefaultsMatchTheEmbeddedSetup) {
     EXPECT_EQ(WebURL(), "127.0.0.1");
     EXPECT_EQ(WebPort(), kDefaultServerPort);
-    EXPECT_EQ(DatabaseURL(), "sqlite:" + (dir_ / "data" / "saldo" / "saldo.db").string());
+    EXPECT_EQ(DatabaseURL(), "sqlite:data/saldo.db");
 }
 
 TEST_F(OrvaneTest, EnvironmentGivesServerAndDatabase) {

@@ -47,11 +47,11 @@ TEST(BalanceFieldsTest, SupplierAndClientRowsHaveElevenFieldsInOrder) {
     EXPECT_EQ(Names(BalanceFieldList(BalanceKind::Suppliers)), expected);
     EXPECT_EQ(Names(BalanceFieldList(BalanceKind::Clients)), expected);
     const auto fields = BalanceFieldList(BalanceKind::Clients);
-    EXPECT_EQ(fields[kPosDTIMPSALDO].type, FieldKind::DateTime);
+    EXPECT_EQ(fields[kPosDTIMPSALDO].type, platform::FieldType::DateTime);
     EXPECT_EQ(fields[kPosCDCONTCTBL].size, 16);
-    EXPECT_EQ(fields[kPosVRIMPSALDO].type, FieldKind::Double);
+    EXPECT_EQ(fields[kPosVRIMPSALDO].type, platform::FieldType::Double);
     EXPECT_EQ(fields[kPosVRIMPSALDO].displayWidth, 15);
-    EXPECT_EQ(Field(fields, "TIPSALDO").type, FieldKind::FixedString);
+    EXPECT_EQ(Field(fields, "TIPSALDO").type, platform::FieldType::FixedString);
     EXPECT_EQ(Field(fields, "NMRAZAOSOCIAL").label, "Nome Cliente");
     EXPECT_EQ(Field(fields, "DTIMPSALDO").displayFormat, "mm/yyyy");
     EXPECT_EQ(Field(fields, "DTIMPSALDO").editMask, "!99/0000;1;_");

@@ -1,0 +1,17 @@
+// The result of a call to the application server: the payload on success, the server's
+// message on failure. CheckResultServ turns a failure into an exception.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace library {
+
+struct TServerResult {
+    bool Ok = true;
+    nlohmann::json Payload;  // the method's result; null for none
+    std::string Error;       // the failure's message, fit to show a user
+    int Code = 0;            // the failure's code (JSON-RPC error code; 0 when not from the wire)
+};
+
+}  // namespace library

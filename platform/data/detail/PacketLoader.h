@@ -1,0 +1,22 @@
+// Builds a record set's row store from a record packet, as JSON text (parsed event by event
+// straight into the columns) or as a parsed JSON value.
+#pragma once
+
+#include <memory>
+#include <nlohmann/json_fwd.hpp>
+#include <string_view>
+#include <vector>
+
+#include "platform/data/FieldDef.h"
+#include "platform/data/detail/DataSetStore.h"
+
+namespace platform::detail {
+
+// Both raise DataSetError for a malformed packet or one whose field list differs from
+// `fields`; nothing else is touched.
+std::unique_ptr<DataSetStore> LoadPacketText(std::string_view text,
+                                             const std::vector<FieldDef>& fields);
+std::unique_ptr<DataSetStore> LoadPacketJson(const nlohmann::json& packet,
+                                             const std::vector<FieldDef>& fields);
+
+}  // namespace platform::detail

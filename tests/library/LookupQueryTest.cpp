@@ -1,0 +1,233 @@
+// TADOIBQuery on a real business database (SQLite, and PostgreSQL when SALDO_TEST_PG names
+// a server): which text runs, parameters, and the rows the screen's look-up texts select.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "db/Connection.h"
+#include "library/TADOIBQuery.h"
+#include "library/dtmDBGeral.h"
+#include "platform/Exceptions.h"
+#include "screen/QueryTexts.h"
+#include "tests/support/TestDatabase.h"
+
+using library::SqlDialect;
+using library::TADOIBQuery;
+
+namespace {
+
+std::string ErrorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const platform::Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+// Every value of a column of the query's rows, in order.
+std::vector<std::string> Column(TADOIBQuery& query, const std::string& field) {
+    std::vector<std::string> values;
+    for (query.Query.First(); !query.Query.Eof(); query.Query.Next())
+        values.push_back(query.Query.FieldByName(field).AsString());
+    return values;
+}
+
+std::vector<std::string> Reference(db::Connection& c, const std::string& sql) {
+    std::vector<std::string> values;
+    for (const auto& row : c.Select(sql).rows) values.push_back(row[0].value_or("<null>"));
+    return values;
+}
+
+bool Has(const std::vector<std::string>& v, const std::string& x) {
+    return std::find(v.begin(), v.end(), x) != v.end();
+}
+
+}  // namespace
+
+TEST(QueryDialectTest, EachDialectRunsItsOwnTextElseSqlElseInterBase) {
+    TADOIBQuery q;
+    q.SetName("qryTeste");
+    q.SQL = {"generic"};
+    q.SQL_IB = {"ib"};
+    q.SQL_ORACLE = {"oracle"};
+    EXPECT_EQ(q.TextFor(SqlDialect::InterBase).front(), "ib");
+    EXPECT_EQ(q.TextFor(SqlDialect::Oracle).front(), "oracle");
+    EXPECT_EQ(q.TextFor(SqlDialect::MsSql).front(), "generic");
+    EXPECT_EQ(q.TextFor(SqlDialect::Sqlite).front(), "generic");
+    EXPECT_EQ(q.TextFor(SqlDialect::Postgresql).front(), "generic");
+    q.SQL = {"  ", ""};  // blank lines are no text
+    EXPECT_EQ(q.TextFor(SqlDialect::Sqlite).front(), "ib");
+    EXPECT_EQ(q.TextFor(SqlDialect::MsSql).front(), "ib");
+    q.SQL_IB.clear();
+    const auto error = ErrorOf([&] { q.TextFor(SqlDialect::Sqlite); });
+    EXPECT_NE(error.find("qryTeste"), std::string::npos) << error;
+    EXPECT_NE(error.find("SQLite"), std::string::npos) << error;
+}
+
+TEST(QueryDialectTest, ParametersStartNullAndTakeText) {
+    TADOIBQuery q;
+    q.SetName("qryTeste");
+    q.AddParam("P_CDEMPRESA");
+    auto& p = q.ParamByName("p_cdempresa");
+    EXPECT_TRUE(p.IsNull());
+    p.SetAsString("");
+    EXPECT_FALSE(p.IsNull());
+    EXPECT_EQ(p.AsString(), "");
+    p.Clear();
+    EXPECT_TRUE(p.IsNull());
+    const auto error = ErrorOf([&] { q.ParamByName("P_OUTRO"); });
+    EXPECT_NE(error.find("P_OUTRO"), std::string::npos);
+    EXPECT_NE(error.find("qryTeste"), std::string::npos);
+}
+
+class LookupQueryTest : public ::testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        SALDO_SKIP_UNAVAILABLE_BACKEND();
+        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
+        database_->Populate();
+        if (const char* old = std::getenv("SALDO_DB")) old_ = old;
+        setenv("SALDO_DB", database_->Url().c_str(), 1);
+        reference_ = db::Connection::Open(database_->Url());
+    }
+    void TearDown() override {
+        library::dtmDBGeral().Disconnect();
+        if (old_)
+            setenv("SALDO_DB", old_->c_str(), 1);
+        else
+            unsetenv("SALDO_DB");
+        reference_.reset();
+        database_.reset();
+    }
+
+    std::unique_ptr<testsupport::TestDatabase> database_;
+    std::unique_ptr<db::Connection> reference_;
+    std::optional<std::string> old_;
+};
+
+TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
+    TADOIBQuery q;
+    q.SetName("qryFornecedor");
+    q.SQL_ORACLE = screen::FornecedorSQL_ORACLE();
+    q.SQL_MSSQL = screen::FornecedorSQL_MSSQL();
+    q.SQL_IB = screen::FornecedorSQL_IB();
+    q.AddParam("CDFORNECED");
+    q.AddParam("NRINSJURFORN");
+    q.AddField("CDFORNECED", 21, "Código", 21, false);
+    q.AddField("IDTPIJURFORN", 1, "", 1, false);
+    q.AddField("NRINSJURFORN", 20, "Inscrição", 20, true);
+    q.AddField("NMRAZSOCFORN", 40, "Razão Social", 40, true);
+    q.ParamByName("CDFORNECED").Clear();
+    q.ParamByName("NRINSJURFORN").Clear();
+    q.Open();
+    const auto codes = Column(q, "CDFORNECED");
+    EXPECT_EQ(codes, Reference(*reference_,
+                               "SELECT CDFORNECED FROM FORNECEDOR WHERE CDFORNECED IS NOT NULL"
+                               " AND NRINSJURFORN IS NOT NULL ORDER BY NRINSJURFORN"));
+    EXPECT_TRUE(Has(codes, "000005"));   // inactive
+    EXPECT_FALSE(Has(codes, "000006"));  // no registration number
+    EXPECT_EQ(q.Query.FieldByName("NRINSJURFORN").DisplayLabel(), "Inscrição");
+
+    q.ParamByName("CDFORNECED").SetAsString("000003");
+    q.Open();
+    EXPECT_EQ(Column(q, "CDFORNECED"), std::vector<std::string>{"000003"});
+}
+
+TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
+    TADOIBQuery q;
+    q.SetName("qryCliente");
+    q.SQL_ORACLE = screen::ClienteSQL_ORACLE();
+    q.SQL_IB = screen::ClienteSQL_IB();
+    q.AddParam("CDCLIENTE");
+    q.AddParam("NRINSJURCLIE");
+    q.AddField("CDCLIENTE", 21, "Código", 21, false);
+    q.AddField("IDTPIJURCLIE", 1, "", 1, false);
+    q.AddField("NRINSJURCLIE", 20, "Inscrição", 20, true);
+    q.AddField("NMRAZSOCCLIE", 40, "Razão Social", 40, true);
+    q.Open();
+    const auto codes = Column(q, "CDCLIENTE");
+    EXPECT_EQ(codes, Reference(*reference_,
+                               "SELECT CDCLIENTE FROM CLIENTE WHERE CDCLIENTE IS NOT NULL"
+                               " AND NRINSJURCLIE IS NOT NULL ORDER BY NRINSJURCLIE"));
+    EXPECT_TRUE(Has(codes, "C00004"));   // not active
+    EXPECT_FALSE(Has(codes, "C00005"));  // no registration number
+}
+
+TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
+    TADOIBQuery q;
+    q.SetName("qryBanco");
+    q.SQL = screen::BancoSQL();
+    q.AddParam("P_CDREDUCONT");
+    q.AddParam("P_TCDREDUCONT");
+    q.AddField("CDREDUCONT", 3, "Cód. Red.", 3, true);
+    q.AddField("NMBANCO", 30, "Banco", 30, true);
+    q.AddField("CDAGENCIA", 5, "Agência", 5, true);
+    q.AddField("CDCONTCORR", 10, "Conta", 10, true);
+    q.AddField("CDBANCO", 3, "Cód. Banco", 3, true);
+    q.AddField("DSCONTCORR", 20, "", 20, false);
+    q.ParamByName("P_CDREDUCONT").Clear();
+    q.ParamByName("P_TCDREDUCONT").SetAsString("T");
+    q.Open();
+    const auto reduced = Column(q, "CDREDUCONT");
+    const auto names = Column(q, "NMBANCO");
+    ASSERT_EQ(reduced.size(), 6u);
+    EXPECT_EQ(reduced.front(), "001");
+    EXPECT_EQ(names[0], "Banco do Brasil S.A.");
+    EXPECT_EQ(names[1], "Banco do Brasil S.A.");  // two accounts of one bank
+    EXPECT_EQ(names.back(), "Itaú Unibanco S.A.");
+
+    q.ParamByName("P_TCDREDUCONT").SetAsString("");
+    q.ParamByName("P_CDREDUCONT").SetAsString("004");
+    q.Open();
+    EXPECT_EQ(Column(q, "NMBANCO"), std::vector<std::string>{"Banco Bradesco S.A."});
+}
+
+TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
+    TADOIBQuery q;
+    q.SetName("qryContCtbl");
+    q.SQL = screen::ContCtblSQL();
+    q.AddField("CDCONTREDU", 20, "Cód. Reduzido", 20, true);
+    q.AddField("CDCONTCTBL", 20, "Código", 20, true);
+    q.AddField("NMCONTCTBL", 40, "Nome", 40, true);
+    q.AddField("IDTIPOCONT", 1, "", 1, false);
+    q.AddField("IDTIPOCOME", 1, "", 1, false);
+    q.Open();
+    const auto codes = Column(q, "CDCONTCTBL");
+    EXPECT_EQ(codes, Reference(*reference_,
+                               "SELECT CDCONTCTBL FROM CONTCTBL WHERE IDTIPOCONT = 'A'"
+                               " AND IDTIPOCOME IS NOT NULL ORDER BY CDCONTCTBL"));
+    EXPECT_FALSE(codes.empty());
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end()));
+    for (const auto& type : Column(q, "IDTIPOCONT")) EXPECT_EQ(type, "A");
+    for (const auto& type : Column(q, "IDTIPOCOME")) EXPECT_FALSE(type.empty());
+    EXPECT_FALSE(Has(codes, "1.1.1.01.0001"));  // analytic, but no commercial type
+}
+
+TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
+    TADOIBQuery q;
+    q.SetName("qryEmpresa");
+    q.SQL = screen::EmpresaSQL();
+    q.AddParam("P_CDEMPRESA");
+    q.AddParam("P_TCDEMPRESA");
+    q.AddField("CDEMPRESA", 2, "Código", 0, true);
+    q.AddField("NMEMPRESA", 50, "Nome", 0, true);
+    q.ParamByName("P_CDEMPRESA").SetAsString("");
+    q.ParamByName("P_TCDEMPRESA").SetAsString("T");
+    q.Open();
+    EXPECT_EQ(Column(q, "CDEMPRESA"), (std::vector<std::string>{"01", "02", "03"}));
+    q.Close();
+    EXPECT_FALSE(q.Active());
+    q.ParamByName("P_CDEMPRESA").SetAsString("02");
+    q.ParamByName("P_TCDEMPRESA").SetAsString("");
+    q.Open();
+    EXPECT_EQ(Column(q, "NMEMPRESA"), std::vector<std::string>{"Distribuidora Serra Azul S.A."});
+    q.ParamByName("P_CDEMPRESA").SetAsString("99");
+    q.Open();
+    EXPECT_TRUE(q.IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, LookupQueryTest, ::testing::Values("sqlite", "postgresql"),
+                         testsupport::BackendName);

@@ -1,0 +1,122 @@
+// Starts and stops the real application server for end-to-end tests.
+#include "tests/support/ServerProcess.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+namespace {
+
+// Runs the binary with the arguments and returns the child's pid.
+pid_t Spawn(const std::string& binary, const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::vector<std::string> all{binary};
+    all.insert(all.end(), args.begin(), args.end());
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+int WaitExit(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool Accepts(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    close(fd);
+    return ok;
+}
+
+}  // namespace
+
+int ServerProcess::FreePort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = 0;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        throw std::runtime_error("no free loopback port");
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+ServerProcess::ServerProcess(std::string serverBinary) : binary_(std::move(serverBinary)) {
+    static int counter = 0;
+    dir_ = std::filesystem::temp_directory_path() /
+           ("saldo-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    std::filesystem::create_directories(dir_);
+    if (WaitExit(Spawn(binary_, {"init", "--db", DatabaseURL(), "--demo"})) != 0)
+        throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
+    for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
+        port_ = FreePort();
+        pid_ = Spawn(binary_, {"serve", "--db", DatabaseURL(), "--listen",
+                               "127.0.0.1:" + std::to_string(port_)});
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (!Accepts(port_)) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_ ||
+                std::chrono::steady_clock::now() > deadline) {
+                Stop();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    if (pid_ < 0) {
+        std::filesystem::remove_all(dir_);
+        throw std::runtime_error("saldo-server did not start listening");
+    }
+}
+
+ServerProcess::~ServerProcess() {
+    Stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+}
+
+void ServerProcess::Stop() {
+    if (pid_ < 0) return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        int status = 0;
+        const pid_t r = waitpid(pid_, &status, WNOHANG);
+        if (r == pid_ || r < 0) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    kill(pid_, SIGKILL);
+    WaitExit(pid_);
+    pid_ = -1;
+}
+
+}  // namespace testsupport
