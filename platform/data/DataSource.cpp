@@ -7,9 +7,15 @@
 
 namespace platform {
 
+// No events of its own from the destructor: their handlers may already be gone.
 DataSource::~DataSource() {
-    SetDataSet(nullptr);
-    for (DataLink* link : links_) link->source_ = nullptr;
+    if (dataSet_ != nullptr) std::erase(dataSet_->sources_, this);
+    const std::vector<DataLink*> links(links_);
+    links_.clear();
+    for (DataLink* link : links) {
+        link->source_ = nullptr;
+        link->ActiveChanged();
+    }
 }
 
 void DataSource::SetDataSet(ClientDataSet* dataSet) {

@@ -21,7 +21,8 @@ std::string DateEditFormat(const std::string& mask) {
     if (mask.empty()) return kFormatSettings.ShortDateFormat;
     std::vector<std::size_t> groups;
     std::size_t run = 0;
-    for (const MaskPosition& p : EditMask(mask).Positions()) {
+    const EditMask parsed(mask);
+    for (const MaskPosition& p : parsed.Positions()) {
         if (!p.Literal) {
             ++run;
         } else if (run > 0) {
