@@ -2,49 +2,39 @@
 #include "host/GridModel.h"
 
 #include "host/Peer.h"
-#include "platform/data/ClientDataSet.h"
 #include "platform/data/Field.h"
+#include "platform/ui/Column.h"
 #include "platform/ui/DBGrid.h"
 
 namespace host {
 
+namespace {
+
+QVariant Alignment(platform::TextAlignment alignment) {
+    switch (alignment) {
+        case platform::TextAlignment::Right:
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        case platform::TextAlignment::Center:
+            return QVariant::fromValue(Qt::AlignCenter);
+        case platform::TextAlignment::Left:
+            break;
+    }
+    return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+}
+
+}  // namespace
+
 GridModel::GridModel(platform::DBGrid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid), link_(*this) {
-    Relink();
-}
-
-GridModel::~GridModel() {
-    link_.SetDataSource(nullptr);
-}
-
-void GridModel::Relink() {
-    link_.SetDataSource(grid_.GetDataSource());
+    : QAbstractTableModel(parent), grid_(grid) {
     Reset();
 }
 
 void GridModel::Reset() {
     beginResetModel();
-    const platform::ClientDataSet* set = grid_.DataSet();
-    rows_ = set != nullptr ? set->RecordCount() : 0;
-    columns_ = set != nullptr ? grid_.ColumnCount() : 0;
+    const bool active = grid_.DataSet() != nullptr;
+    rows_ = active ? grid_.RowCount() : 0;
+    columns_ = active ? grid_.ColumnCount() : 0;
     endResetModel();
-    if (onScrolled) onScrolled();
-}
-
-void GridModel::Link::DataSetScrolled() {
-    if (model_.onScrolled) model_.onScrolled();
-}
-
-void GridModel::Link::RecordChanged(platform::Field* /*field*/) {
-    const platform::ClientDataSet* set = model_.grid_.DataSet();
-    if (set == nullptr) return;
-    if (set->RecordCount() != model_.rows_) {
-        model_.Reset();
-        return;
-    }
-    const int row = set->VisibleRowIndex();
-    if (row < 0 || model_.columns_ == 0) return;
-    emit model_.dataChanged(model_.index(row, 0), model_.index(row, model_.columns_ - 1));
 }
 
 int GridModel::rowCount(const QModelIndex& parent) const {
@@ -56,17 +46,18 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
-    const platform::ClientDataSet* set = grid_.DataSet();
-    if (set == nullptr || !index.isValid() || index.row() >= set->RecordCount()) return {};
-    const platform::Field* field = grid_.ColumnField(index.column());
-    if (field == nullptr) return {};
+    if (!index.isValid() || index.row() >= rows_ || index.column() >= grid_.ColumnCount())
+        return {};
     switch (role) {
         case Qt::DisplayRole:
-            return ToQt(set->VisibleRowText(index.row(), *field, true));
-        case Qt::TextAlignmentRole:
-            if (field->DataType() == platform::FieldType::Double)
-                return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+            return ToQt(grid_.CellText(index.row(), index.column()));
+        case Qt::TextAlignmentRole: {
+            const platform::Field* field = grid_.ColumnField(index.column());
+            const bool number =
+                field != nullptr && field->DataType() == platform::FieldType::Double;
+            return Alignment(number ? platform::TextAlignment::Right
+                                    : platform::TextAlignment::Left);
+        }
         default:
             return {};
     }
@@ -74,27 +65,16 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Vertical) {
-        if (role != Qt::DisplayRole) return {};
-        const platform::ClientDataSet* set = grid_.DataSet();
         // The indicator column marks the current row.
-        return set != nullptr && set->VisibleRowIndex() == section ? QStringLiteral("▶")
-                                                                   : QString();
+        if (role != Qt::DisplayRole) return {};
+        return grid_.Row() == section ? QStringLiteral("▶") : QString();
     }
-    const platform::Field* field = grid_.ColumnField(section);
-    if (field == nullptr) return {};
+    if (section < 0 || section >= grid_.ColumnCount()) return {};
     switch (role) {
         case Qt::DisplayRole:
-            return ToQt(field->DisplayLabel());
+            return ToQt(grid_.Columns(section).TitleCaption());
         case Qt::TextAlignmentRole:
-            switch (grid_.TitleAlignment(section)) {
-                case platform::TextAlignment::Right:
-                    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
-                case platform::TextAlignment::Center:
-                    return QVariant::fromValue(Qt::AlignCenter);
-                case platform::TextAlignment::Left:
-                    break;
-            }
-            return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+            return Alignment(grid_.TitleAlignment(section));
         default:
             return {};
     }

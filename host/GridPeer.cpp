@@ -65,7 +65,6 @@ GridPeer::GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent)
     QObject::connect(ellipsis_, &QToolButton::clicked, ellipsis_,
                      [this] { grid_.UserEditButtonClick(); });
 
-    model_->onScrolled = [this] { ShowCurrent(); };
     QObject::connect(model_, &QAbstractItemModel::modelReset, view_, [this] { SizeColumns(); });
     QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, view_,
                      [this](const QModelIndex& current) {
@@ -87,17 +86,17 @@ void GridPeer::UpdateAll() {
     Peer::UpdateAll();
     ApplyOptions();
     model_->Reset();
+    ShowCurrent();
 }
 
 void GridPeer::Update(platform::Property property) {
     using platform::Property;
     switch (property) {
         case Property::DataSource:
-            model_->Relink();
-            break;
         case Property::GridData:
         case Property::GridColumns:
             model_->Reset();
+            ShowCurrent();
             break;
         case Property::TitleAlignment:
             emit model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
@@ -115,13 +114,6 @@ void GridPeer::Update(platform::Property property) {
             Peer::Update(property);
             break;
     }
-}
-
-bool GridPeer::WantsTab(bool backward) const {
-    // With tabs on, Tab moves through the cells; from the last one it leaves the grid.
-    const auto options = grid_.Options();
-    return !backward && (options & platform::dgTabs) && (options & platform::dgEditing) &&
-           grid_.DataSet() != nullptr && grid_.SelectedIndex() + 1 < grid_.ColumnCount();
 }
 
 void GridPeer::ApplyOptions() {
@@ -147,22 +139,21 @@ void GridPeer::ApplyOptions() {
 void GridPeer::SizeColumns() {
     const int charWidth = view_->fontMetrics().averageCharWidth();
     for (int c = 0; c < model_->columnCount(); ++c) {
-        const platform::Field* field = grid_.ColumnField(c);
-        if (field == nullptr) continue;
-        const int title = view_->fontMetrics().horizontalAdvance(ToQt(field->DisplayLabel()));
-        view_->setColumnWidth(c, std::max(field->DisplayWidth() * charWidth, title) + 12);
+        const platform::Column& column = grid_.Columns(c);
+        const int title = view_->fontMetrics().horizontalAdvance(ToQt(column.TitleCaption()));
+        view_->setColumnWidth(c, std::max(column.Width() * charWidth, title) + 16);
     }
 }
 
 void GridPeer::ShowCurrent() {
-    const platform::ClientDataSet* set = grid_.DataSet();
     Shell::SyncGuard guard(shell_);
-    if (set == nullptr || set->VisibleRowIndex() < 0 || model_->columnCount() == 0) {
+    const int row = grid_.Row();
+    if (row < 0 || row >= model_->rowCount() || model_->columnCount() == 0) {
         view_->selectionModel()->clearCurrentIndex();
         view_->clearSelection();
     } else {
         const int column = std::clamp(grid_.SelectedIndex(), 0, model_->columnCount() - 1);
-        const QModelIndex index = model_->index(set->VisibleRowIndex(), column);
+        const QModelIndex index = model_->index(row, column);
         if (view_->currentIndex() != index) {
             view_->selectionModel()->setCurrentIndex(
                 index,
@@ -176,35 +167,26 @@ void GridPeer::ShowCurrent() {
     ShowEditor();
 }
 
-std::string GridPeer::CurrentMask() const {
-    const platform::Field* field = grid_.SelectedField();
-    return field != nullptr ? field->EditMask() : std::string();
-}
-
 void GridPeer::ShowEditor() {
     const QModelIndex current = view_->currentIndex();
     if (!grid_.EditorOpen() || !current.isValid()) {
         editor_->hide();
-        editorShown_ = false;
         ShowEllipsis();
         return;
     }
     editor_->setGeometry(view_->visualRect(current));
-    if (!feeding_) {
-        const platform::EditMask mask(CurrentMask());
-        if (!editorShown_) {
-            editor_->setInputMask(mask.Empty() ? QString() : ToQt(mask.QtInputMask()));
-            editor_->setAlignment(
-                model_->data(current, Qt::TextAlignmentRole).value<Qt::Alignment>());
-        }
-        if (mask.Empty()) {
-            editor_->setText(ToQt(grid_.EditorText()));
-        } else if (!editorShown_) {
-            editor_->setText(ToQt(grid_.EditorText()));
-            editor_->setCursorPosition(0);
-        }
+    // The framework places what is typed into the field's mask; the Qt input mask shows the
+    // same mask (blanks, literals) and keeps the editor's look of a masked field.
+    const platform::Field* field = grid_.SelectedField();
+    const std::string mask = field != nullptr ? field->EditMask() : std::string();
+    if (mask != shownMask_) {
+        const platform::EditMask parsed(mask);
+        editor_->setInputMask(parsed.Empty() ? QString() : ToQt(parsed.QtInputMask()));
+        shownMask_ = mask;
     }
-    editorShown_ = true;
+    editor_->setAlignment(model_->data(current, Qt::TextAlignmentRole).value<Qt::Alignment>());
+    const QString text = ToQt(grid_.EditorText());
+    if (editor_->displayText() != text) editor_->setText(text);
     editor_->show();
     ShowEllipsis();
 }
@@ -227,68 +209,50 @@ void GridPeer::ShowEllipsis() {
 
 bool GridPeer::KeyPressed(QKeyEvent* event) {
     const int key = event->key();
-    if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-        (event->modifiers() & Qt::ControlModifier)) {
+    const auto modifiers = event->modifiers();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (modifiers & Qt::ControlModifier)) {
         grid_.UserEditButtonClick();
         return true;
     }
     switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            TypeKey(13, event);
-            return true;
-        case Qt::Key_Tab:
-            TypeKey(9, event);
+            grid_.UserKeyPress(13);
             return true;
         case Qt::Key_Escape:
-            if (!grid_.EditorOpen()) return false;
-            TypeKey(27, event);
+            grid_.UserKey(platform::GridKey::Escape);
             return true;
         case Qt::Key_Backspace:
-            TypeKey(8, event);
+            grid_.UserKeyPress(8);
+            return true;
+        case Qt::Key_F2:
+            grid_.UserKey(platform::GridKey::F2);
+            return true;
+        case Qt::Key_Insert:
+            grid_.UserKey(platform::GridKey::Insert);
+            return true;
+        case Qt::Key_Up:
+            grid_.UserKey(platform::GridKey::Up);
+            return true;
+        case Qt::Key_Down:
+            grid_.UserKey(platform::GridKey::Down);
+            return true;
+        case Qt::Key_Delete:
+            if ((modifiers & Qt::ControlModifier) == 0) break;
+            grid_.UserKey(platform::GridKey::CtrlDelete);
             return true;
         default:
             break;
     }
+    // Left, right, page and home keys move the Qt current cell, which selects the framework's.
     const QString text = event->text();
     if (text.isEmpty() || !text.at(0).isPrint() ||
-        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        (modifiers & (Qt::ControlModifier | Qt::AltModifier)))
         return false;
-    for (const uint code : text.toUcs4()) TypeKey(static_cast<char32_t>(code), event);
+    // Every typed character goes through the grid's key press first (its handlers may drop it),
+    // then into the cell editor through the field's mask.
+    for (const uint code : text.toUcs4()) grid_.UserKeyPress(static_cast<char32_t>(code));
     return true;
-}
-
-void GridPeer::TypeKey(char32_t key, QKeyEvent* event) {
-    const platform::EditMask mask(CurrentMask());
-    if (mask.Empty() || !grid_.EditorOpen() || key == 27) {
-        if (!mask.Empty() && grid_.EditorOpen() && (key == 13 || key == 9)) {
-            // Commit the masked text (literals included) the editor shows.
-            grid_.UserSetEditorText(mask.TextFromDisplay(FromQt(editor_->displayText())));
-        }
-        const bool opening = !grid_.EditorOpen();
-        grid_.UserKeyPress(key);
-        if (opening && grid_.EditorOpen() && !mask.Empty()) {
-            // The first character opened a masked editor: place it into the mask.
-            feeding_ = true;
-            editor_->setInputMask(ToQt(mask.QtInputMask()));
-            editor_->setText(QString());
-            editor_->setCursorPosition(0);
-            QKeyEvent copy(QEvent::KeyPress, event->key(), event->modifiers(), event->text());
-            QCoreApplication::sendEvent(editor_, &copy);
-            grid_.UserSetEditorText(mask.TextFromDisplay(FromQt(editor_->displayText())));
-            feeding_ = false;
-        }
-        return;
-    }
-    // A masked editor is open: the grid's key press decides first, the Qt mask places it.
-    const std::string before = grid_.EditorText();
-    grid_.UserKeyPress(key);
-    if (!grid_.EditorOpen() || (grid_.EditorText() == before && key != 8)) return;
-    feeding_ = true;
-    QKeyEvent copy(QEvent::KeyPress, event->key(), event->modifiers(), event->text());
-    QCoreApplication::sendEvent(editor_, &copy);
-    grid_.UserSetEditorText(mask.TextFromDisplay(FromQt(editor_->displayText())));
-    feeding_ = false;
 }
 
 }  // namespace host

@@ -24,7 +24,6 @@ class GridPeer : public Peer {
 
     void Update(platform::Property property) override;
     void UpdateAll() override;
-    bool WantsTab(bool backward) const override;
 
     QTableView* View() const { return view_; }
     GridModel* Model() const { return model_; }
@@ -35,13 +34,11 @@ class GridPeer : public Peer {
     class KeyFilter;
     // Every typed character goes to the grid's key-press input method first.
     bool KeyPressed(QKeyEvent* event);
-    void TypeKey(char32_t key, QKeyEvent* event);
     void ShowCurrent();
     void ShowEditor();
     void ShowEllipsis();
     void ApplyOptions();
     void SizeColumns();
-    std::string CurrentMask() const;
 
     platform::DBGrid& grid_;
     QTableView* view_;
@@ -49,8 +46,7 @@ class GridPeer : public Peer {
     QLineEdit* editor_;
     QToolButton* ellipsis_;
     KeyFilter* filter_;
-    bool feeding_ = false;
-    bool editorShown_ = false;
+    std::string shownMask_;
 };
 
 }  // namespace host
