@@ -23,6 +23,8 @@ void BusyIndicator::Start() {
     QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     elapsed_.start();
     delay_.start();
+    // The call that follows blocks this thread: let the new cursor reach the screen first.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void BusyIndicator::Stop() {
