@@ -39,6 +39,22 @@ std::string DatabasePath() {
     return path != nullptr ? path : "/tmp/saldo-bench.db";
 }
 
+void EnsureDatabase() {
+    const std::string path = DatabasePath();
+    if (std::filesystem::exists(path)) return;
+    std::fprintf(stderr, "building %s (1,110,000 balances)...\n", path.c_str());
+    auto connection = db::Connection::Open("sqlite:" + path);
+    db::CreateSchema(*connection);
+    db::LoadDemoData(*connection);
+    db::LoadScaleCompany(*connection, "99", "Empresa de Grande Porte", 1000000);
+    db::LoadScaleCompany(*connection, "98", "Empresa de Médio Porte", 100000);
+    db::LoadScaleCompany(*connection, "97", "Empresa de Pequeno Porte", 10000);
+    for (const char* company : kConcurrentCompanies) {
+        connection->Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES (:C, :N)",
+                            {{"C", company}, {"N", "Empresa Concorrente"}});
+    }
+}
+
 // The database, the server on a loopback port, created on first use and kept for the run.
 struct Fixture {
     std::string path = DatabasePath();
@@ -49,19 +65,7 @@ struct Fixture {
     std::unique_ptr<rpc::Server> rpcServer;
 
     Fixture() {
-        if (!std::filesystem::exists(path)) {
-            std::fprintf(stderr, "building %s (1,110,000 balances)...\n", path.c_str());
-            auto connection = db::Connection::Open(url);
-            db::CreateSchema(*connection);
-            db::LoadDemoData(*connection);
-            db::LoadScaleCompany(*connection, "99", "Empresa de Grande Porte", 1000000);
-            db::LoadScaleCompany(*connection, "98", "Empresa de Médio Porte", 100000);
-            db::LoadScaleCompany(*connection, "97", "Empresa de Pequeno Porte", 10000);
-            for (const char* company : kConcurrentCompanies) {
-                connection->Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES (:C, :N)",
-                                    {{"C", company}, {"N", "Empresa Concorrente"}});
-            }
-        }
+        EnsureDatabase();
         pool = std::make_unique<db::ConnectionPool>(url, 8);
         service = std::make_unique<server::SaldoService>(*pool);
         server::RegisterMethods(dispatcher, *service, nullptr);
@@ -185,9 +189,9 @@ void SetSaldComerRoundTrip(benchmark::State& state) {
 
 // The same row written by the SQLite C API alone, with the server's settings.
 void BareSqliteCommit(benchmark::State& state) {
-    Fixture& f = Shared();
+    EnsureDatabase();
     sqlite3* handle = nullptr;
-    sqlite3_open(f.path.c_str(), &handle);
+    sqlite3_open(DatabasePath().c_str(), &handle);
     sqlite3_busy_timeout(handle, 30000);
     sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
                  nullptr);
@@ -197,21 +201,33 @@ void BareSqliteCommit(benchmark::State& state) {
                        " CDSALDCOME, VRIMPSALDO, TIPSALDO) VALUES ('01', 'F', ?, ?, ?, 0, 'S')",
                        -1, &insert, nullptr);
     std::vector<double> micros;
+    double beginUs = 0, insertUs = 0, commitUs = 0;
     for (auto _ : state) {
         const json row = SupplierRow("01", nextRow++);
         const std::string month = row[0], account = row[1], owner = row[8];
         const auto start = Clock::now();
-        sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            state.SkipWithError(sqlite3_errmsg(handle));
+        }
+        const auto begun = Clock::now();
         sqlite3_bind_text(insert, 1, month.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 2, account.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 3, owner.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(handle));
         sqlite3_reset(insert);
+        const auto inserted = Clock::now();
         sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
+        beginUs += std::chrono::duration<double, std::micro>(begun - start).count();
+        insertUs += std::chrono::duration<double, std::micro>(inserted - begun).count();
+        commitUs += std::chrono::duration<double, std::micro>(Clock::now() - inserted).count();
         micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     }
     sqlite3_finalize(insert);
     sqlite3_close(handle);
+    const double n = static_cast<double>(state.iterations());
+    state.counters["begin_us"] = beginUs / n;
+    state.counters["insert_us"] = insertUs / n;
+    state.counters["commit_us"] = commitUs / n;
     Percentiles(state, micros);
 }
 
