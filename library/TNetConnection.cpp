@@ -1,17 +1,13 @@
-// The client side of the application server's JSON-RPC wire.
+// The client side of the application server's JSON-RPC wire, over rpc::Client.
 #include "library/TNetConnection.h"
 
-#include <stdexcept>
+#include <cstdint>
 
-#include "library/detail/LineSocket.h"
 #include "platform/Exceptions.h"
+#include "rpc/Client.h"
+#include "rpc/RpcError.h"
 
 namespace library {
-
-namespace {
-// Replies hold whole record packets; this bounds what one reply may take.
-constexpr std::size_t kMaxReplyBytes = 64u * 1024u * 1024u;
-}  // namespace
 
 TNetConnection::TNetConnection() = default;
 
@@ -20,31 +16,36 @@ TNetConnection::~TNetConnection() {
 }
 
 bool TNetConnection::Connected() const {
-    return socket_ != nullptr;
-}
-
-std::string TNetConnection::Where() const {
-    return "servidor de aplicação " + ServerName + " em " + Host + ":" + std::to_string(Port);
+    return client_ && client_->IsConnected();
 }
 
 void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
-        socket_.reset();
+        if (client_) client_->Close();
         return;
     }
-    if (socket_) return;
+    if (Connected()) return;
     if (!Connect() && ThrowException) throw platform::Error(lastError_);
 }
 
 bool TNetConnection::Connect() {
     if (BeforeConnect) BeforeConnect(*this);
+    // Host and port may have changed in BeforeConnect: every connect starts a fresh client.
+    client_.reset();
+    if (Port <= 0 || Port > 65535) {
+        lastError_ = "Porta inválida para o servidor de aplicação " + ServerName + " em " + Host +
+                     ":" + std::to_string(Port) + ".";
+        return false;
+    }
+    rpc::ClientOptions options;
+    options.timeout = Timeout;
+    client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
     try {
-        socket_ = std::make_unique<detail::LineSocket>(Host, Port, Timeout);
+        client_->Connect();
         lastError_.clear();
         return true;
-    } catch (const std::runtime_error& e) {
-        socket_.reset();
-        lastError_ = "Não foi possível conectar ao " + Where() + ": " + e.what();
+    } catch (const rpc::TransportError& e) {
+        lastError_ = e.what();
         return false;
     }
 }
@@ -55,30 +56,15 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
 }
 
 TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
-    if (!socket_ && !Connect()) return Fail(lastError_);
-    const long long id = nextId_++;
-    const nlohmann::json request{{"jsonrpc", "2.0"},
-                                 {"id", id},
-                                 {"method", ServerName + "." + method},
-                                 {"params", arguments}};
-    nlohmann::json reply;
+    if (!Connected() && !Connect()) return Fail(lastError_);
     try {
-        reply = nlohmann::json::parse(socket_->Exchange(request.dump(), Timeout, kMaxReplyBytes));
-    } catch (const std::exception& e) {
-        // The stream is out of step after any failure here: the next call reconnects.
-        socket_.reset();
-        return Fail("Falha na comunicação com o " + Where() + " (" + method + "): " + e.what());
+        return {true, client_->Call(ServerName + "." + method, arguments), {}, 0};
+    } catch (const rpc::RpcError& e) {
+        return Fail(e.what(), e.Code());
+    } catch (const rpc::TransportError& e) {
+        // The client has closed the connection: the next call connects again.
+        return Fail(e.what());
     }
-    if (!reply.is_object() || reply.value("id", nlohmann::json()) != id) {
-        socket_.reset();
-        return Fail("Resposta inválida do " + Where() + " (" + method + ").");
-    }
-    if (auto error = reply.find("error"); error != reply.end()) {
-        const auto message = error->is_object() ? error->value("message", std::string()) : "";
-        const int code = error->is_object() ? error->value("code", 0) : 0;
-        return Fail(message.empty() ? "O " + Where() + " recusou " + method + "." : message, code);
-    }
-    return {true, reply.value("result", nlohmann::json()), {}, 0};
 }
 
 }  // namespace library

@@ -1,6 +1,6 @@
-// TNetConnection: the socket connection to the application server. It names the remote
-// module, takes host and port before every connect, and calls methods by name with
-// positional arguments, synchronously (JSON-RPC 2.0, one message per line).
+// TNetConnection: the connection to the application server. It names the remote module,
+// takes host and port before every connect, and calls methods by name with positional
+// arguments, synchronously, through rpc::Client.
 #pragma once
 
 #include <chrono>
@@ -12,11 +12,11 @@
 #include "library/ServerResult.h"
 #include "platform/ui/Component.h"
 
-namespace library {
-
-namespace detail {
-class LineSocket;
+namespace rpc {
+class Client;
 }
+
+namespace library {
 
 class TNetConnection : public platform::Component {
   public:
@@ -31,7 +31,7 @@ class TNetConnection : public platform::Component {
     // recorded and a failed call comes back as a failed TServerResult (CheckResultServ
     // raises it), so a screen can be built while the server is down.
     bool ThrowException = true;
-    // How long one call may take before it fails.
+    // How long connecting, and each call, may take before it fails.
     std::chrono::milliseconds Timeout{30000};
 
     // Runs before every connect; a screen sets Host and Port here.
@@ -54,11 +54,9 @@ class TNetConnection : public platform::Component {
   private:
     bool Connect();
     TServerResult Fail(std::string message, int code = 0);
-    std::string Where() const;
 
-    std::unique_ptr<detail::LineSocket> socket_;
+    std::unique_ptr<rpc::Client> client_;
     std::string lastError_;
-    long long nextId_ = 1;
 };
 
 }  // namespace library

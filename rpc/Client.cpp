@@ -57,6 +57,35 @@ void Client::Close() {
     impl_->buffer.clear();
 }
 
+void Client::Connect() {
+    if (!impl_->socket.is_open()) Open(std::chrono::steady_clock::now() + options_.timeout);
+}
+
+void Client::Open(std::chrono::steady_clock::time_point deadline) {
+    const std::string where = host_ + ":" + std::to_string(port_);
+    impl_->buffer.clear();
+    bool done = false;
+    std::error_code result;
+    tcp::resolver resolver(impl_->io);
+    std::error_code ec;
+    const auto endpoints = resolver.resolve(host_, std::to_string(port_), ec);
+    if (ec) {
+        throw TransportError("Não foi possível encontrar o servidor de aplicação em " + where +
+                             ": " + ec.message() + ".");
+    }
+    asio::async_connect(impl_->socket, endpoints, [&](std::error_code e, const tcp::endpoint&) {
+        result = e;
+        done = true;
+    });
+    ec = impl_->Run(deadline, done, result);
+    if (ec) {
+        Close();
+        throw TransportError("Não foi possível conectar ao servidor de aplicação em " + where +
+                             ": " + ec.message() + ".");
+    }
+    impl_->socket.set_option(tcp::no_delay(true), ec);
+}
+
 json Client::Call(const std::string& method, const json& params) {
     const std::int64_t id = nextId_++;
     const std::string line = Exchange(method, params, id);
@@ -103,30 +132,7 @@ std::string Client::Exchange(const std::string& method, const json& params, std:
         const auto deadline = std::chrono::steady_clock::now() + options_.timeout;
         const bool reused = impl_->socket.is_open();
         try {
-            if (!reused) {
-                impl_->buffer.clear();
-                bool done = false;
-                std::error_code result;
-                tcp::resolver resolver(impl_->io);
-                std::error_code ec;
-                const auto endpoints = resolver.resolve(host_, std::to_string(port_), ec);
-                if (ec) {
-                    throw TransportError("Não foi possível encontrar o servidor de aplicação " +
-                                         where + ": " + ec.message() + ".");
-                }
-                asio::async_connect(impl_->socket, endpoints,
-                                    [&](std::error_code e, const tcp::endpoint&) {
-                                        result = e;
-                                        done = true;
-                                    });
-                ec = impl_->Run(deadline, done, result);
-                if (ec) {
-                    Close();
-                    throw TransportError("Não foi possível conectar ao servidor de aplicação em " +
-                                         where + ": " + ec.message() + ".");
-                }
-                impl_->socket.set_option(tcp::no_delay(true), ec);
-            }
+            if (!reused) Open(deadline);
             {
                 bool done = false;
                 std::error_code result;

@@ -35,6 +35,9 @@ class Client {
     // ({"jsonrpc":"2.0","id":N,"result":...}) are cut without being parsed twice.
     std::string CallText(const std::string& method, const nlohmann::json& params);
 
+    // Opens the connection now rather than on the first call; does nothing when it is open.
+    // Throws TransportError naming host and port when the server cannot be reached in time.
+    void Connect();
     bool IsConnected() const;
     void Close();
 
@@ -42,6 +45,7 @@ class Client {
     std::uint16_t Port() const { return port_; }
 
   private:
+    void Open(std::chrono::steady_clock::time_point deadline);
     // Sends the request and returns the reply line of the call with this id (without "\n").
     std::string Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id);
     // The result of a parsed reply, or the error it carries as RpcError.

@@ -4,6 +4,7 @@
 
 #include <asio.hpp>
 #include <atomic>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -82,6 +83,8 @@ TEST_F(ServerTest, BadLinesGetErrorsAndTheConnectionKeepsServing) {
 TEST_F(ServerTest, ClientCallsAndReportsServerErrors) {
     StartServer({});
     rpc::Client client("127.0.0.1", server_->Port());
+    client.Connect();
+    EXPECT_TRUE(client.IsConnected());
     EXPECT_EQ(client.Call("S.m.Echo", json::array({"a", 2.5, nullptr})),
               json::array({"a", 2.5, nullptr}));
     try {
@@ -104,13 +107,17 @@ TEST_F(ServerTest, ClientNamesHostAndPortWhenNothingListens) {
         port = probe.local_endpoint().port();
     }
     rpc::Client client("127.0.0.1", port);
-    try {
-        client.Call("S.m.Echo", json::array());
-        FAIL();
-    } catch (const rpc::TransportError& e) {
-        EXPECT_NE(std::string(e.what()).find("127.0.0.1:" + std::to_string(port)),
-                  std::string::npos)
-            << e.what();
+    for (const auto& attempt : {std::function<void()>([&] { client.Connect(); }),
+                                std::function<void()>([&] { client.Call("S.m.Echo", {}); })}) {
+        try {
+            attempt();
+            FAIL();
+        } catch (const rpc::TransportError& e) {
+            EXPECT_NE(std::string(e.what()).find("127.0.0.1:" + std::to_string(port)),
+                      std::string::npos)
+                << e.what();
+        }
+        EXPECT_FALSE(client.IsConnected());
     }
 }
 
