@@ -28,13 +28,13 @@ std::vector<BalanceField> BalanceFieldList(BalanceKind kind) {
 }
 
 void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind) {
-    for (const auto& spec : BalanceFieldList(kind)) {
-        auto& field = set.AddField(spec.name, spec.type, spec.size);
-        if (!spec.label.empty()) field.SetDisplayLabel(spec.label);
-        field.SetVisible(spec.visible);
-        if (spec.displayWidth > 0) field.SetDisplayWidth(spec.displayWidth);
-        field.SetDisplayFormat(spec.displayFormat);
-        if (!spec.editMask.empty()) field.SetEditMask(spec.editMask);
+    for (const auto& column : BalanceFieldList(kind)) {
+        auto& field = set.AddField(column.name, column.type, column.size);
+        if (!column.label.empty()) field.SetDisplayLabel(column.label);
+        field.SetVisible(column.visible);
+        if (column.displayWidth > 0) field.SetDisplayWidth(column.displayWidth);
+        field.SetDisplayFormat(column.displayFormat);
+        if (!column.editMask.empty()) field.SetEditMask(column.editMask);
     }
 }
 
