@@ -135,7 +135,9 @@ void CheckDatabaseURL(const std::string& text, const std::string& source) {
 }
 
 // The same file the server creates and serves by default, relative to the working folder.
-std::string DefaultDatabaseURL() { return "sqlite:data/saldo.db"; }
+std::string DefaultDatabaseURL() {
+    return "sqlite:data/saldo.db";
+}
 
 std::string WebURL() {
     return CurrentServer().host;

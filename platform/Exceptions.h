@@ -9,20 +9,20 @@ namespace platform {
 
 // An error whose message can be shown to the user as it stands.
 class Error : public std::runtime_error {
-public:
+  public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
 // A text that is not a valid number or date ("'x' não é um valor inteiro válido").
 class ConversionError : public Error {
-public:
+  public:
     using Error::Error;
 };
 
 // Ends the operation under way without any further message; raised after the user has
 // already been shown what went wrong.
 class Abort : public std::exception {
-public:
+  public:
     const char* what() const noexcept override { return "Operação cancelada"; }
 };
 

@@ -75,9 +75,13 @@ struct Scene {
 
 // Built in main, after the QApplication, and gone before it.
 Scene* scene_ = nullptr;
-Scene& TheScene() { return *scene_; }
+Scene& TheScene() {
+    return *scene_;
+}
 
-void Paint(QTableView* view) { view->viewport()->repaint(); }
+void Paint(QTableView* view) {
+    view->viewport()->repaint();
+}
 
 // Switching the data link on (what the screen does after the packet is loaded) until the
 // first page of rows is painted.
