@@ -79,10 +79,15 @@ class ScreenTest : public ::testing::Test {
 
     // Types a company code and leaves the filter panel with Tab, as a user does.
     void ChooseCompany(const char* code) {
-        Code()->setFocus(Qt::MouseFocusReason);
+        if (QApplication::focusWidget() != Code()) QTest::mouseClick(Code(), Qt::LeftButton);
         Code()->selectAll();
         QTest::keyClicks(Code(), code);
-        for (int i = 0; i < 4 && Code()->hasFocus(); ++i)
+        // Tab until the framework's focus leaves the filter panel (its exit loads the rows).
+        platform::Form* form = platform::Application::Instance().ActiveForm();
+        ASSERT_NE(form, nullptr);
+        auto* panel = dynamic_cast<platform::WinControl*>(form->FindComponent("panFiltro"));
+        ASSERT_NE(panel, nullptr);
+        for (int i = 0; i < 6 && panel->Contains(form->ActiveControl()); ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QApplication::processEvents();
     }
