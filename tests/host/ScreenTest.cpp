@@ -145,6 +145,7 @@ TEST_F(ScreenTest, InsertSwitchesToTheEntryPageWithANewFirstRow) {
     ASSERT_TRUE(insert->isEnabled());
     QTableView* entry = Grid("dbgLancSaldCome");
     const int before = Grid("dbgPadrao")->model()->rowCount();
+
     QTest::mouseClick(insert, Qt::LeftButton);
     QApplication::processEvents();
     auto* pages = Widget<QTabWidget>("pgcPadrao");
@@ -170,10 +171,12 @@ TEST_F(ScreenTest, InsertSwitchesToTheEntryPageWithANewFirstRow) {
     entry->setCurrentIndex(entry->model()->index(0, 1));
     auto* ellipsis = entry->findChild<QToolButton*>("dbgLancSaldComeEllipsis");
     ASSERT_TRUE(ellipsis->isVisible());
-    hosttest::ModalAnswer list("", [](QWidget* dialog) { Picture(dialog, "lista-de-contas"); });
-    QTest::mouseClick(ellipsis, Qt::LeftButton);
-    EXPECT_EQ(list.Seen(), 1);
-    EXPECT_EQ(list.Title(), "Conta Contábil");
+    {
+        hosttest::ModalAnswer list("", [](QWidget* dialog) { Picture(dialog, "lista-de-contas"); });
+        QTest::mouseClick(ellipsis, Qt::LeftButton);
+        EXPECT_EQ(list.Seen(), 1);
+        EXPECT_EQ(list.Title(), "Conta Contábil");
+    }
 
     // A bad month: the screen's message.
     entry->setCurrentIndex(entry->model()->index(0, 0));
