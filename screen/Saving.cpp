@@ -35,16 +35,16 @@ void SendChanges(platform::Form* window, library::TNetConnection& server,
 }  // namespace
 
 void TfrmSaldComerc::cdsSaldFornAfterPost(platform::ClientDataSet&) {
-    SendChanges(this, *netSaldComer, *medCdEmpresa, services::kTagSuppliers, cdsSaldForn);
+    SendChanges(nullptr, *netSaldComer, *medCdEmpresa, services::kTagSuppliers, cdsSaldForn);
     ControlaAbas(false);
 }
 
 void TfrmSaldComerc::cdsSaldClieAfterPost(platform::ClientDataSet&) {
-    SendChanges(this, *netSaldComer, *medCdEmpresa, services::kTagClients, cdsSaldClie);
+    SendChanges(nullptr, *netSaldComer, *medCdEmpresa, services::kTagClients, cdsSaldClie);
     ControlaAbas(false);
 }
 
 void TfrmSaldComerc::cdsSaldBancoAfterPost(platform::ClientDataSet&) {
-    SendChanges(this, *netSaldComer, *medCdEmpresa, services::kTagBanks, cdsSaldBanco);
+    SendChanges(nullptr, *netSaldComer, *medCdEmpresa, services::kTagBanks, cdsSaldBanco);
     ControlaAbas(false);
 }

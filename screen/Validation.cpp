@@ -45,7 +45,7 @@ void TfrmSaldComerc::Vd_SaldoContCtbl(platform::ClientDataSet& dataSet) {
     const std::string account = dataSet.Fields(records::kPosCDCONTCTBL).AsString();
     const double value = dataSet.Fields(records::kPosVRIMPSALDO).AsFloat();
 
-    library::ActiveShowAvi(this, library::kAviReading);
+    library::ActiveShowAvi(nullptr, library::kAviReading);
     try {
         const auto result = netSaldComer->Call(std::string(services::kGetVdSaldoContCtbl),
                                                {medCdEmpresa->Text(), account, month, value});
