@@ -26,7 +26,7 @@ void DataSource::SetDataSet(ClientDataSet* dataSet) {
     // Copies: a handler may register or remove links while being told.
     for (DataLink* link : std::vector<DataLink*>(links_)) link->ActiveChanged();
     UpdateState();
-    if (OnDataChange) OnDataChange(*this, nullptr);
+    if (enabled_ && OnDataChange) OnDataChange(*this, nullptr);
 }
 
 void DataSource::SetEnabled(bool enabled) {
@@ -39,6 +39,11 @@ void DataSource::SetEnabled(bool enabled) {
 DataSetState DataSource::State() const {
     if (!enabled_ || dataSet_ == nullptr) return DataSetState::Inactive;
     return dataSet_->State();
+}
+
+void DataSource::UpdateRecord() {
+    if (!enabled_) return;
+    for (DataLink* link : std::vector<DataLink*>(links_)) link->UpdateData();
 }
 
 void DataSource::AddLink(DataLink* link) {
