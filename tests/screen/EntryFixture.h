@@ -89,8 +89,16 @@ class EntryFixture : public testsupport::ModuleFixture {
             ASSERT_EQ(s.cbxImplantSaldo->Checked(), implant);
             s.dbgPadrao->UserFocus();
         }
-        if (implant) ASSERT_TRUE(s.sbtIncluir->Enabled()) << "insert not offered in implant mode";
+        if (implant) {
+            ASSERT_TRUE(s.sbtIncluir->Enabled()) << "insert not offered in implant mode";
+        }
         dialogs.TakeLog();
+    }
+
+    // Shows the entry page as the insert command does, to see which commands switch back.
+    void ShowEntryPage() {
+        S().tshFormulario->SetEnabled(true);
+        S().pgcPadrao->SetActivePage(S().tshFormulario);
     }
 
     // The insert command, as the tool button runs it.

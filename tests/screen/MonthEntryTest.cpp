@@ -4,7 +4,6 @@
 
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
-#include "platform/text/DateTime.h"
 #include "tests/screen/EntryFixture.h"
 
 using entrytest::EntryFixture;

@@ -81,12 +81,12 @@ TEST_F(RecordEntryTest, ConfirmAndCancelOutsideAnEntryChangeNoDataAndShowTheData
     auto& s = S();
     const int rows = s.cdsSaldForn.RecordCount();
 
-    s.ControlaAbas(true);
+    ShowEntryPage();
     App().RunEvent([&] { s.sbtConfirmarClick(s.sbtConfirmar); });
     EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFolhaDados);
     EXPECT_EQ(s.cdsSaldForn.State(), platform::DataSetState::Browse);
 
-    s.ControlaAbas(true);
+    ShowEntryPage();
     App().RunEvent([&] { s.sbtCancelarClick(s.sbtCancelar); });
     EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFolhaDados);
 
@@ -100,7 +100,7 @@ TEST_F(RecordEntryTest, DeleteAnsweredNoChangesOnlyThePage) {
     auto& s = S();
     const int rows = s.cdsSaldBanco.RecordCount();
     ASSERT_TRUE(s.sbtExcluir->Enabled());
-    s.ControlaAbas(true);
+    ShowEntryPage();
 
     dialogs.Answer(platform::mrNo);
     s.sbtExcluir->Click();
@@ -119,7 +119,7 @@ TEST_F(RecordEntryTest, KeyFilterPerColumn) {
     const auto passes = [&](int column, char32_t key) {
         grid->UserSelectCell(0, column);
         char32_t typed = key;
-        s.dbgLancSaldComeKeyPress(grid, typed);
+        grid->OnKeyPress(grid, typed);
         EXPECT_TRUE(typed == key || typed == 0);
         return typed == key;
     };
@@ -164,6 +164,6 @@ TEST_F(RecordEntryTest, AKeyPressWithNoSelectedFieldPasses) {
     auto& s = S();
     ASSERT_EQ(s.dbgLancSaldCome->SelectedField(), nullptr);
     char32_t key = U'x';
-    s.dbgLancSaldComeKeyPress(s.dbgLancSaldCome, key);
+    s.dbgLancSaldCome->OnKeyPress(s.dbgLancSaldCome, key);
     EXPECT_EQ(key, U'x');
 }

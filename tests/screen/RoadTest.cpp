@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/app/Application.h"
-#include "platform/text/DateTime.h"
 #include "tests/screen/EntryFixture.h"
 
 using entrytest::EntryFixture;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/app/Application.h"
-#include "platform/text/DateTime.h"
 #include "tests/screen/EntryFixture.h"
 
 using entrytest::EntryFixture;
@@ -62,8 +61,8 @@ TEST_F(SavingTest, AfterASaveNothingIsPendingAndASecondSaveSendsNothing) {
     EXPECT_EQ(StoredRow(k), ExpectedStoredRow(k));
 
     // Nothing pending: no call, and still the data sheet.
-    s.ControlaAbas(true);
-    platform::Application::Instance().RunEvent([&] { s.cdsSaldBancoAfterPost(s.cdsSaldBanco); });
+    ShowEntryPage();
+    platform::Application::Instance().RunEvent([&] { s.cdsSaldBanco.AfterPost(s.cdsSaldBanco); });
     EXPECT_TRUE(dialogs.Log().empty());
     EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFolhaDados);
 }
@@ -80,7 +79,7 @@ TEST_F(SavingTest, ADeleteTheServerRefusesBringsTheRowBack) {
     // Another user removes the balance meanwhile.
     ASSERT_EQ(Sql("DELETE FROM SALDCOME WHERE " + KeyOfCurrent(0)), "");
 
-    s.ControlaAbas(true);
+    ShowEntryPage();
     dialogs.Answer(platform::mrYes);
     dialogs.ExpectError();
     s.sbtExcluir->Click();
