@@ -81,6 +81,9 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
 }
 
 TfrmSaldComerc::~TfrmSaldComerc() {
+    BeginDestroy();
+    dtsFornecedor.OnStateChange = nullptr;
+    dtsCliente.OnStateChange = nullptr;
     // Controls, queries and the connection refer to the record sets and links below.
     DestroyComponents();
     if (Destroyed) Destroyed();
