@@ -34,7 +34,7 @@ class CursorGuard {
 void CriaSaldCome() {
     auto& app = platform::Application::Instance();
     const CursorGuard cursor(app);
-    if (!created) {
+    if (!created || !frmSaldComerc) {
         // CreateForm frees the form itself when its creation handler raises.
         auto* form = app.CreateForm<TfrmSaldComerc>();
         form->ClearCreatedFlag = [] { created = false; };

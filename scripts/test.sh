@@ -14,5 +14,11 @@ for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
-  ctest --preset "$preset" -j2
+  # The database tests also run against PostgreSQL: pg_virtualenv starts a throw-away cluster
+  # for the duration of ctest and the tests find it through SALDO_TEST_PG.
+  if [ "${SALDO_SKIP_PG:-0}" != 1 ] && command -v pg_virtualenv >/dev/null; then
+    pg_virtualenv bash -c 'export SALDO_TEST_PG="postgresql://host=$PGHOST port=$PGPORT user=$PGUSER password=$PGPASSWORD dbname=$PGDATABASE"; ctest --preset "$0" -j2' "$preset"
+  else
+    ctest --preset "$preset" -j2
+  fi
 done

@@ -26,7 +26,7 @@ void DataSource::SetDataSet(ClientDataSet* dataSet) {
     // Copies: a handler may register or remove links while being told.
     for (DataLink* link : std::vector<DataLink*>(links_)) link->ActiveChanged();
     UpdateState();
-    if (OnDataChange) OnDataChange(*this, nullptr);
+    if (enabled_ && OnDataChange) OnDataChange(*this, nullptr);
 }
 
 void DataSource::SetEnabled(bool enabled) {

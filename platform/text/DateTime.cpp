@@ -241,8 +241,10 @@ std::string DateTimeToStr(DateTime value) {
     int h = 0, mi = 0, s = 0, ms = 0;
     DecodeTime(value, h, mi, s, ms);
     std::string out = DateToStr(value);
-    if (h != 0 || mi != 0 || s != 0 || ms != 0)
-        out += " " + FormatDateTime(S.LongTimeFormat, value);
+    if (h != 0 || mi != 0 || s != 0 || ms != 0) {
+        out += ' ';
+        out += FormatDateTime(S.LongTimeFormat, value);
+    }
     return out;
 }
 
@@ -290,11 +292,15 @@ std::string DateTimeToIso(DateTime value) {
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
     DecodeDate(value, y, mo, d);
     DecodeTime(value, h, mi, s, ms);
-    std::string out = Pad(y, 4) + "-" + Pad(mo, 2) + "-" + Pad(d, 2);
-    if (h != 0 || mi != 0 || s != 0 || ms != 0)
-        out += "T" + Pad(h, 2) + ":" + Pad(mi, 2) + ":" + Pad(s, 2);
-    if (ms != 0) out += "." + Pad(ms, 3);
-    return out;
+    char buf[32];
+    if (h == 0 && mi == 0 && s == 0 && ms == 0)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, mo, d);
+    else if (ms == 0)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, s);
+    else
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", y, mo, d, h, mi, s,
+                      ms);
+    return buf;
 }
 
 bool TryIsoToDateTime(std::string_view t, DateTime& value) {

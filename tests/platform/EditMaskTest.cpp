@@ -47,7 +47,7 @@ TEST(EditMask, CompanyCodeWithoutLiteralsTrimsTrailingBlanks) {
 }
 
 TEST(EditMask, LedgerAccountPictureDropsOrKeepsItsDots) {
-    const EditMask kept("9.9.9.99.9999;1;_");
+    const EditMask kept("0.0.0.00.0000;1;_");  // the ledger-account picture
     EXPECT_EQ(kept.EmptyDisplay(), "_._._.__.____");
     EXPECT_EQ(kept.TextFromDisplay("1.1.2.01.0001"), "1.1.2.01.0001");
     EXPECT_EQ(kept.DisplayFromText("1.1.2.01.0001"), "1.1.2.01.0001");

@@ -1,0 +1,134 @@
+// saldo-server: creates the business database (init) and serves the remote module
+// "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
+#include "db/Connection.h"
+#include "db/ConnectionPool.h"
+#include "db/DemoData.h"
+#include "db/Schema.h"
+#include "rpc/Server.h"
+#include "server/Methods.h"
+#include "server/SaldoService.h"
+
+namespace {
+
+constexpr const char* kDefaultDb = "sqlite:data/saldo.db";
+constexpr const char* kDefaultListen = "127.0.0.1:47630";
+
+void LogLine(const std::string& line) {
+    const std::string text = "saldo-server: " + line + "\n";
+    std::fputs(text.c_str(), stderr);
+}
+
+int Init(const std::string& url, bool demo, long long scale) {
+    if (url.rfind("sqlite:", 0) == 0) {
+        const std::filesystem::path parent = std::filesystem::path(url.substr(7)).parent_path();
+        if (!parent.empty()) std::filesystem::create_directories(parent);
+    }
+    auto connection = db::Connection::Open(url);
+    db::CreateSchema(*connection);
+    LogLine("tabelas criadas em " + url);
+    if (demo) {
+        LogLine(db::LoadDemoData(*connection) ? "dados de demonstração gravados"
+                                              : "o banco já tem empresas; dados de demonstração "
+                                                "não gravados");
+    }
+    if (scale > 0) {
+        const long long sizes[] = {scale, scale / 10, scale / 100};
+        const char* codes[] = {"99", "98", "97"};
+        for (int i = 0; i < 3; ++i) {
+            if (sizes[i] <= 0) continue;
+            db::LoadScaleCompany(*connection, codes[i],
+                                 "Empresa de Grande Porte " + std::to_string(sizes[i]), sizes[i]);
+            LogLine("empresa " + std::string(codes[i]) + " com " + std::to_string(sizes[i]) +
+                    " saldos de fornecedores");
+        }
+    }
+    return 0;
+}
+
+int Serve(const std::string& url, const std::string& listen, const rpc::ServerOptions& options) {
+    const std::size_t colon = listen.rfind(':');
+    std::string host = colon == std::string::npos ? listen : listen.substr(0, colon);
+    if (host.empty()) host = "127.0.0.1";
+    int port = 47630;
+    if (colon != std::string::npos) {
+        try {
+            port = std::stoi(listen.substr(colon + 1));
+        } catch (const std::exception&) {
+            port = -1;
+        }
+    }
+    if (port < 0 || port > 65535) {
+        LogLine("porta inválida em --listen " + listen);
+        return 2;
+    }
+    db::ConnectionPool pool(url, options.threads);
+    server::SaldoService service(pool);
+    rpc::Dispatcher dispatcher;
+    server::RegisterMethods(dispatcher, service, LogLine);
+    rpc::Server server(dispatcher, options);
+    server.Listen(host, static_cast<std::uint16_t>(port));
+    server.StopOnSignals();
+    server.Start();
+    LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
+            std::to_string(server.Port()) + " (" + url + ")");
+    server.Wait();
+    LogLine("encerrado");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Servidor de aplicação do Saldo Comercial"};
+    app.require_subcommand(1);
+
+    std::string initDb = kDefaultDb;
+    bool demo = false;
+    long long scale = 0;
+    CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
+    init->add_option("--db", initDb, "sqlite:CAMINHO ou postgresql://...")->capture_default_str();
+    init->add_flag("--demo", demo, "Grava os dados de demonstração");
+    init->add_option("--scale", scale,
+                     "Gera as empresas 99, 98 e 97 com N, N/10 e N/100 saldos (benchmarks)")
+        ->check(CLI::NonNegativeNumber);
+
+    std::string serveDb = kDefaultDb;
+    std::string listen = kDefaultListen;
+    rpc::ServerOptions options;
+    options.threads = std::max(4u, std::thread::hardware_concurrency());
+    std::size_t maxMessage = options.maxMessageBytes;
+    double readTimeout = 60, idleTimeout = 600;
+    CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
+    serve->add_option("--db", serveDb, "sqlite:CAMINHO ou postgresql://...")->capture_default_str();
+    serve->add_option("--listen", listen, "HOST:PORTA")->capture_default_str();
+    serve->add_option("--threads", options.threads, "Chamadas atendidas ao mesmo tempo")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 256));
+    serve->add_option("--max-message", maxMessage, "Maior mensagem aceita, em bytes")
+        ->capture_default_str();
+    serve->add_option("--max-connections", options.maxConnections, "Máximo de conexões abertas")
+        ->capture_default_str();
+    serve->add_option("--read-timeout", readTimeout, "Segundos para receber uma mensagem iniciada")
+        ->capture_default_str();
+    serve->add_option("--idle-timeout", idleTimeout, "Segundos até fechar uma conexão ociosa")
+        ->capture_default_str();
+
+    CLI11_PARSE(app, argc, argv);
+    try {
+        if (*init) return Init(initDb, demo, scale);
+        options.maxMessageBytes = maxMessage;
+        options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
+        options.idleTimeout = std::chrono::milliseconds(static_cast<long long>(idleTimeout * 1000));
+        return Serve(serveDb, listen, options);
+    } catch (const std::exception& e) {
+        LogLine(std::string("erro: ") + e.what());
+        return 1;
+    }
+}
