@@ -45,8 +45,8 @@ void TfrmSaldComerc::Vd_SaldoContCtbl(platform::ClientDataSet& dataSet) {
     const std::string account = dataSet.Fields(records::kPosCDCONTCTBL).AsString();
     const double value = dataSet.Fields(records::kPosVRIMPSALDO).AsFloat();
 
-    library::ActiveShowAvi(nullptr, library::kAviReading);
     try {
+        library::ActiveShowAvi(nullptr, library::kAviReading);
         const auto result = netSaldComer->Call(std::string(services::kGetVdSaldoContCtbl),
                                                {medCdEmpresa->Text(), account, month, value});
         const auto payload = library::CheckResultServ(result, true, 0);

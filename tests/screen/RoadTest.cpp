@@ -25,7 +25,7 @@ TEST_P(RoadTest, OneImplantedBalanceFromOpeningToReopening) {
     s.rdgTipoConta->UserSelect(k.index);
     EXPECT_EQ(s.medCdEmpresa->Text(), "01");
     EXPECT_EQ(s.edtNmEmpresa->Text(), "Comercial Horizonte Ltda.");
-    EXPECT_FALSE(s.sbtIncluir->Enabled());
+    EXPECT_FALSE(s.mnuIncluir->Enabled());
     // 4: leaving the filter panel reads the balances.
     s.dbgPadrao->UserFocus();
     ASSERT_EQ(s.dtsPadrao.DataSet(), &SetOf(k.index));

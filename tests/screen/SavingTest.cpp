@@ -54,6 +54,7 @@ TEST_F(SavingTest, AfterASaveNothingIsPendingAndASecondSaveSendsNothing) {
     OpenScreen(k.index);
     auto& s = S();
     EnterRow(k);
+    dialogs.TakeLog();
     s.sbtConfirmar->Click();
     EXPECT_EQ(dialogs.TakeLog(),
               (std::vector<std::string>{"busy 6", "busy stop", "busy 1", "busy stop"}));
