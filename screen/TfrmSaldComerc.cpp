@@ -81,6 +81,11 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
 }
 
 TfrmSaldComerc::~TfrmSaldComerc() {
+    // An open record set going away changes its links' state; the handler would then work
+    // on tool buttons and menu entries that are already gone.
+    dtsPadrao.OnStateChange = nullptr;
+    dtsFornecedor.OnStateChange = nullptr;
+    dtsCliente.OnStateChange = nullptr;
     // Controls, queries and the connection refer to the record sets and links below.
     DestroyComponents();
     if (Destroyed) Destroyed();
