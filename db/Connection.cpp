@@ -125,8 +125,12 @@ std::unique_ptr<Connection> Connection::Open(const std::string& url) {
         if (url.rfind("sqlite:", 0) == 0) {
             const std::string path = url.substr(7);
             if (path.empty()) throw DbError("Informe o arquivo do banco: sqlite:CAMINHO.");
-            const std::string connect =
-                path.find('=') == std::string::npos ? path : "db=\"" + path + "\"";
+            std::string connect = path;
+            if (path.find('=') != std::string::npos) {
+                connect = "db=\"";
+                connect += path;
+                connect += '"';
+            }
             auto session = std::make_unique<soci::session>(soci::sqlite3, connect);
             auto* backend = static_cast<soci::sqlite3_session_backend*>(session->get_backend());
             sqlite_api::sqlite3* handle = backend->conn_;
@@ -162,6 +166,12 @@ Connection::Connection(std::unique_ptr<soci::session> session, Dialect dialect)
     : session_(std::move(session)), dialect_(dialect) {}
 
 Connection::~Connection() = default;
+
+::sqlite3* Connection::NativeSqlite() {
+    if (dialect_ != Dialect::Sqlite) return nullptr;
+    auto* backend = static_cast<soci::sqlite3_session_backend*>(session_->get_backend());
+    return reinterpret_cast<::sqlite3*>(backend->conn_);
+}
 
 std::string Connection::DialectName() const {
     return dialect_ == Dialect::Sqlite ? "sqlite" : "postgresql";

@@ -12,6 +12,7 @@
 namespace soci {
 class session;
 }
+struct sqlite3;
 
 namespace db {
 
@@ -57,6 +58,9 @@ class Connection {
     void Rollback();
 
     soci::session& Session() { return *session_; }
+    // The SQLite handle under the session, for hot paths that read many rows; nullptr on
+    // PostgreSQL. It stays owned by the connection.
+    ::sqlite3* NativeSqlite();
 
   private:
     Connection(std::unique_ptr<soci::session> session, Dialect dialect);

@@ -139,8 +139,15 @@ TfrmPadrao::TfrmPadrao(platform::Application& app) : platform::Form(app) {
 }
 
 TfrmPadrao::~TfrmPadrao() {
+    BeginDestroy();
     // The grids and texts hold links to dtsPadrao: free them while it is alive.
     DestroyComponents();
+}
+
+void TfrmPadrao::BeginDestroy() {
+    dtsPadrao.OnStateChange = nullptr;
+    dtsPadrao.OnDataChange = nullptr;
+    dtsPadrao.SetDataSet(nullptr);
 }
 
 void TfrmPadrao::FormCreate(platform::Component*) {

@@ -105,6 +105,12 @@ class TfrmPadrao : public platform::Form {
     virtual void sbtImprimirClick(platform::Component* sender);
     virtual void mnuFolhaDadosClick(platform::Component* sender);
     virtual void mnuFormularioClick(platform::Component* sender);
+
+  protected:
+    // Stops the data link's events and unbinds its set. A screen whose record sets are its
+    // own members calls it first in its destructor: a set destroyed while still bound would
+    // otherwise run the state-change handler on controls already freed.
+    void BeginDestroy();
 };
 
 }  // namespace library

@@ -58,8 +58,42 @@ void Client::Close() {
 }
 
 json Client::Call(const std::string& method, const json& params) {
-    const std::string where = host_ + ":" + std::to_string(port_);
     const std::int64_t id = nextId_++;
+    const std::string line = Exchange(method, params, id);
+    json reply;
+    try {
+        reply = json::parse(line);
+    } catch (const json::parse_error& e) {
+        Close();
+        throw TransportError("Resposta inválida do servidor de aplicação em " + host_ + ":" +
+                             std::to_string(port_) + ": " + e.what());
+    }
+    return ResultOf(std::move(reply), id);
+}
+
+std::string Client::CallText(const std::string& method, const json& params) {
+    const std::int64_t id = nextId_++;
+    std::string line = Exchange(method, params, id);
+    const std::string prefix = R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"result":)";
+    if (line.size() > prefix.size() && line.compare(0, prefix.size(), prefix) == 0 &&
+        line.back() == '}') {
+        line.pop_back();
+        line.erase(0, prefix.size());
+        return line;
+    }
+    json reply;
+    try {
+        reply = json::parse(line);
+    } catch (const json::parse_error& e) {
+        Close();
+        throw TransportError("Resposta inválida do servidor de aplicação em " + host_ + ":" +
+                             std::to_string(port_) + ": " + e.what());
+    }
+    return ResultOf(std::move(reply), id).dump();
+}
+
+std::string Client::Exchange(const std::string& method, const json& params, std::int64_t id) {
+    const std::string where = host_ + ":" + std::to_string(port_);
     std::string request =
         json{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}}.dump(
             -1, ' ', false, json::error_handler_t::strict);
@@ -147,49 +181,43 @@ json Client::Call(const std::string& method, const json& params) {
                     throw TransportError(message);
                 }
             }
-            json reply;
-            try {
-                reply = json::parse(impl_->buffer.data(), impl_->buffer.data() + length - 1);
-            } catch (const json::parse_error& e) {
-                Close();
-                throw TransportError("Resposta inválida do servidor de aplicação em " + where +
-                                     ": " + e.what());
-            }
+            std::string line = impl_->buffer.substr(0, length - 1);
             impl_->buffer.erase(0, length);
-            if (!reply.is_object()) {
-                Close();
-                throw TransportError("Resposta inválida do servidor de aplicação em " + where +
-                                     ".");
-            }
-            if (const auto error = reply.find("error"); error != reply.end()) {
-                const json& e = *error;
-                const int code = e.is_object() ? e.value("code", static_cast<int>(kInternalError))
-                                               : static_cast<int>(kInternalError);
-                const std::string message =
-                    e.is_object()
-                        ? e.value("message", std::string("Erro do servidor de aplicação."))
-                        : std::string("Erro do servidor de aplicação.");
-                // An error not meant for this call (busy, oversized) leaves the connection
-                // unusable.
-                if (reply.value("id", json()) != json(id)) Close();
-                throw RpcError(code, message);
-            }
-            if (reply.value("id", json()) != json(id)) {
-                Close();
-                throw TransportError("Resposta do servidor de aplicação em " + where +
-                                     " não corresponde à chamada.");
-            }
-            const auto result = reply.find("result");
-            if (result == reply.end()) {
-                Close();
-                throw TransportError("Resposta sem resultado do servidor de aplicação em " + where +
-                                     ".");
-            }
-            return std::move(*result);
+            return line;
         } catch (const StaleConnection&) {
             if (!reused || attempt > 0) throw;
         }
     }
+}
+
+json Client::ResultOf(json reply, std::int64_t id) {
+    const std::string where = host_ + ":" + std::to_string(port_);
+    if (!reply.is_object()) {
+        Close();
+        throw TransportError("Resposta inválida do servidor de aplicação em " + where + ".");
+    }
+    if (const auto error = reply.find("error"); error != reply.end()) {
+        const json& e = *error;
+        const int code = e.is_object() ? e.value("code", static_cast<int>(kInternalError))
+                                       : static_cast<int>(kInternalError);
+        const std::string message =
+            e.is_object() ? e.value("message", std::string("Erro do servidor de aplicação."))
+                          : std::string("Erro do servidor de aplicação.");
+        // An error not meant for this call (busy, oversized) leaves the connection unusable.
+        if (reply.value("id", json()) != json(id)) Close();
+        throw RpcError(code, message);
+    }
+    if (reply.value("id", json()) != json(id)) {
+        Close();
+        throw TransportError("Resposta do servidor de aplicação em " + where +
+                             " não corresponde à chamada.");
+    }
+    const auto result = reply.find("result");
+    if (result == reply.end()) {
+        Close();
+        throw TransportError("Resposta sem resultado do servidor de aplicação em " + where + ".");
+    }
+    return std::move(*result);
 }
 
 }  // namespace rpc

@@ -30,6 +30,11 @@ class Client {
     // (naming host and port), does not answer in time, or breaks the connection.
     nlohmann::json Call(const std::string& method, const nlohmann::json& params);
 
+    // The same call, returning the result as JSON text, for a caller that parses it its own way
+    // (a record set loading a large packet). Replies in this server's canonical form
+    // ({"jsonrpc":"2.0","id":N,"result":...}) are cut without being parsed twice.
+    std::string CallText(const std::string& method, const nlohmann::json& params);
+
     bool IsConnected() const;
     void Close();
 
@@ -37,6 +42,11 @@ class Client {
     std::uint16_t Port() const { return port_; }
 
   private:
+    // Sends the request and returns the reply line of the call with this id (without "\n").
+    std::string Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id);
+    // The result of a parsed reply, or the error it carries as RpcError.
+    nlohmann::json ResultOf(nlohmann::json reply, std::int64_t id);
+
     struct Impl;
     std::string host_;
     std::uint16_t port_;

@@ -81,9 +81,7 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
 }
 
 TfrmSaldComerc::~TfrmSaldComerc() {
-    // An open record set going away changes its links' state; the handler would then work
-    // on tool buttons and menu entries that are already gone.
-    dtsPadrao.OnStateChange = nullptr;
+    BeginDestroy();
     dtsFornecedor.OnStateChange = nullptr;
     dtsCliente.OnStateChange = nullptr;
     // Controls, queries and the connection refer to the record sets and links below.

@@ -257,8 +257,13 @@ void ClientDataSet::CheckCanChange() const {
 // Leaving edit or insert implicitly: a changed row goes through the normal post (which may
 // refuse by raising, and then the caller's operation does not happen); an unchanged one is
 // dropped.
+void ClientDataSet::UpdateRecord() {
+    for (DataSource* source : std::vector<DataSource*>(sources_)) source->UpdateRecord();
+}
+
 void ClientDataSet::LeaveEditing() {
     if (!Editing()) return;
+    UpdateRecord();
     if (modified_)
         Post();
     else
@@ -467,6 +472,7 @@ void ClientDataSet::Edit() {
 // log; state browse; a row that no longer matches the filter leaves the view; after-post.
 void ClientDataSet::Post() {
     if (!Editing()) throw DataSetError("Não há registro em edição ou inclusão para gravar.");
+    UpdateRecord();
     if (BeforePost) BeforePost(*this);
     auto& s = *store_;
     const RowId row = editRow_;

@@ -172,6 +172,9 @@ class ClientDataSet {
     void CheckActive() const;
     void CheckCanChange() const;
     void LeaveEditing();
+    // Controls bound to the set write what they hold and have not written yet (an open
+    // grid editor) before a post.
+    void UpdateRecord();
     bool Matches(RowId row) const;
     void RebuildVisible();
     void Refiltered();

@@ -42,6 +42,9 @@ class DataLink {
         (void)field;
         return false;
     }
+    // Asked before the set posts (or leaves edit or insert): write what the control holds
+    // and has not written yet (a grid's open cell editor). What it raises aborts the post.
+    virtual void UpdateData() {}
 
   private:
     friend class DataSource;

@@ -41,6 +41,11 @@ DataSetState DataSource::State() const {
     return dataSet_->State();
 }
 
+void DataSource::UpdateRecord() {
+    if (!enabled_) return;
+    for (DataLink* link : std::vector<DataLink*>(links_)) link->UpdateData();
+}
+
 void DataSource::AddLink(DataLink* link) {
     links_.push_back(link);
 }

@@ -37,6 +37,9 @@ class DataSource {
     std::function<void(DataSource&, Field*)> OnDataChange;
 
     const std::vector<DataLink*>& Links() const { return links_; }
+    // Asks every link to write pending control contents into the fields (DataLink::UpdateData);
+    // the bound set calls it before it posts. Nothing happens while switched off.
+    void UpdateRecord();
 
   private:
     friend class DataLink;

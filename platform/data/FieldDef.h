@@ -8,7 +8,12 @@
 
 namespace platform {
 
+// GCC 12 reports the scoped enumerator DateTime as shadowing the type platform::DateTime;
+// a scoped enumerator cannot shadow anything, so the warning is silenced here only.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wshadow"
 enum class FieldType { String, FixedString, Double, DateTime };
+#pragma GCC diagnostic pop
 
 // Name, type and size (characters, for the two string types; 0 for the others): what a
 // packet's field list carries.

@@ -1,14 +1,19 @@
-// DBGrid: a data-aware grid. Its columns follow the visible fields of its data link's set, in
-// field order; per-column settings (title alignment, ellipsis button) stay with the column
-// position. Typed characters go through OnKeyPress first; with editing on they go to a cell
-// editor that writes the field's text back on Enter or Tab.
+// DBGrid: the data grid. Shows the rows of the set bound to its data source (nothing while
+// the source is switched off), selects a cell, and edits cells in place through the fields'
+// text paths, every typed character passing its key-press event first.
 #pragma once
 
-#include <map>
+#include <cstddef>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/data/DataLink.h"
+
+#include "platform/ui/Column.h"
 #include "platform/ui/Control.h"
+#include "platform/ui/detail/MaskedText.h"
 
 namespace platform {
 
@@ -16,7 +21,8 @@ class ClientDataSet;
 class DataSource;
 class Field;
 
-// Grid options, a bit set in this order.
+// The grid's options as a bit set, in this order (so 3829 = editing, titles, column resize,
+// column and row lines, tabs, always-show-selection, confirm delete, cancel on exit).
 enum GridOption : unsigned {
     dgEditing = 1u << 0,
     dgAlwaysShowEditor = 1u << 1,
@@ -34,91 +40,140 @@ enum GridOption : unsigned {
 };
 using GridOptions = unsigned;
 
-enum class ColumnButtonStyle { Auto, Ellipsis };
-enum class TextAlignment { Left, Right, Center };
 enum class BorderStyle { None, Single };
 enum class Color { Window, InfoBk };
+
+// Keys the grid handles besides typed characters.
+enum class GridKey { Tab, ShiftTab, Enter, Escape, F2, Insert, Up, Down, CtrlDelete };
 
 class DBGrid : public WinControl {
   public:
     DBGrid();
     ~DBGrid() override;
 
-    DataSource* GetDataSource() const { return link_.GetDataSource(); }
+    DataSource* GetDataSource() const;
     void SetDataSource(DataSource* source);
-    ClientDataSet* DataSet() const { return link_.Active() ? link_.DataSet() : nullptr; }
+    // The data source is switched on, a set is bound and open.
+    bool LinkActive() const;
+    // The bound set while the link is active, else null.
+    ClientDataSet* DataSet() const;
 
-    GridOptions Options() const { return options_; }
-    void SetOptions(GridOptions options);
     BorderStyle GetBorderStyle() const { return border_; }
     void SetBorderStyle(BorderStyle style);
     Color GetColor() const { return color_; }
     void SetColor(Color color);
 
-    // Columns: the visible fields of the active link's set (none while it is inactive).
-    int ColumnCount() const;
-    Field* ColumnField(int column) const;
-    std::string ColumnFieldName(int column) const;
-    ColumnButtonStyle ButtonStyle(int column) const;
-    void SetButtonStyle(int column, ColumnButtonStyle style);
-    TextAlignment TitleAlignment(int column) const;
-    void SetTitleAlignment(int column, TextAlignment alignment);
+    GridOptions Options() const { return options_; }
+    void SetOptions(GridOptions options);
+    bool HasOption(GridOption option) const { return (options_ & option) != 0; }
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
 
-    // The current column, from 0.
+    // Without columns of its own (AddColumn never called) the columns follow the visible
+    // fields of the bound set, in field order; settings of a column (button, alignment)
+    // stay while its field does.
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    // Raises std::out_of_range for an index outside the columns.
+    Column& Columns(int index) const { return *columns_.at(static_cast<std::size_t>(index)); }
+    // Shorthands for a column's field and settings.
+    Field* ColumnField(int column) const { return Columns(column).GetField(); }
+    std::string ColumnFieldName(int column) const { return Columns(column).FieldName(); }
+    ColumnButtonStyle ButtonStyle(int column) const { return Columns(column).ButtonStyle(); }
+    void SetButtonStyle(int column, ColumnButtonStyle style) {
+        Columns(column).SetButtonStyle(style);
+    }
+    TextAlignment TitleAlignment(int column) const { return Columns(column).TitleAlignment(); }
+    void SetTitleAlignment(int column, TextAlignment alignment) {
+        Columns(column).SetTitleAlignment(alignment);
+    }
+    Column& AddColumn(const std::string& fieldName);
+    // The index of the column showing `fieldName` (exact name), or -1.
+    int ColumnIndexOf(const std::string& fieldName) const;
+
+    // Rows shown: the visible rows of the set, none while the link is not active.
+    int RowCount() const;
+    // The current row, -1 when there is none.
+    int Row() const;
+    // A cell's display text; "" outside the data or while the link is not active.
+    std::string CellText(int row, int column) const;
     int SelectedIndex() const { return selected_; }
-    void SetSelectedIndex(int column);
-    // The current cell's field; null with row selection or no column.
+    // Selects a column by code (no writing back of the editor); an index out of range raises.
+    void SetSelectedIndex(int index);
+    // The field of the current cell; null with whole-row selection, with no column or while
+    // the link is not active.
     Field* SelectedField() const;
 
-    bool EditorOpen() const { return editorOpen_; }
-    const std::string& EditorText() const { return editorText_; }
+    // The in-place editor: open or not, and what it shows (the mask's display for a masked
+    // field).
+    bool EditorOpen() const { return editing_; }
+    std::string EditorText() const;
 
-    // Input methods. UserSelectCell focuses the grid and moves to the row (among the visible
-    // rows) and column. UserKeyPress focuses the grid and types one character: OnKeyPress
-    // first (a null key is discarded); with editing on, Enter commits the editor, Tab commits
-    // and moves to the next column, Escape drops the editor, Backspace deletes, anything else
-    // opens the editor on the current cell (the set goes into edit) and is appended.
-    // UserEditButtonClick raises OnEditButtonClick for a current cell with an ellipsis.
+    // Input methods. Each first gives the grid the focus (a refused move ends it), then
+    // acts on the data unless the link is off or the cell does not exist; nothing at all
+    // happens on a disabled or hidden grid.
+    // Moving to another cell or row first writes the editor back; a refused write keeps
+    // the editor open with the user's text and is reported.
     void UserSelectCell(int row, int column);
-    void UserKeyPress(char32_t key);
+    void UserSelectField(const std::string& fieldName);
+    // Types characters: each goes through OnKeyPress (a handler setting it to 0 discards
+    // it), then to the grid: Enter (13) opens or closes the editor, backspace (8) deletes,
+    // printable characters open the editor over the whole text (when editing is allowed)
+    // and are typed through the field's edit mask.
     void UserType(const std::string& text);
+    void UserKeyPress(char32_t key);
+    void UserKey(GridKey key);
+    // A click on the ellipsis button of the current column: OnEditButtonClick.
     void UserEditButtonClick();
+    // Post and cancel as the grid's keys and buttons do: write back, then post; or drop the
+    // editor, then cancel.
+    void UserPost();
+    void UserCancel();
 
     bool AcceptsFocus() const override { return true; }
+    void DoExit() override;
+    bool TabWithin(bool backward) override;
 
     KeyPressEvent OnKeyPress;
     NotifyEvent OnEditButtonClick;
 
   private:
-    class Link : public DataLink {
-      public:
-        explicit Link(DBGrid& grid) : grid_(grid) {}
-        void ActiveChanged() override;
-        void DataSetChanged() override;
-        void LayoutChanged() override;
-        bool FocusField(Field& field) override;
-
-      private:
-        DBGrid& grid_;
-    };
+    class Link;
+    friend class Column;
     friend class Link;
 
-    void CommitEditor();
-    void KeyPressed(char32_t key);
+    bool CanEditCell() const;
+    void OpenEditor(bool selectAll);
+    void CloseEditor();
+    void LoadEditor();
+    // Writes a modified editor into its field (Field::SetText); raises what the field raises,
+    // leaving the editor open with the user's text.
+    void WriteBack();
+    void TypeKey(char32_t key);
+    void EnterKey();
+    bool MoveColumn(bool backward);
+    void MoveRow(int delta);
+    void SelectCell(int row, int column);
+    void RebuildColumns();
+    void ClampSelection();
+    void ColumnChanged() { Changed(Property::GridColumns); }
+    bool BeginUserInput();
 
-    struct ColumnSettings {
-        ColumnButtonStyle button = ColumnButtonStyle::Auto;
-        TextAlignment title = TextAlignment::Left;
-    };
-    Link link_;
+    std::unique_ptr<Link> link_;
+    std::vector<std::unique_ptr<Column>> columns_;
+    bool customColumns_ = false;
     GridOptions options_ = dgEditing | dgTitles | dgIndicator | dgColumnResize | dgColLines |
                            dgRowLines | dgTabs | dgConfirmDelete | dgCancelOnExit;
+    bool readOnly_ = false;
     BorderStyle border_ = BorderStyle::Single;
     Color color_ = Color::Window;
-    std::map<int, ColumnSettings> columns_;
     int selected_ = 0;
-    bool editorOpen_ = false;
-    std::string editorText_;
+
+    bool editing_ = false;
+    bool editorModified_ = false;
+    bool selectAll_ = false;
+    bool writing_ = false;
+    std::string plainEditor_;
+    std::unique_ptr<detail::MaskedText> maskedEditor_;
 };
 
 }  // namespace platform

@@ -1,9 +1,10 @@
-// DBText: shows one field of its data link's current row; nothing while the link is inactive.
+// DBText: shows one field of the current row of the set bound to its data source; empty
+// while the source is switched off or the field is unknown.
 #pragma once
 
+#include <memory>
 #include <string>
 
-#include "platform/data/DataLink.h"
 #include "platform/ui/Control.h"
 
 namespace platform {
@@ -15,27 +16,17 @@ class DBText : public Control {
     DBText();
     ~DBText() override;
 
-    DataSource* GetDataSource() const { return link_.GetDataSource(); }
+    DataSource* GetDataSource() const;
     void SetDataSource(DataSource* source);
     const std::string& DataField() const { return dataField_; }
     void SetDataField(std::string field);
-    // The field's display text, or "" with no active link or no such field.
+
+    // The field's display text.
     std::string Text() const;
 
   private:
-    class Link : public DataLink {
-      public:
-        explicit Link(DBText& owner) : owner_(owner) {}
-        void ActiveChanged() override { owner_.Changed(Property::GridData); }
-        void DataSetChanged() override { owner_.Changed(Property::GridData); }
-        void DataSetScrolled() override { owner_.Changed(Property::GridData); }
-        void RecordChanged(Field*) override { owner_.Changed(Property::GridData); }
-
-      private:
-        DBText& owner_;
-    };
-    friend class Link;
-    Link link_;
+    class Link;
+    std::unique_ptr<Link> link_;
     std::string dataField_;
 };
 

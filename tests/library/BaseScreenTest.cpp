@@ -24,7 +24,10 @@ class TestScreen : public library::TfrmPadrao {
         set.First();
         dtsPadrao.SetDataSet(&set);
     }
-    ~TestScreen() override { DestroyComponents(); }
+    ~TestScreen() override {
+        BeginDestroy();
+        DestroyComponents();
+    }
 
     void sbtIncluirClick(platform::Component*) override { trace += "incluir;"; }
     void FormCreate(platform::Component* sender) override {

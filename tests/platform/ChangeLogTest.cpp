@@ -165,3 +165,28 @@ TEST_F(ChangeLogTest, LoadingAPacketReplacesTheContentAndEmptiesTheLog) {
     EXPECT_EQ(set->ChangeCount(), 0);
     EXPECT_EQ(Accounts(*set), (std::vector<std::string>{"Z"}));
 }
+
+// The saving step runs inside after-post and after-delete: a refused save undoes the
+// change there and lets the error travel on out of Post or Delete.
+TEST_F(ChangeLogTest, ARefusedSaveInsideTheAfterEventsUndoesTheChange) {
+    auto refuseSave = [](ClientDataSet& s) {
+        if (s.ChangeCount() == 0) return;
+        s.CancelUpdates();
+        throw DataSetError("Servidor recusou");
+    };
+    set->AfterPost = refuseSave;
+    set->AfterDelete = refuseSave;
+    set->Insert();
+    F("CDCONTCTBL").SetAsString("N");
+    EXPECT_THROW(set->Post(), DataSetError);
+    EXPECT_EQ(set->State(), DataSetState::Browse);
+    EXPECT_EQ(Accounts(*set), (std::vector<std::string>{"A", "B", "C"}));
+    set->Next();
+    EXPECT_THROW(set->Delete(), DataSetError);
+    EXPECT_EQ(Accounts(*set), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(set->ChangeCount(), 0);
+    set->AfterPost = [](ClientDataSet& s) { s.MergeChangeLog(); };
+    InsertRow("M");
+    EXPECT_EQ(set->ChangeCount(), 0);
+    EXPECT_EQ(Accounts(*set), (std::vector<std::string>{"M", "A", "B", "C"}));
+}

@@ -1,0 +1,78 @@
+// Peers of the choice controls: check box and radio group. A click is handed to the control's
+// input method; the box or button shows the state only when the framework sets it.
+#pragma once
+
+#include <QCheckBox>
+#include <QRadioButton>
+#include <functional>
+#include <vector>
+
+#include "host/Peer.h"
+
+class QGroupBox;
+class QGridLayout;
+
+namespace platform {
+class CheckBox;
+class RadioGroup;
+}  // namespace platform
+
+namespace host {
+
+// A check box whose click asks instead of toggling by itself.
+class AskingCheckBox : public QCheckBox {
+  public:
+    using QCheckBox::QCheckBox;
+    std::function<void()> onClick;
+
+  protected:
+    void nextCheckState() override {
+        if (onClick) onClick();
+    }
+};
+
+class AskingRadioButton : public QRadioButton {
+  public:
+    using QRadioButton::QRadioButton;
+    std::function<void()> onClick;
+
+  protected:
+    void nextCheckState() override {
+        if (onClick) onClick();
+    }
+};
+
+class CheckBoxPeer : public Peer {
+  public:
+    CheckBoxPeer(Shell& shell, platform::CheckBox& box, QWidget* parent);
+    void Update(platform::Property property) override;
+    void UpdateAll() override;
+    bool ClickFocuses() const override { return true; }
+
+  private:
+    platform::CheckBox& box_;
+    AskingCheckBox* check_;
+};
+
+// A group box with one radio button per item, laid out in the group's columns (items run
+// down each column first).
+class RadioGroupPeer : public Peer {
+  public:
+    RadioGroupPeer(Shell& shell, platform::RadioGroup& group, QWidget* parent);
+    void Update(platform::Property property) override;
+    void UpdateAll() override;
+    QWidget* FocusWidget() const override;
+    bool ClickFocuses() const override { return true; }
+    const std::vector<AskingRadioButton*>& Buttons() const { return buttons_; }
+
+  private:
+    void RebuildItems();
+    void ShowItemIndex();
+
+    platform::RadioGroup& group_;
+    QGroupBox* box_;
+    QGridLayout* grid_;
+    std::vector<AskingRadioButton*> buttons_;
+};
+
+}  // namespace host

@@ -1,0 +1,157 @@
+// Form peer: window title, size, window state and close requests go through the framework.
+#include "host/FormPeer.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "host/ArrangingFrame.h"
+#include "host/MainWindow.h"
+#include "host/Shell.h"
+#include "platform/ui/Menu.h"
+
+namespace host {
+
+// Asks the framework before closing, and reports the window buttons to it.
+class FormPeer::FormWindow : public QMdiSubWindow {
+  public:
+    FormWindow(Shell& shell, platform::Form& form) : shell_(shell), form_(form) {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override {
+        // The framework decides (its OnClose may hide, minimise or free the form); the peer
+        // follows its notifications.
+        event->ignore();
+        if (!shell_.Syncing()) form_.UserClose();
+    }
+    void changeEvent(QEvent* event) override {
+        QMdiSubWindow::changeEvent(event);
+        if (event->type() != QEvent::WindowStateChange || shell_.Syncing()) return;
+        platform::WindowState state = platform::WindowState::Normal;
+        if (isMinimized()) state = platform::WindowState::Minimized;
+        if (isMaximized()) state = platform::WindowState::Maximized;
+        if (state != form_.State()) form_.UserSetWindowState(state);
+    }
+
+  private:
+    Shell& shell_;
+    platform::Form& form_;
+};
+
+FormPeer::FormPeer(Shell& shell, platform::Form& form)
+    : Peer(shell, form, new QWidget),
+      form_(form),
+      layout_(new QVBoxLayout(Widget())),
+      area_(new ArrangingFrame(Widget())) {
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    layout_->addWidget(area_, 1);
+    area_->arrange = [this] { ArrangeChildren(); };
+    Widget()->setFocusPolicy(Qt::NoFocus);
+    if (form.Style() == platform::FormStyle::MDIChild) {
+        sub_ = new FormWindow(shell, form);
+        sub_->setWidget(Widget());
+        shell.Window().MdiArea()->addSubWindow(sub_);
+    } else {
+        Widget()->setParent(&shell.Window(), Qt::Window);
+    }
+}
+
+FormPeer::~FormPeer() {
+    // The framework's form is going away; the Qt window goes after the event under way.
+    Window()->hide();
+    Window()->deleteLater();
+}
+
+QWidget* FormPeer::ChildArea() const {
+    return area_;
+}
+
+QWidget* FormPeer::Window() const {
+    return sub_ != nullptr ? static_cast<QWidget*>(sub_) : Widget();
+}
+
+void FormPeer::ShowMenu() {
+    if (menu_ != nullptr) {
+        layout_->setMenuBar(nullptr);
+        menu_->Bar()->deleteLater();
+        menu_.reset();
+    }
+    if (platform::MainMenu* menu = form_.Menu()) {
+        menu_ = std::make_unique<MenuBarPeer>(*menu, Widget());
+        layout_->setMenuBar(menu_->Bar());
+    }
+}
+
+void FormPeer::MenuChanged(const platform::Component& component, platform::Property property) {
+    if (menu_ != nullptr) menu_->Update(component, property);
+}
+
+void FormPeer::UpdateAll() {
+    Peer::UpdateAll();
+    Update(platform::Property::Bounds);
+    ShowMenu();
+}
+
+void FormPeer::Update(platform::Property property) {
+    using platform::Property;
+    switch (property) {
+        case Property::Caption:
+            Window()->setWindowTitle(ToQt(form_.Caption()));
+            break;
+        case Property::Bounds:
+            Window()->setGeometry(form_.Left(), form_.Top(), form_.Width(), form_.Height());
+            break;
+        case Property::Visible:
+            break;  // followed through the shown / hidden notifications
+        case Property::WindowState:
+            ShowWindowState();
+            break;
+        case Property::Menu:
+            ShowMenu();
+            break;
+        case Property::Name:
+            Peer::Update(property);
+            Window()->setObjectName(ToQt(form_.Name()) + "Window");
+            break;
+        default:
+            Peer::Update(property);
+            break;
+    }
+}
+
+void FormPeer::ShowWindowState() {
+    QWidget* window = Window();
+    switch (form_.State()) {
+        case platform::WindowState::Normal:
+            if (window->isMinimized() || window->isMaximized()) window->showNormal();
+            break;
+        case platform::WindowState::Minimized:
+            if (!window->isMinimized()) window->showMinimized();
+            break;
+        case platform::WindowState::Maximized:
+            if (!window->isMaximized()) window->showMaximized();
+            break;
+    }
+}
+
+void FormPeer::Present() {
+    QWidget* window = Window();
+    if (!window->isVisible()) window->show();
+    ShowWindowState();
+    if (sub_ != nullptr) {
+        shell_.Window().MdiArea()->setActiveSubWindow(sub_);
+    } else {
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+void FormPeer::Hidden() {
+    Window()->hide();
+}
+
+}  // namespace host

@@ -1,0 +1,52 @@
+// Peer of the data grid: a QTableView over a lazy model of the grid's record set, with the
+// framework's cell editor drawn in place and the ellipsis button of the current column.
+#pragma once
+
+#include <QTableView>
+
+#include "host/Peer.h"
+
+class QLineEdit;
+class QToolButton;
+
+namespace platform {
+class DBGrid;
+}
+
+namespace host {
+
+class GridModel;
+
+class GridPeer : public Peer {
+  public:
+    GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent);
+    ~GridPeer() override;
+
+    void Update(platform::Property property) override;
+    void UpdateAll() override;
+
+    QTableView* View() const { return view_; }
+    GridModel* Model() const { return model_; }
+    QLineEdit* Editor() const { return editor_; }
+    QToolButton* EllipsisButton() const { return ellipsis_; }
+
+  private:
+    class KeyFilter;
+    // Every typed character goes to the grid's key-press input method first.
+    bool KeyPressed(QKeyEvent* event);
+    void ShowCurrent();
+    void ShowEditor();
+    void ShowEllipsis();
+    void ApplyOptions();
+    void SizeColumns();
+
+    platform::DBGrid& grid_;
+    QTableView* view_;
+    GridModel* model_;
+    QLineEdit* editor_;
+    QToolButton* ellipsis_;
+    KeyFilter* filter_;
+    std::string shownMask_;
+};
+
+}  // namespace host

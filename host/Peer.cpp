@@ -1,0 +1,110 @@
+// The properties every peer mirrors, and the framework's alignment of children.
+#include "host/Peer.h"
+
+#include <QFont>
+#include <QRect>
+#include <QWidget>
+#include <vector>
+
+#include "host/Shell.h"
+
+namespace host {
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+std::string FromQt(const QString& text) {
+    return text.toStdString();
+}
+
+Peer::Peer(Shell& shell, platform::Control& control, QWidget* widget)
+    : shell_(shell), control_(control), widget_(widget) {
+    widget_->setFocusPolicy(control.AcceptsFocus() ? Qt::ClickFocus : Qt::NoFocus);
+}
+
+void Peer::Update(platform::Property property) {
+    using platform::Property;
+    switch (property) {
+        case Property::Name:
+            widget_->setObjectName(ToQt(control_.Name()));
+            widget_->setAccessibleName(ToQt(control_.Name()));
+            break;
+        case Property::Enabled:
+            widget_->setEnabled(control_.Enabled());
+            break;
+        case Property::Visible:
+            widget_->setVisible(control_.Visible());
+            [[fallthrough]];
+        case Property::Bounds:
+        case Property::Align:
+            if (auto* parent = control_.Parent()) {
+                if (Peer* peer = shell_.PeerOf(parent)) peer->ArrangeChildren();
+            }
+            break;
+        case Property::Hint:
+            widget_->setToolTip(ToQt(control_.Hint()));
+            break;
+        case Property::FontBold: {
+            QFont font = widget_->font();
+            font.setBold(control_.FontBold());
+            widget_->setFont(font);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void Peer::UpdateAll() {
+    using platform::Property;
+    for (auto p : {Property::Name, Property::Enabled, Property::Hint, Property::FontBold,
+                   Property::Caption, Property::Visible})
+        Update(p);
+}
+
+void Peer::ArrangeChildren() {
+    auto* container = dynamic_cast<platform::WinControl*>(&control_);
+    QWidget* area = ChildArea();
+    if (container == nullptr || area == nullptr) return;
+    QRect free = area->contentsRect();
+    using platform::Align;
+    std::vector<std::pair<platform::Control*, QWidget*>> clients;
+    for (Align side :
+         {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client, Align::None}) {
+        for (platform::Control* child : container->Controls()) {
+            if (child->GetAlign() != side) continue;
+            Peer* peer = shell_.PeerOf(child);
+            if (peer == nullptr || peer->Widget()->parentWidget() != area) continue;
+            QWidget* w = peer->Widget();
+            const bool shown = child->Visible();
+            switch (side) {
+                case Align::Top:
+                    w->setGeometry(free.left(), free.top(), free.width(), child->Height());
+                    if (shown) free.setTop(free.top() + child->Height());
+                    break;
+                case Align::Bottom:
+                    w->setGeometry(free.left(), free.bottom() + 1 - child->Height(), free.width(),
+                                   child->Height());
+                    if (shown) free.setBottom(free.bottom() - child->Height());
+                    break;
+                case Align::Left:
+                    w->setGeometry(free.left(), free.top(), child->Width(), free.height());
+                    if (shown) free.setLeft(free.left() + child->Width());
+                    break;
+                case Align::Right:
+                    w->setGeometry(free.right() + 1 - child->Width(), free.top(), child->Width(),
+                                   free.height());
+                    if (shown) free.setRight(free.right() - child->Width());
+                    break;
+                case Align::Client:
+                    w->setGeometry(free);
+                    break;
+                case Align::None:
+                    w->setGeometry(child->Left(), child->Top(), child->Width(), child->Height());
+                    break;
+            }
+        }
+    }
+}
+
+}  // namespace host

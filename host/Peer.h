@@ -1,0 +1,62 @@
+// Peer: the Qt widget that draws one framework control. The control owns the state; the peer
+// mirrors it from change notifications and hands user actions to the control's input methods.
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "platform/ui/Control.h"
+#include "platform/ui/Property.h"
+
+class QWidget;
+
+namespace host {
+
+class Shell;
+
+QString ToQt(const std::string& text);
+std::string FromQt(const QString& text);
+
+class Peer {
+  public:
+    Peer(Shell& shell, platform::Control& control, QWidget* widget);
+    virtual ~Peer() = default;
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    platform::Control& Control() const { return control_; }
+    // The outermost widget, placed and sized on the parent's area.
+    QWidget* Widget() const { return widget_; }
+    // The widget that takes the Qt focus when the framework focuses the control.
+    virtual QWidget* FocusWidget() const { return widget_; }
+    // Where the peers of the control's children are placed; null for a control without any.
+    virtual QWidget* ChildArea() const { return nullptr; }
+    // Every widget through which the user acts on the control (focus and keys are watched).
+    virtual std::vector<QWidget*> InputWidgets() const { return {FocusWidget()}; }
+    // Whether the control takes this Tab itself (a grid moving between its cells) instead of
+    // the form moving the focus on.
+    virtual bool WantsTab(bool /*backward*/) const { return false; }
+    // Whether the control's click input method moves the focus itself (check box, radio
+    // group): a mouse press then leaves the focus move to the click, so it runs once.
+    virtual bool ClickFocuses() const { return false; }
+    // A child's peer was made with ChildArea() as its parent (a page control makes it a tab).
+    virtual void ChildAdded(Peer& /*child*/) {}
+
+    // Mirrors one property of the control; the base handles what every control shares.
+    virtual void Update(platform::Property property);
+    // Mirrors every property (after creation).
+    virtual void UpdateAll();
+    // Places the children's widgets by their alignment and bounds, as the framework does:
+    // top, bottom, left and right ones take the edges in that order, a client one the rest.
+    void ArrangeChildren();
+
+  protected:
+    Shell& shell_;
+
+  private:
+    platform::Control& control_;
+    QWidget* widget_;
+};
+
+}  // namespace host

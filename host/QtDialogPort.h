@@ -1,0 +1,31 @@
+// The framework's dialog port in Qt: message boxes, the look-up list and the busy animation.
+#pragma once
+
+#include "host/BusyIndicator.h"
+#include "platform/app/DialogPort.h"
+
+class QWidget;
+
+namespace host {
+
+class QtDialogPort : public platform::DialogPort {
+  public:
+    explicit QtDialogPort(QWidget* window) : window_(window), busy_(window) {}
+
+    void ShowError(const std::string& text) override;
+    int Ask(const std::string& text, platform::DialogType type, platform::DialogButtons buttons,
+            int helpContext) override;
+    std::optional<std::size_t> PickRow(const std::string& title,
+                                       const std::vector<std::string>& captions,
+                                       const std::vector<std::vector<std::string>>& rows) override;
+    void StartBusy(int kind) override;
+    void StopBusy() override;
+
+    BusyIndicator& Busy() { return busy_; }
+
+  private:
+    QWidget* window_;
+    BusyIndicator busy_;
+};
+
+}  // namespace host

@@ -1,0 +1,269 @@
+// The bridge between the framework's application and the Qt main window.
+#include "host/Shell.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include "host/BasicPeers.h"
+#include "host/ChoicePeers.h"
+#include "host/DataPeers.h"
+#include "host/FormPeer.h"
+#include "host/GridPeer.h"
+#include "host/MainWindow.h"
+#include "host/PagePeers.h"
+#include "platform/ui/CheckBox.h"
+#include "platform/ui/DBGrid.h"
+#include "platform/ui/DBNavigator.h"
+#include "platform/ui/DBText.h"
+#include "platform/ui/Edit.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/MaskEdit.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/PageControl.h"
+#include "platform/ui/Panel.h"
+#include "platform/ui/RadioGroup.h"
+#include "platform/ui/ToolButton.h"
+
+namespace host {
+
+Shell::Shell(MainWindow& window, platform::Application& app)
+    : window_(window), app_(app), dialogs_(&window) {
+    app_.SetDialogs(&dialogs_);
+    token_ = app_.SubscribeApp([this](const platform::Notification& n) { OnNotify(n); });
+    // A click on another child window activates its form in the framework.
+    connect(window_.MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        if (sub == nullptr || Syncing()) return;
+        for (const auto& [component, peer] : peers_) {
+            auto* form = dynamic_cast<FormPeer*>(peer.get());
+            if (form != nullptr && form->SubWindow() == sub && !form->GetForm().Active())
+                form->GetForm().UserActivate();
+        }
+    });
+}
+
+Shell::~Shell() {
+    app_.UnsubscribeApp(token_);
+    if (app_.Dialogs() == &dialogs_) app_.SetDialogs(nullptr);
+    byWidget_.clear();
+    peers_.clear();
+    if (hourGlass_) QApplication::restoreOverrideCursor();
+}
+
+Peer* Shell::PeerOf(const platform::Component* component) const {
+    const auto found = peers_.find(component);
+    return found == peers_.end() ? nullptr : found->second.get();
+}
+
+FormPeer* Shell::FormPeerOf(const platform::Form* form) const {
+    return dynamic_cast<FormPeer*>(PeerOf(form));
+}
+
+void Shell::Adopt(const platform::Component& component, std::unique_ptr<Peer> peer) {
+    byWidget_[peer->Widget()] = peer.get();
+    for (QWidget* input : peer->InputWidgets()) Watch(input, peer.get());
+    peers_[&component] = std::move(peer);
+}
+
+void Shell::Watch(QWidget* widget, Peer* peer) {
+    byWidget_[widget] = peer;
+    widget->installEventFilter(this);
+    // A widget deleted by its peer (a radio group rebuilding its buttons) must not linger.
+    connect(widget, &QObject::destroyed, this, [this](QObject* gone) { byWidget_.erase(gone); });
+}
+
+std::unique_ptr<Peer> Shell::MakePeer(platform::Control& control, QWidget* area) {
+    if (auto* masked = dynamic_cast<platform::MaskEdit*>(&control))
+        return std::make_unique<MaskEditPeer>(*this, *masked, area);
+    if (auto* edit = dynamic_cast<platform::Edit*>(&control))
+        return std::make_unique<EditPeer>(*this, *edit, area);
+    if (auto* grid = dynamic_cast<platform::DBGrid*>(&control))
+        return std::make_unique<GridPeer>(*this, *grid, area);
+    if (auto* text = dynamic_cast<platform::DBText*>(&control))
+        return std::make_unique<DBTextPeer>(*this, *text, area);
+    if (auto* navigator = dynamic_cast<platform::DBNavigator*>(&control))
+        return std::make_unique<DBNavigatorPeer>(*this, *navigator, area);
+    if (auto* box = dynamic_cast<platform::CheckBox*>(&control))
+        return std::make_unique<CheckBoxPeer>(*this, *box, area);
+    if (auto* group = dynamic_cast<platform::RadioGroup*>(&control))
+        return std::make_unique<RadioGroupPeer>(*this, *group, area);
+    if (auto* pages = dynamic_cast<platform::PageControl*>(&control))
+        return std::make_unique<PageControlPeer>(*this, *pages, area);
+    if (auto* button = dynamic_cast<platform::ToolButton*>(&control))
+        return std::make_unique<ToolButtonPeer>(*this, *button, area);
+    if (dynamic_cast<platform::Label*>(&control) != nullptr)
+        return std::make_unique<LabelPeer>(*this, control, area);
+    if (auto* panel = dynamic_cast<platform::Panel*>(&control))
+        return std::make_unique<PanelPeer>(*this, *panel, area, true);
+    if (auto* container = dynamic_cast<platform::WinControl*>(&control))
+        return std::make_unique<PanelPeer>(*this, *container, area, false);
+    return std::make_unique<LabelPeer>(*this, control, area);
+}
+
+Peer* Shell::Build(platform::Control& control, QWidget* area) {
+    Peer* peer = PeerOf(&control);
+    if (peer == nullptr) {
+        auto made = MakePeer(control, area);
+        peer = made.get();
+        Adopt(control, std::move(made));
+        if (Peer* parent = PeerOf(control.Parent())) parent->ChildAdded(*peer);
+    }
+    if (auto* container = dynamic_cast<platform::WinControl*>(&control)) {
+        if (QWidget* inner = peer->ChildArea()) {
+            for (platform::Control* child : container->Controls()) Build(*child, inner);
+        }
+    }
+    {
+        SyncGuard guard(*this);
+        peer->UpdateAll();
+        peer->ArrangeChildren();
+    }
+    return peer;
+}
+
+FormPeer& Shell::EnsureFormPeer(platform::Form& form) {
+    if (FormPeer* existing = FormPeerOf(&form)) return *existing;
+    auto made = std::make_unique<FormPeer>(*this, form);
+    FormPeer& peer = *made;
+    Adopt(form, std::move(made));
+    Build(form, peer.ChildArea());
+    return peer;
+}
+
+void Shell::DropForm(platform::Form& form) {
+    // Every peer of a control on this form goes, the form's own last (it owns the window).
+    for (auto it = peers_.begin(); it != peers_.end();) {
+        const auto* control = dynamic_cast<const platform::Control*>(it->first);
+        const bool onForm =
+            control != nullptr && control != &form && control->ParentForm() == &form;
+        if (onForm) {
+            std::erase_if(byWidget_,
+                          [&](const auto& item) { return item.second == it->second.get(); });
+            it = peers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (Peer* peer = PeerOf(&form)) {
+        std::erase_if(byWidget_, [&](const auto& item) { return item.second == peer; });
+        peers_.erase(&form);
+    }
+}
+
+void Shell::SyncFocus(platform::Form& form) {
+    Peer* peer = PeerOf(form.ActiveControl());
+    if (peer == nullptr) return;
+    QWidget* target = peer->FocusWidget();
+    if (QApplication::focusWidget() == target) return;
+    SyncGuard guard(*this);
+    target->setFocus(Qt::OtherFocusReason);
+}
+
+void Shell::ApplyCursor() {
+    const bool hourGlass = app_.GetCursor() == platform::Cursor::HourGlass;
+    if (hourGlass == hourGlass_) return;
+    hourGlass_ = hourGlass;
+    if (hourGlass)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void Shell::OnNotify(const platform::Notification& n) {
+    using platform::AppEvent;
+    switch (n.event) {
+        case AppEvent::FormShown:
+        case AppEvent::FormBroughtForward:
+        case AppEvent::FormActivated:
+            if (n.form != nullptr) {
+                SyncGuard guard(*this);
+                EnsureFormPeer(*n.form).Present();
+            }
+            break;
+        case AppEvent::FormHidden:
+            if (FormPeer* peer = FormPeerOf(n.form)) {
+                SyncGuard guard(*this);
+                peer->Hidden();
+            }
+            break;
+        case AppEvent::FormReleased:
+            if (n.form != nullptr) DropForm(*n.form);
+            break;
+        case AppEvent::WindowStateChanged:
+            if (FormPeer* peer = FormPeerOf(n.form)) {
+                SyncGuard guard(*this);
+                peer->ShowWindowState();
+            }
+            break;
+        case AppEvent::FocusMoved:
+            if (n.form != nullptr && FormPeerOf(n.form) != nullptr) SyncFocus(*n.form);
+            break;
+        case AppEvent::CursorChanged:
+            ApplyCursor();
+            break;
+        case AppEvent::PropertyChanged: {
+            FormPeer* formPeer = FormPeerOf(n.form);
+            if (n.component == nullptr || formPeer == nullptr) break;
+            Peer* peer = PeerOf(n.component);
+            if (dynamic_cast<platform::MenuItem*>(n.component) != nullptr ||
+                dynamic_cast<platform::MainMenu*>(n.component) != nullptr) {
+                SyncGuard guard(*this);
+                formPeer->MenuChanged(*n.component, n.property);
+                break;
+            }
+            auto* control = dynamic_cast<platform::Control*>(n.component);
+            if (peer == nullptr && control != nullptr && n.property == platform::Property::Parent) {
+                // A control placed on a shown form after it was built.
+                if (Peer* parent = PeerOf(control->Parent()); parent && parent->ChildArea())
+                    Build(*control, parent->ChildArea());
+                break;
+            }
+            if (peer != nullptr) {
+                SyncGuard guard(*this);
+                peer->Update(n.property);
+                if (dynamic_cast<platform::TabSheet*>(n.component) != nullptr) {
+                    if (auto* pages = dynamic_cast<PageControlPeer*>(PeerOf(control->Parent())))
+                        pages->UpdateTab(*peer);
+                }
+            }
+            break;
+        }
+        case AppEvent::FormCreated:
+            break;
+    }
+}
+
+bool Shell::eventFilter(QObject* watched, QEvent* event) {
+    const auto found = byWidget_.find(watched);
+    if (found == byWidget_.end()) return QObject::eventFilter(watched, event);
+    Peer* peer = found->second;
+    platform::Form* form = peer->Control().ParentForm();
+    if (form == nullptr) return QObject::eventFilter(watched, event);
+
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        const bool backward =
+            key->key() == Qt::Key_Backtab || (key->modifiers() & Qt::ShiftModifier) != 0;
+        if (tab && (key->modifiers() & Qt::ControlModifier) == 0 && !peer->WantsTab(backward)) {
+            // The framework's focus manager decides where Tab goes (its tab order, its exit
+            // events); the Qt focus follows its notification.
+            form->UserTab(backward);
+            SyncFocus(*form);
+            return true;
+        }
+    } else if (event->type() == QEvent::FocusIn && !Syncing()) {
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool byClick = reason == Qt::MouseFocusReason && !peer->ClickFocuses();
+        const bool byUser = byClick || reason == Qt::ShortcutFocusReason ||
+                            reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+        if (byUser && form->ActiveControl() != &peer->Control()) peer->Control().UserFocus();
+        // A refused move (an exit handler raised) leaves the framework's focus elsewhere.
+        if (form->ActiveControl() != &peer->Control()) SyncFocus(*form);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace host

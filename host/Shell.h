@@ -1,0 +1,79 @@
+// Shell: connects the framework's application to the Qt main window. Forms become child windows
+// of the multi-document area, every control gets a peer, the framework's change notifications
+// reach the peers, and the framework's dialogs become Qt dialogs.
+#pragma once
+
+#include <QObject>
+#include <memory>
+#include <unordered_map>
+
+#include "host/QtDialogPort.h"
+#include "platform/app/Application.h"
+
+class QWidget;
+
+namespace host {
+
+class MainWindow;
+class Peer;
+class FormPeer;
+
+class Shell : public QObject {
+  public:
+    explicit Shell(MainWindow& window,
+                   platform::Application& app = platform::Application::Instance());
+    ~Shell() override;
+
+    MainWindow& Window() const { return window_; }
+    platform::Application& App() const { return app_; }
+    QtDialogPort& Dialogs() { return dialogs_; }
+
+    Peer* PeerOf(const platform::Component* component) const;
+    FormPeer* FormPeerOf(const platform::Form* form) const;
+
+    // True while the shell itself moves Qt state to match the framework: Qt signals raised
+    // then are not user actions.
+    bool Syncing() const { return syncing_ > 0; }
+    // Puts the Qt focus on the widget of the control that holds the framework's focus.
+    void SyncFocus(platform::Form& form);
+
+    // Creates the peers of `control` and of everything it contains, under `area`.
+    Peer* Build(platform::Control& control, QWidget* area);
+    // Watches `widget` for the focus and Tab keys of `peer`'s control.
+    void Watch(QWidget* widget, Peer* peer);
+    // Registers a peer made by another peer (a grid's columns, a menu's entries).
+    void Adopt(const platform::Component& component, std::unique_ptr<Peer> peer);
+
+    // Marks a stretch of Qt changes made by the shell (see Syncing).
+    class SyncGuard {
+      public:
+        explicit SyncGuard(Shell& shell) : shell_(shell) { ++shell_.syncing_; }
+        ~SyncGuard() { --shell_.syncing_; }
+        SyncGuard(const SyncGuard&) = delete;
+        SyncGuard& operator=(const SyncGuard&) = delete;
+
+      private:
+        Shell& shell_;
+    };
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnNotify(const platform::Notification& notification);
+    FormPeer& EnsureFormPeer(platform::Form& form);
+    void DropForm(platform::Form& form);
+    void ApplyCursor();
+    std::unique_ptr<Peer> MakePeer(platform::Control& control, QWidget* area);
+
+    MainWindow& window_;
+    platform::Application& app_;
+    QtDialogPort dialogs_;
+    std::unordered_map<const platform::Component*, std::unique_ptr<Peer>> peers_;
+    std::unordered_map<const QObject*, Peer*> byWidget_;
+    int token_ = 0;
+    int syncing_ = 0;
+    bool hourGlass_ = false;
+};
+
+}  // namespace host
