@@ -2,6 +2,8 @@
 // visible.
 #include "screen/TfrmSaldComerc.h"
 
+#include <string>
+
 namespace {
 
 const char* const kFilterImplanted = "TIPSALDO = 'Sim'";
@@ -84,13 +86,17 @@ void TfrmSaldComerc::rdgTipoContaClick(platform::Component*) {
 }
 
 // The row filter is set before the commands are worked out, so that delete, search and
-// verify follow the rows now shown rather than those of the other group.
+// verify follow the rows now shown rather than those of the other group. A filter already in
+// place is left alone: switching it would end a row being entered (posting or dropping it)
+// each time the filter panel is left.
 void TfrmSaldComerc::cbxImplantSaldoClick(platform::Component*) {
     const bool implant = cbxImplantSaldo->Checked();
 
-    if (auto* shown = dtsPadrao.DataSet()) {
+    auto* shown = dtsPadrao.DataSet();
+    const std::string filter = implant ? kFilterImplanted : kFilterNotImplanted;
+    if (shown != nullptr && !(shown->Filtered() && shown->Filter() == filter)) {
         shown->SetFiltered(false);
-        shown->SetFilter(implant ? kFilterImplanted : kFilterNotImplanted);
+        shown->SetFilter(filter);
         shown->SetFiltered(true);
     }
 

@@ -23,6 +23,12 @@ void RightAlignValueTitle(platform::DBGrid& grid) {
     if (column >= 0) grid.SetTitleAlignment(column, platform::TextAlignment::Right);
 }
 
+// A grid has no columns until a set has been shown through it.
+void GiveEllipsis(platform::DBGrid& grid, int column) {
+    if (column < grid.ColumnCount())
+        grid.SetButtonStyle(column, platform::ColumnButtonStyle::Ellipsis);
+}
+
 }  // namespace
 
 nlohmann::json TfrmSaldComerc::LeSaldComer(std::string_view kindTag) {
@@ -68,8 +74,8 @@ void TfrmSaldComerc::panFiltroExit(platform::Component* sender) {
     RightAlignValueTitle(*dbgLancSaldCome);
     cbxImplantSaldo->SetEnabled(true);
     cbxImplantSaldoClick(sender);
-    dbgLancSaldCome->SetButtonStyle(kColumnAccount, platform::ColumnButtonStyle::Ellipsis);
-    dbgLancSaldCome->SetButtonStyle(kColumnOwner, platform::ColumnButtonStyle::Ellipsis);
+    GiveEllipsis(*dbgLancSaldCome, kColumnAccount);
+    GiveEllipsis(*dbgLancSaldCome, kColumnOwner);
     dbgLancSaldCome->SetOptions(kEntryGridOptions);
 }
 

@@ -12,12 +12,10 @@ namespace {
 // The data sheet as shown: for each visible row, the display text of each column.
 std::vector<std::vector<std::string>> Shown(const platform::DBGrid& grid) {
     std::vector<std::vector<std::string>> rows;
-    const auto* set = grid.DataSet();
-    if (set == nullptr) return rows;
-    for (int row = 0; row < set->RecordCount(); ++row) {
+    for (int row = 0; row < grid.RowCount(); ++row) {
         std::vector<std::string> cells;
         for (int column = 0; column < grid.ColumnCount(); ++column)
-            cells.push_back(set->VisibleRowText(row, *grid.ColumnField(column), true));
+            cells.push_back(grid.CellText(row, column));
         rows.push_back(std::move(cells));
     }
     return rows;
