@@ -21,8 +21,9 @@ ToolButtonPeer::ToolButtonPeer(Shell& shell, platform::ToolButton& button, QWidg
 }
 
 void ToolButtonPeer::Update(platform::Property property) {
-    if (property == platform::Property::Caption) {
-        tool_->setText(ToQt(button_.Caption()));
+    if (property == platform::Property::Caption || property == platform::Property::Hint) {
+        // A button without a caption shows its hint, the only name the form gives it.
+        tool_->setText(ToQt(button_.Caption().empty() ? button_.Hint() : button_.Caption()));
         if (button_.Hint().empty()) tool_->setToolTip(ToQt(button_.Caption()).remove('&'));
     }
     Peer::Update(property);

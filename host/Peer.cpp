@@ -68,7 +68,9 @@ void Peer::ArrangeChildren() {
     if (container == nullptr || area == nullptr) return;
     QRect free = area->contentsRect();
     using platform::Align;
-    std::vector<std::pair<platform::Control*, QWidget*>> clients;
+    // Controls placed without a size (a tool bar's buttons) flow left to right at their
+    // natural size, so that whatever the form provides can be seen and used.
+    int flowX = 2;
     for (Align side :
          {Align::Top, Align::Bottom, Align::Left, Align::Right, Align::Client, Align::None}) {
         for (platform::Control* child : container->Controls()) {
@@ -100,7 +102,15 @@ void Peer::ArrangeChildren() {
                     w->setGeometry(free);
                     break;
                 case Align::None:
-                    w->setGeometry(child->Left(), child->Top(), child->Width(), child->Height());
+                    if (child->Width() > 0 && child->Height() > 0) {
+                        w->setGeometry(child->Left(), child->Top(), child->Width(),
+                                       child->Height());
+                    } else {
+                        const QSize natural = w->sizeHint();
+                        w->setGeometry(std::max(flowX, child->Left()), std::max(2, child->Top()),
+                                       natural.width(), natural.height());
+                        if (shown) flowX = w->geometry().right() + 4;
+                    }
                     break;
             }
         }

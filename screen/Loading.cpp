@@ -1,8 +1,84 @@
-// Loading balances: reading the selected kind from the server when the filter panel is left.
+// Loading balances: reading the selected kind from the server when the filter panel is left,
+// and again on Verify.
 #include "screen/TfrmSaldComerc.h"
 
-void TfrmSaldComerc::panFiltroEnter(platform::Component*) {}
+#include <nlohmann/json.hpp>
 
-void TfrmSaldComerc::panFiltroExit(platform::Component*) {}
+#include "library/Consiste.h"
+#include "screen/BusyAnimation.h"
+#include "services/SaldComerService.h"
 
-void TfrmSaldComerc::sbtVerificarClick(platform::Component*) {}
+namespace {
+
+// Cell editing instead of whole-row selection: editing, titles, column resize, column and
+// row lines, tabs, always-show-selection, confirm delete, cancel on exit.
+constexpr platform::GridOptions kEntryGridOptions = 3829;
+
+// The entry grid's columns 1 and 3 show the ledger account code and the owner name.
+constexpr int kColumnAccount = 1;
+constexpr int kColumnOwner = 3;
+
+void RightAlignValueTitle(platform::DBGrid& grid) {
+    const int column = library::IndiceCol(grid, "VRIMPSALDO");
+    if (column >= 0) grid.SetTitleAlignment(column, platform::TextAlignment::Right);
+}
+
+// A grid has no columns until a set has been shown through it.
+void GiveEllipsis(platform::DBGrid& grid, int column) {
+    if (column < grid.ColumnCount())
+        grid.SetButtonStyle(column, platform::ColumnButtonStyle::Ellipsis);
+}
+
+}  // namespace
+
+nlohmann::json TfrmSaldComerc::LeSaldComer(std::string_view kindTag) {
+    const nlohmann::json arguments =
+        nlohmann::json::array({medCdEmpresa->Text(), std::string(kindTag)});
+    return library::CheckResultServ(
+        netSaldComer->Call(std::string(services::kGetSaldComer), arguments), true, 0);
+}
+
+// A set being edited is neither read nor rebound, so a reload never throws a row being
+// entered away. What raises travels on with the animation stopped and the set untouched.
+void TfrmSaldComerc::CarregaSaldos(bool bindDataLink) {
+    const screen::BusyAnimation busy(library::kAviReading);
+    if (rdgTipoConta->ItemIndex() == 0 && !cdsSaldForn.Editing()) {
+        cdsSaldForn.SetData(LeSaldComer(services::kTagSuppliers));
+        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldForn);
+    }
+    if (rdgTipoConta->ItemIndex() == 1 && !cdsSaldClie.Editing()) {
+        cdsSaldClie.SetData(LeSaldComer(services::kTagClients));
+        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldClie);
+    }
+    if (rdgTipoConta->ItemIndex() == 2 && !cdsSaldBanco.Editing()) {
+        cdsSaldBanco.SetData(LeSaldComer(services::kTagBanks));
+        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldBanco);
+    }
+}
+
+// Also the enter event of the company code field. Nothing is shown or edited against a
+// half-chosen filter; the entry page stays off until the insert command opens it.
+void TfrmSaldComerc::panFiltroEnter(platform::Component*) {
+    dtsPadrao.SetEnabled(false);
+    tshFormulario->SetEnabled(false);
+    mnuFormulario->SetEnabled(false);
+}
+
+// The company code was checked by its own exit before this runs. A failed read leaves the
+// data link off and the grids and check box as they were.
+void TfrmSaldComerc::panFiltroExit(platform::Component* sender) {
+    CarregaSaldos(true);
+    dtsPadrao.SetEnabled(true);
+    // The grids' columns follow the bound set, so the title is aligned again every time.
+    RightAlignValueTitle(*dbgPadrao);
+    RightAlignValueTitle(*dbgLancSaldCome);
+    cbxImplantSaldo->SetEnabled(true);
+    cbxImplantSaldoClick(sender);
+    GiveEllipsis(*dbgLancSaldCome, kColumnAccount);
+    GiveEllipsis(*dbgLancSaldCome, kColumnOwner);
+    dbgLancSaldCome->SetOptions(kEntryGridOptions);
+}
+
+void TfrmSaldComerc::sbtVerificarClick(platform::Component*) {
+    CarregaSaldos(false);
+}

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "library/Frmpadr.h"
 #include "library/TADOIBQuery.h"
@@ -111,6 +113,11 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void panFiltroEnter(platform::Component* sender);
     void panFiltroExit(platform::Component* sender);
     void sbtVerificarClick(platform::Component* sender) override;
+    // Reads the selected kind's balances for the company code into its set, under the busy
+    // animation; a set being edited is skipped. With `bindDataLink` the link shows the set.
+    void CarregaSaldos(bool bindDataLink);
+    // GetSaldComer for the company code and the kind tag: the record packet, or it raises.
+    nlohmann::json LeSaldComer(std::string_view kindTag);
 
     // Command and page state (CommandState.cpp).
     void ControlaBotoes(platform::ClientDataSet& dataSet);
