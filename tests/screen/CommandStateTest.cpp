@@ -181,3 +181,19 @@ TEST_F(CommandStateTest, ActivationLeavesImplantMode) {
     EXPECT_EQ(trace.Take(), Lines{});
     other->Release();
 }
+
+TEST_F(CommandStateTest, InsertShowsOnlyTheEntryPageAndCancelOnlyTheDataSheet) {
+    auto& s = OpenInImplantMode();
+    s.sbtIncluir->Click();
+    EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFormulario);
+    EXPECT_TRUE(s.mnuFormulario->Enabled());
+    s.pgcPadrao->UserSelectPage(s.tshFolhaDados);
+    EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFormulario);
+
+    s.sbtCancelar->Click();
+    EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFolhaDados);
+    EXPECT_FALSE(s.mnuFormulario->Enabled());
+    s.pgcPadrao->UserSelectPage(s.tshFormulario);
+    EXPECT_EQ(s.pgcPadrao->ActivePage(), s.tshFolhaDados);
+    EXPECT_EQ(Commands(), "Incluir Excluir Procurar Verificar");
+}
