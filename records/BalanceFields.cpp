@@ -28,13 +28,13 @@ std::vector<BalanceField> BalanceFieldList(BalanceKind kind) {
 }
 
 void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind) {
-    for (const auto& spec : BalanceFieldList(kind)) {
-        auto& field = set.AddField(spec.name, spec.type, spec.size);
-        if (!spec.label.empty()) field.SetDisplayLabel(spec.label);
-        field.SetVisible(spec.visible);
-        if (spec.displayWidth > 0) field.SetDisplayWidth(spec.displayWidth);
-        field.SetDisplayFormat(spec.displayFormat);
-        if (!spec.editMask.empty()) field.SetEditMask(spec.editMask);
+    for (const auto& layout : BalanceFieldList(kind)) {
+        auto& field = set.AddField(layout.name, layout.type, layout.size);
+        if (!layout.label.empty()) field.SetDisplayLabel(layout.label);
+        field.SetVisible(layout.visible);
+        if (layout.displayWidth > 0) field.SetDisplayWidth(layout.displayWidth);
+        field.SetDisplayFormat(layout.displayFormat);
+        if (!layout.editMask.empty()) field.SetEditMask(layout.editMask);
     }
 }
 
