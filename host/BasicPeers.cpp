@@ -36,7 +36,7 @@ EditPeer::EditPeer(Shell& shell, platform::Edit& edit, QWidget* parent)
     : Peer(shell, edit, new QLineEdit(parent)),
       edit_(edit),
       line_(static_cast<QLineEdit*>(Widget())) {
-    QObject::connect(line_, &QLineEdit::textEdited, line_,
+    QObject::connect(line_, &QLineEdit::textEdited, Context(),
                      [this](const QString& text) { UserEdited(text); });
 }
 

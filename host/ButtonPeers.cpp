@@ -17,7 +17,7 @@ ToolButtonPeer::ToolButtonPeer(Shell& shell, platform::ToolButton& button, QWidg
       tool_(static_cast<QToolButton*>(Widget())) {
     tool_->setToolButtonStyle(Qt::ToolButtonTextOnly);
     tool_->setAutoRaise(true);
-    QObject::connect(tool_, &QToolButton::clicked, tool_, [this] { button_.Click(); });
+    QObject::connect(tool_, &QToolButton::clicked, Context(), [this] { button_.Click(); });
 }
 
 void ToolButtonPeer::Update(platform::Property property) {

@@ -45,6 +45,7 @@ class AskingRadioButton : public QRadioButton {
 class CheckBoxPeer : public Peer {
   public:
     CheckBoxPeer(Shell& shell, platform::CheckBox& box, QWidget* parent);
+    ~CheckBoxPeer() override { check_->onClick = nullptr; }
     void Update(platform::Property property) override;
     void UpdateAll() override;
     bool ClickFocuses() const override { return true; }
@@ -59,6 +60,9 @@ class CheckBoxPeer : public Peer {
 class RadioGroupPeer : public Peer {
   public:
     RadioGroupPeer(Shell& shell, platform::RadioGroup& group, QWidget* parent);
+    ~RadioGroupPeer() override {
+        for (AskingRadioButton* button : buttons_) button->onClick = nullptr;
+    }
     void Update(platform::Property property) override;
     void UpdateAll() override;
     QWidget* FocusWidget() const override;

@@ -99,7 +99,7 @@ DBNavigatorPeer::DBNavigatorPeer(Shell& shell, platform::DBNavigator& navigator,
         tool->setFocusPolicy(Qt::NoFocus);
         tool->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         const auto which = b.which;
-        QObject::connect(tool, &QToolButton::clicked, tool,
+        QObject::connect(tool, &QToolButton::clicked, Context(),
                          [&navigator, which] { navigator.Click(which); });
         layout->addWidget(tool);
     }

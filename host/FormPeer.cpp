@@ -16,29 +16,36 @@ namespace host {
 // Asks the framework before closing, and reports the window buttons to it.
 class FormPeer::FormWindow : public QMdiSubWindow {
   public:
-    FormWindow(Shell& shell, platform::Form& form) : shell_(shell), form_(form) {
+    FormWindow(Shell& shell, platform::Form& form) : shell_(&shell), form_(&form) {
         setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+    // The form and its peer are gone; the window only waits for its deferred deletion.
+    void Detach() {
+        shell_ = nullptr;
+        form_ = nullptr;
     }
 
   protected:
     void closeEvent(QCloseEvent* event) override {
         // The framework decides (its OnClose may hide, minimise or free the form); the peer
         // follows its notifications.
+        if (form_ == nullptr) return;  // detached: let the window go
         event->ignore();
-        if (!shell_.Syncing()) form_.UserClose();
+        if (!shell_->Syncing()) form_->UserClose();
     }
     void changeEvent(QEvent* event) override {
         QMdiSubWindow::changeEvent(event);
-        if (event->type() != QEvent::WindowStateChange || shell_.Syncing()) return;
+        if (form_ == nullptr || event->type() != QEvent::WindowStateChange || shell_->Syncing())
+            return;
         platform::WindowState state = platform::WindowState::Normal;
         if (isMinimized()) state = platform::WindowState::Minimized;
         if (isMaximized()) state = platform::WindowState::Maximized;
-        if (state != form_.State()) form_.UserSetWindowState(state);
+        if (state != form_->State()) form_->UserSetWindowState(state);
     }
 
   private:
-    Shell& shell_;
-    platform::Form& form_;
+    Shell* shell_;
+    platform::Form* form_;
 };
 
 FormPeer::FormPeer(Shell& shell, platform::Form& form)
@@ -62,6 +69,7 @@ FormPeer::FormPeer(Shell& shell, platform::Form& form)
 
 FormPeer::~FormPeer() {
     // The framework's form is going away; the Qt window goes after the event under way.
+    if (sub_ != nullptr) static_cast<FormWindow*>(sub_)->Detach();
     Window()->hide();
     Window()->deleteLater();
 }

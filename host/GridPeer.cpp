@@ -62,19 +62,19 @@ GridPeer::GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent)
     ellipsis_->setToolTip(QStringLiteral("Pesquisar"));
     ellipsis_->setFocusPolicy(Qt::NoFocus);
     ellipsis_->hide();
-    QObject::connect(ellipsis_, &QToolButton::clicked, ellipsis_,
+    QObject::connect(ellipsis_, &QToolButton::clicked, Context(),
                      [this] { grid_.UserEditButtonClick(); });
 
-    QObject::connect(model_, &QAbstractItemModel::modelReset, view_, [this] { SizeColumns(); });
-    QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, view_,
+    QObject::connect(model_, &QAbstractItemModel::modelReset, Context(), [this] { SizeColumns(); });
+    QObject::connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, Context(),
                      [this](const QModelIndex& current) {
                          if (shell_.Syncing() || !current.isValid()) return;
                          grid_.UserSelectCell(current.row(), current.column());
                          ShowCurrent();
                      });
-    QObject::connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, view_,
+    QObject::connect(view_->horizontalScrollBar(), &QScrollBar::valueChanged, Context(),
                      [this] { ShowEditor(); });
-    QObject::connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, view_,
+    QObject::connect(view_->verticalScrollBar(), &QScrollBar::valueChanged, Context(),
                      [this] { ShowEditor(); });
 }
 

@@ -13,7 +13,7 @@ PageControlPeer::PageControlPeer(Shell& shell, platform::PageControl& pages, QWi
       pages_(pages),
       tabs_(static_cast<QTabWidget*>(Widget())) {
     tabs_->setDocumentMode(false);
-    QObject::connect(tabs_, &QTabWidget::currentChanged, tabs_, [this](int index) {
+    QObject::connect(tabs_, &QTabWidget::currentChanged, Context(), [this](int index) {
         if (shell_.Syncing() || index < 0) return;
         const auto sheets = pages_.Pages();
         if (index < static_cast<int>(sheets.size()))

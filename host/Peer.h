@@ -2,7 +2,9 @@
 // mirrors it from change notifications and hands user actions to the control's input methods.
 #pragma once
 
+#include <QObject>
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,11 +54,15 @@ class Peer {
     void ArrangeChildren();
 
   protected:
+    // The receiver of the peer's Qt connections: they end with the peer, even when its
+    // widgets outlive it until their deferred deletion.
+    QObject* Context() const { return context_.get(); }
     Shell& shell_;
 
   private:
     platform::Control& control_;
     QWidget* widget_;
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
 };
 
 }  // namespace host

@@ -28,13 +28,13 @@ std::vector<BalanceField> BalanceFieldList(BalanceKind kind) {
 }
 
 void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind) {
-    for (const auto& column : BalanceFieldList(kind)) {
-        auto& field = set.AddField(column.name, column.type, column.size);
-        if (!column.label.empty()) field.SetDisplayLabel(column.label);
-        field.SetVisible(column.visible);
-        if (column.displayWidth > 0) field.SetDisplayWidth(column.displayWidth);
-        field.SetDisplayFormat(column.displayFormat);
-        if (!column.editMask.empty()) field.SetEditMask(column.editMask);
+    for (const auto& layout : BalanceFieldList(kind)) {
+        auto& field = set.AddField(layout.name, layout.type, layout.size);
+        if (!layout.label.empty()) field.SetDisplayLabel(layout.label);
+        field.SetVisible(layout.visible);
+        if (layout.displayWidth > 0) field.SetDisplayWidth(layout.displayWidth);
+        field.SetDisplayFormat(layout.displayFormat);
+        if (!layout.editMask.empty()) field.SetEditMask(layout.editMask);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/DataSource.h"
 #include "platform/data/Field.h"
+#include "platform/text/TextFunctions.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/detail/Utf8.h"
 
@@ -322,8 +323,8 @@ void DBGrid::TypeKey(char32_t key) {
     } else {
         const Field* field = SelectedField();
         const int size = field != nullptr && IsStringType(field->DataType()) ? field->Size() : 0;
-        if (size <= 0 || detail::CountUtf8(plainEditor_) < static_cast<std::size_t>(size))
-            plainEditor_ += detail::EncodeUtf8(key);
+        if (size <= 0 || Utf8Length(plainEditor_) < static_cast<std::size_t>(size))
+            plainEditor_ += Utf8Encode(key);
     }
     editorModified_ = true;
     Changed(Property::GridEditor);
@@ -432,7 +433,7 @@ void DBGrid::UserType(const std::string& text) {
     if (!BeginUserInput()) return;
     RunUserEvent([this, &text] {
         if (!TakeUserFocus()) return;
-        for (char32_t key : detail::DecodeUtf8(text)) {
+        for (char32_t key : Utf8Decode(text)) {
             if (OnKeyPress) OnKeyPress(this, key);
             if (key != 0 && LinkActive()) TypeKey(key);
         }
@@ -440,7 +441,7 @@ void DBGrid::UserType(const std::string& text) {
 }
 
 void DBGrid::UserKeyPress(char32_t key) {
-    UserType(detail::EncodeUtf8(key));
+    UserType(Utf8Encode(key));
 }
 
 void DBGrid::UserKey(GridKey key) {

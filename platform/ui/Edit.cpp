@@ -1,6 +1,7 @@
 // Text entry: programmatic and typed changes, both firing OnChange.
 #include "platform/ui/Edit.h"
 
+#include "platform/text/TextFunctions.h"
 #include "platform/ui/detail/Utf8.h"
 
 namespace platform {
@@ -33,7 +34,7 @@ void Edit::UserType(const std::string& text) {
     if (!CanFocus()) return;
     RunUserEvent([this, &text] {
         if (!TakeUserFocus()) return;
-        for (char32_t key : detail::DecodeUtf8(text)) {
+        for (char32_t key : Utf8Decode(text)) {
             if (OnKeyPress) OnKeyPress(this, key);
             if (key != 0 && !readOnly_) TypeChar(key);
         }
@@ -46,7 +47,7 @@ void Edit::UserSetText(const std::string& text) {
     RunUserEvent([this, &text] {
         if (!TakeUserFocus()) return;
         if (!readOnly_) ClearForTyping();
-        for (char32_t key : detail::DecodeUtf8(text)) {
+        for (char32_t key : Utf8Decode(text)) {
             if (OnKeyPress) OnKeyPress(this, key);
             if (key != 0 && !readOnly_) TypeChar(key);
         }
@@ -64,8 +65,8 @@ void Edit::TypeChar(char32_t key) {
     } else if (key < 32) {
         return;  // Enter, Tab and other control characters do not enter the text.
     } else {
-        if (maxLength_ > 0 && detail::CountUtf8(text) >= maxLength_) return;
-        text += detail::EncodeUtf8(key);
+        if (maxLength_ > 0 && Utf8Length(text) >= maxLength_) return;
+        text += Utf8Encode(key);
     }
     StoreText(std::move(text));
 }

@@ -1,6 +1,7 @@
 // Typing into an edit mask position by position.
 #include "platform/ui/detail/MaskedText.h"
 
+#include "platform/text/TextFunctions.h"
 #include "platform/ui/detail/Utf8.h"
 
 namespace platform::detail {
@@ -10,7 +11,7 @@ MaskedText::MaskedText(std::string_view mask) : mask_(mask) {
 }
 
 void MaskedText::SetText(std::string_view text) {
-    display_ = DecodeUtf8(mask_.DisplayFromText(text));
+    display_ = Utf8Decode(mask_.DisplayFromText(text));
     display_.resize(mask_.Size(), mask_.BlankChar());
     caret_ = 0;
     for (std::size_t i = 0; i < display_.size(); ++i)
@@ -19,12 +20,12 @@ void MaskedText::SetText(std::string_view text) {
 
 std::string MaskedText::Display() const {
     std::string out;
-    for (char32_t c : display_) out += EncodeUtf8(c);
+    for (char32_t c : display_) out += Utf8Encode(c);
     return out;
 }
 
 void MaskedText::Clear() {
-    display_ = DecodeUtf8(mask_.EmptyDisplay());
+    display_ = Utf8Decode(mask_.EmptyDisplay());
     display_.resize(mask_.Size(), mask_.BlankChar());
     caret_ = 0;
 }

@@ -33,7 +33,7 @@ class MaskedText {
 
   private:
     EditMask mask_;
-    std::vector<char32_t> display_;
+    std::u32string display_;
     std::size_t caret_ = 0;
 };
 
