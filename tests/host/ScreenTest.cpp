@@ -55,7 +55,7 @@ class ScreenTest : public ::testing::Test {
             std::vector<std::filesystem::path>{SALDO_MODULE_DIR});
         window = std::make_unique<host::MainWindow>(*modules);
         shell = std::make_unique<host::Shell>(*window);
-        window->resize(1280, 760);
+        window->resize(1360, 800);  // room for the screen at its designed place
         window->show();
         ASSERT_TRUE(window->OpenScreen("RDQ63500"));
         QApplication::processEvents();
