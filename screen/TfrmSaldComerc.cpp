@@ -98,14 +98,17 @@ void TfrmSaldComerc::ComposeFilterPanel() {
     Label1 = Placed<platform::Label>(*this, panFiltro, "Label1");
     Label1->SetCaption("Empresa");
     Label1->SetFontBold(true);
+    Label1->SetBounds(12, 10, 60, 16);
 
     medCdEmpresa = Placed<platform::MaskEdit>(*this, panFiltro, "medCdEmpresa");
     medCdEmpresa->SetEditMask("99;0; ");
     medCdEmpresa->SetMaxLength(2);
     medCdEmpresa->SetTabOrder(0);
+    medCdEmpresa->SetBounds(12, 30, 40, 24);
 
     BtnPesquisa1 = Placed<library::TBtnPesquisa>(*this, panFiltro, "BtnPesquisa1");
     BtnPesquisa1->SetHint("Pesquisar");
+    BtnPesquisa1->SetBounds(56, 30, 80, 24);
     BtnPesquisa1->Associate = medCdEmpresa;
     BtnPesquisa1->Title = "Empresa";
     BtnPesquisa1->DataSource = &dtsEmpresa;
@@ -114,12 +117,14 @@ void TfrmSaldComerc::ComposeFilterPanel() {
     edtNmEmpresa = Placed<platform::Edit>(*this, panFiltro, "edtNmEmpresa");
     edtNmEmpresa->SetEnabled(false);
     edtNmEmpresa->SetTabOrder(2);
+    edtNmEmpresa->SetBounds(140, 30, 360, 24);
 
     cbxImplantSaldo = Placed<platform::CheckBox>(*this, panFiltro, "cbxImplantSaldo");
     cbxImplantSaldo->SetCaption("Implantação de Saldo");
     cbxImplantSaldo->SetFontBold(true);
     cbxImplantSaldo->SetEnabled(false);
     cbxImplantSaldo->SetTabOrder(4);
+    cbxImplantSaldo->SetBounds(12, 68, 220, 20);
 
     rdgTipoConta = Placed<platform::RadioGroup>(*this, panFiltro, "rdgTipoConta");
     rdgTipoConta->SetCaption("Tipo de Conta Comercial");
@@ -127,6 +132,7 @@ void TfrmSaldComerc::ComposeFilterPanel() {
     rdgTipoConta->SetItems({"Fornecedores", "Clientes", "Bancos"});
     rdgTipoConta->SetItemIndex(0);
     rdgTipoConta->SetTabOrder(1);
+    rdgTipoConta->SetBounds(520, 8, 360, 56);
 }
 
 void TfrmSaldComerc::ComposeRecordSets() {

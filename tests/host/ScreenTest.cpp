@@ -57,6 +57,10 @@ class ScreenTest : public ::testing::Test {
         shell = std::make_unique<host::Shell>(*window);
         window->resize(1360, 800);  // room for the screen at its designed place
         window->show();
+        // On a real display (Xvfb without a window manager) a window gets the keyboard focus
+        // only once it is active.
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         ASSERT_TRUE(window->OpenScreen("RDQ63500"));
         QApplication::processEvents();
     }
