@@ -30,6 +30,7 @@ stop_server() {
     kill "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
     echo "Application server stopped."
+    server_pid=""
   fi
 }
 trap stop_server EXIT INT TERM
