@@ -123,3 +123,31 @@ TEST_F(SavingTest, ASaveTheServerRefusesRemovesTheNewRowAndReachesTheConfirmComm
                   k.owner + "' AND DTIMPSALDO = '2024-03-31'"),
               "-100\n");
 }
+
+TEST_F(SavingTest, EditingAStoredValueAsksTheServerAgainAndSavesTheChange) {
+    const auto& k = kKinds[0];
+    OpenScreen(k.index);
+    auto& s = S();
+    EnterRow(k);
+    s.sbtConfirmar->Click();
+    ASSERT_EQ(StoredRow(k), ExpectedStoredRow(k));
+    dialogs.TakeLog();
+
+    // The data sheet's grid edits the row in place: the set goes into edit state.
+    auto& set = SetOf(k.index);
+    const int row = FindRow(set, platform::EncodeDate(2024, 3, 31), k.account, k.owner);
+    ASSERT_GE(row, 0);
+    set.MoveToVisibleRow(row);
+    set.Edit();
+    set.FieldByName("VRIMPSALDO").SetText("100,00");
+    ASSERT_TRUE(s.sbtConfirmar->Enabled());
+    s.sbtConfirmar->Click();
+
+    EXPECT_EQ(dialogs.TakeLog(),
+              (std::vector<std::string>{"busy 6", "busy stop", "busy 1", "busy stop"}));
+    EXPECT_EQ(set.ChangeCount(), 0);
+    EXPECT_EQ(Sql(std::string("SELECT VRIMPSALDO FROM SALDCOME WHERE CDEMPRESA = '01' AND "
+                              "IDSALDCOME = 'F' AND DTIMPSALDO = '2024-03-31' AND CDCONTCTBL = '") +
+                  k.account + "' AND CDSALDCOME = '" + k.owner + "'"),
+              "10000\n");
+}
