@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache clang-format pkg-config
   qt6-base-dev libgl-dev
-  libsoci-dev libsqlite3-dev sqlite3 libpq-dev
+  libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev
   nlohmann-json3-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql postgresql-contrib
