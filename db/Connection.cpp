@@ -11,6 +11,7 @@
 
 #include "db/DbError.h"
 #include "db/detail/NamedParams.h"
+#include "db/detail/RowReaders.h"
 #include "db/detail/SqliteHelpers.h"
 
 namespace db {
@@ -90,6 +91,21 @@ std::optional<std::string> CellText(const soci::row& r, std::size_t i) {
     return std::nullopt;
 }
 
+// The value of each parameter of a renamed statement, in order.
+std::vector<std::optional<std::string>> ValuesOf(const detail::RenamedStatement& statement,
+                                                 const Params& params) {
+    std::map<std::string, std::optional<std::string>> upper;
+    for (const auto& [name, value] : params) upper[detail::ToUpper(name)] = value;
+    std::vector<std::optional<std::string>> values;
+    values.reserve(statement.names.size());
+    for (const std::string& name : statement.names) {
+        const auto found = upper.find(name);
+        if (found == upper.end()) throw DbError("O parâmetro :" + name + " não recebeu valor.");
+        values.push_back(found->second);
+    }
+    return values;
+}
+
 // Holds the bound values of one statement; the vectors never grow after binding, since
 // SOCI keeps references into them.
 struct Bindings {
@@ -98,20 +114,15 @@ struct Bindings {
     std::vector<std::string> names;
 
     Bindings(const detail::RenamedStatement& statement, const Params& params) {
-        std::map<std::string, std::optional<std::string>> upper;
-        for (const auto& [name, value] : params) upper[detail::ToUpper(name)] = value;
-        const std::size_t n = statement.names.size();
+        const auto given = ValuesOf(statement, params);
+        const std::size_t n = given.size();
         values.resize(n);
         indicators.resize(n, soci::i_ok);
         names.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            const auto found = upper.find(statement.names[i]);
-            if (found == upper.end()) {
-                throw DbError("O parâmetro :" + statement.names[i] + " não recebeu valor.");
-            }
             names[i] = "p" + std::to_string(i);
-            if (found->second) {
-                values[i] = *found->second;
+            if (given[i]) {
+                values[i] = *given[i];
             } else {
                 indicators[i] = soci::i_null;
             }
@@ -242,16 +253,38 @@ void Connection::Execute(std::string_view sql, const Params& params) {
     }
 }
 
+void Connection::ReadRows(std::string_view sql, const Params& params,
+                          const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    const detail::RenamedStatement statement = detail::RenameParams(sql);
+    const auto values = ValuesOf(statement, params);
+    if (dialect_ == Dialect::Sqlite)
+        detail::ReadSqliteRows(NativeSqlite(), statement.sql, values, columns, visit);
+    else
+        detail::ReadSociRows(*session_, statement.sql, values, columns, visit);
+}
+
 void Connection::BeginWrite() {
-    *session_ << (dialect_ == Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+    try {
+        *session_ << (dialect_ == Dialect::Sqlite ? "BEGIN IMMEDIATE" : "BEGIN");
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha ao iniciar a transação: ") + e.what());
+    }
 }
 
 void Connection::Commit() {
-    *session_ << "COMMIT";
+    try {
+        *session_ << "COMMIT";
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha ao confirmar a transação: ") + e.what());
+    }
 }
 
 void Connection::Rollback() {
-    *session_ << "ROLLBACK";
+    try {
+        *session_ << "ROLLBACK";
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha ao desfazer a transação: ") + e.what());
+    }
 }
 
 WriteTransaction::WriteTransaction(Connection& connection) : connection_(connection) {

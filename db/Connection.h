@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "db/RowView.h"
+
 namespace soci {
 class session;
 }
@@ -50,6 +52,11 @@ class Connection {
     QueryResult Select(std::string_view sql, const Params& params = {});
     // Runs a statement that returns no rows, with the same binding rules.
     void Execute(std::string_view sql, const Params& params = {});
+    // Runs a SELECT with the same binding rules and hands each row to `visit` as it is
+    // fetched, without collecting them: the way to read many rows. `columns` says how each
+    // result column is fetched (as many as the SELECT returns). Throws DbError.
+    void ReadRows(std::string_view sql, const Params& params,
+                  const std::vector<ColumnType>& columns, const RowVisitor& visit);
 
     // Starts a transaction that writes: on SQLite it takes the write lock at once
     // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade.
@@ -58,12 +65,11 @@ class Connection {
     void Rollback();
 
     soci::session& Session() { return *session_; }
-    // The SQLite handle under the session, for hot paths that read many rows; nullptr on
-    // PostgreSQL. It stays owned by the connection.
-    ::sqlite3* NativeSqlite();
 
   private:
     Connection(std::unique_ptr<soci::session> session, Dialect dialect);
+    // The SQLite handle under the session; nullptr on PostgreSQL.
+    ::sqlite3* NativeSqlite();
 
     std::unique_ptr<soci::session> session_;
     Dialect dialect_;

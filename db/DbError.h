@@ -1,13 +1,13 @@
 // Errors of the database layer: a failed connection, statement or schema step, worded for a user.
 #pragma once
 
-#include "platform/Exceptions.h"
+#include "core/Error.h"
 
 namespace db {
 
-class DbError : public platform::Error {
+class DbError : public core::Error {
   public:
-    using platform::Error::Error;
+    using core::Error::Error;
 };
 
 }  // namespace db

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "db/Calendar.h"
+#include "core/Calendar.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 
@@ -219,7 +219,7 @@ std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> Insert
     for (const auto& [company, companyName] : kCompanies) {
         for (const auto& k : kinds) {
             for (const int month : {1, 6, 12}) {
-                const std::string date = LastDayIso(2024, month);
+                const std::string date = core::LastDayIso(2024, month);
                 for (std::size_t i = 0; i < k.owners.size(); ++i) {
                     if (seq.Between(0, 3) == 0) continue;
                     const std::string account = k.accounts[i % k.accounts.size()];
@@ -257,7 +257,7 @@ void InsertLedger(
             const int sign = (*a.kind)[0] == 'F' ? 1 : -1;
             for (int year = 2023; year <= 2026; ++year) {
                 for (int month = 1; month <= 12; ++month) {
-                    const std::string date = LastDayIso(year, month);
+                    const std::string date = core::LastDayIso(year, month);
                     const auto found = implanted.find({company, a.code, date});
                     const std::int64_t used = found == implanted.end() ? 0 : found->second;
                     companies.push_back(company);
@@ -348,8 +348,8 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
             char text[32];
             std::snprintf(text, sizeof text, "G%06lld", static_cast<long long>(supplier + 1));
             owners.emplace_back(text);
-            dates.push_back(LastDayIso(2023 + static_cast<int>(slot / 36),
-                                       static_cast<int>(slot / 3 % 12) + 1));
+            dates.push_back(core::LastDayIso(2023 + static_cast<int>(slot / 36),
+                                             static_cast<int>(slot / 3 % 12) + 1));
             codes.emplace_back(accounts[slot % 3]);
             values.push_back(seq.Between(100, 10000000));
             if (dates.size() == kBatch) flush();

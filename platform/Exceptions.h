@@ -2,21 +2,22 @@
 // show as it stands; Abort is the silent abort that the event boundary never reports.
 #pragma once
 
-#include <stdexcept>
+#include <exception>
 #include <string>
+
+#include "core/Error.h"
 
 namespace platform {
 
-// An error whose message can be shown to the user as it stands.
-class Error : public std::runtime_error {
-  public:
-    explicit Error(const std::string& message) : std::runtime_error(message) {}
-};
+// An error whose message can be shown to the user as it stands: the project's one base error
+// type, so that the framework reports the errors of every layer alike.
+using core::Error;
 
 // A text that is not a valid number or date ("'x' não é um valor inteiro válido").
 class ConversionError : public Error {
   public:
     using Error::Error;
+    ~ConversionError() override;
 };
 
 // Ends the operation under way without any further message; raised after the user has

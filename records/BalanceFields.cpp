@@ -1,29 +1,55 @@
-// The balance row layout. The bank set differs: a shorter owner name and registration
-// number, no registration type, and no month display format.
+// The balance row layout: the packet fields of the kind, dressed for the screen. The bank set
+// differs beyond the packet: no month display format.
 #include "records/BalanceFields.h"
+
+#include <map>
 
 #include "platform/data/ClientDataSet.h"
 
 namespace records {
+namespace {
+
+struct Dress {
+    const char* label;
+    bool visible;
+    int displayWidth;  // 0: the field's size
+};
+
+}  // namespace
 
 std::vector<BalanceField> BalanceFieldList(BalanceKind kind) {
     const bool bank = kind == BalanceKind::Banks;
-    const int ownerSize = bank ? 30 : 50;
-    std::vector<BalanceField> fields{
-        {"DTIMPSALDO", platform::FieldType::DateTime, 0, "Data", true, 0,
-         bank ? "" : kMonthDisplayFormat, kMonthEditMask},
-        {"CDCONTCTBL", platform::FieldType::String, 16, "Conta Contábil", true, 16, "", ""},
-        {"NMCONTCTBL", platform::FieldType::String, 40, "Nome Conta Contábil", true, 40, "", ""},
-        {"NMRAZAOSOCIAL", platform::FieldType::String, ownerSize,
-         std::string(InfoOf(kind).ownerLabel), true, ownerSize, "", ""},
-        {"VRIMPSALDO", platform::FieldType::Double, 0, "Valor", true, 15, "", ""},
-        {"TIPSALDO", platform::FieldType::FixedString, 3, "Saldo Implantado", true, 3, "", ""},
-        {"CDEMPRESA", platform::FieldType::String, 2, "", false, 2, "", ""},
-        {"IDSALDCOME", platform::FieldType::String, 1, "", false, 1, "", ""},
-        {"CDSALDCOME", platform::FieldType::String, 21, "", false, 21, "", ""},
-        {"NRINSJUR", platform::FieldType::String, bank ? 3 : 20, "", false, bank ? 3 : 20, "", ""},
+    const std::map<std::string, Dress, std::less<>> dress = {
+        {"DTIMPSALDO", {"Data", true, 0}},
+        {"CDCONTCTBL", {"Conta Contábil", true, 0}},
+        {"NMCONTCTBL", {"Nome Conta Contábil", true, 0}},
+        {"NMRAZAOSOCIAL", {"", true, 0}},
+        {"VRIMPSALDO", {"Valor", true, 15}},
+        {"TIPSALDO", {"Saldo Implantado", true, 0}},
     };
-    if (!bank) fields.push_back({"IDTPIJUR", platform::FieldType::String, 1, "", false, 1, "", ""});
+    std::vector<BalanceField> fields;
+    const auto& layout = core::BalanceFields(kind);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        const core::FieldDef& def = layout[i];
+        BalanceField f;
+        f.name = def.Name;
+        f.type = def.Type;
+        f.size = def.Size;
+        f.visible = false;
+        f.displayWidth = def.Size;
+        if (const auto found = dress.find(def.Name); found != dress.end()) {
+            f.label = found->second.label;
+            f.visible = found->second.visible;
+            if (found->second.displayWidth > 0) f.displayWidth = found->second.displayWidth;
+        }
+        if (i == core::kNmRazaoSocial) f.label = std::string(InfoOf(kind).ownerLabel);
+        if (i == core::kDtImpSaldo) {
+            f.displayFormat = bank ? "" : kMonthDisplayFormat;
+            f.editMask = kMonthEditMask;
+        }
+        f.money = i == core::kVrImpSaldo;
+        fields.push_back(std::move(f));
+    }
     return fields;
 }
 
@@ -35,6 +61,7 @@ void AddBalanceFields(platform::ClientDataSet& set, BalanceKind kind) {
         if (layout.displayWidth > 0) field.SetDisplayWidth(layout.displayWidth);
         field.SetDisplayFormat(layout.displayFormat);
         if (!layout.editMask.empty()) field.SetEditMask(layout.editMask);
+        field.SetMoney(layout.money);
     }
 }
 

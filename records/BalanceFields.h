@@ -1,11 +1,12 @@
-// The balance row's field list per kind: order, types, sizes, labels, display widths,
-// visibility, formats and masks. The record sets are built from it and a record packet
-// must carry exactly this list.
+// The balance row's field list per kind: the packets' names, types, sizes and order
+// (core/BalanceLayout.h) with what the screen adds: labels, display widths, visibility,
+// formats, masks, and which field holds money. The record sets are built from it.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "core/BalanceLayout.h"
 #include "platform/data/FieldDef.h"
 #include "records/BalanceKind.h"
 
@@ -29,12 +30,13 @@ struct BalanceField {
     int displayWidth = 0;  // 0: the field type's default
     std::string displayFormat;
     std::string editMask;
+    bool money = false;  // exact to the cent on every write
 };
 
 // Field positions that the validation reads by position.
-inline constexpr int kPosDTIMPSALDO = 0;
-inline constexpr int kPosCDCONTCTBL = 1;
-inline constexpr int kPosVRIMPSALDO = 4;
+inline constexpr int kPosDTIMPSALDO = static_cast<int>(core::kDtImpSaldo);
+inline constexpr int kPosCDCONTCTBL = static_cast<int>(core::kCdContCtbl);
+inline constexpr int kPosVRIMPSALDO = static_cast<int>(core::kVrImpSaldo);
 
 // The fields of a balance row of the kind, in their fixed order. CDCONTCTBL's edit mask is
 // left empty: it is the client library's ledger-account picture, set when the screen is built.

@@ -3,16 +3,16 @@
 
 #include <array>
 
-#include "services/SaldComerService.h"
-
 namespace records {
 
 namespace {
 const std::array<KindInfo, 3> kKinds{{
-    {BalanceKind::Suppliers, "cdsSaldForn", services::kTagSuppliers, "F", "qryFornecedor",
-     "Nome Fornecedor"},
-    {BalanceKind::Clients, "cdsSaldClie", services::kTagClients, "C", "qryCliente", "Nome Cliente"},
-    {BalanceKind::Banks, "cdsSaldBanco", services::kTagBanks, "B", "qryBanco", "Nome Banco"},
+    {BalanceKind::Suppliers, "cdsSaldForn", core::KindInfo(BalanceKind::Suppliers).tag,
+     core::KindInfo(BalanceKind::Suppliers).code, "qryFornecedor", "Nome Fornecedor"},
+    {BalanceKind::Clients, "cdsSaldClie", core::KindInfo(BalanceKind::Clients).tag,
+     core::KindInfo(BalanceKind::Clients).code, "qryCliente", "Nome Cliente"},
+    {BalanceKind::Banks, "cdsSaldBanco", core::KindInfo(BalanceKind::Banks).tag,
+     core::KindInfo(BalanceKind::Banks).code, "qryBanco", "Nome Banco"},
 }};
 }  // namespace
 

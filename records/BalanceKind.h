@@ -5,9 +5,11 @@
 #include <optional>
 #include <string_view>
 
+#include "core/BalanceLayout.h"
+
 namespace records {
 
-enum class BalanceKind { Suppliers = 0, Clients = 1, Banks = 2 };
+using BalanceKind = core::BalanceKind;
 
 struct KindInfo {
     BalanceKind kind;

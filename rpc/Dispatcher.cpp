@@ -1,13 +1,141 @@
-// Request validation, method look-up and error replies of JSON-RPC 2.0.
+// Request validation, method look-up and error replies of JSON-RPC 2.0. The line is read once
+// by the strict reader, which checks all of it and notes where each request's members and
+// arguments lie; methods then read their arguments from those spans.
 #include "rpc/Dispatcher.h"
 
+#include <optional>
+#include <vector>
+
+#include "core/Json.h"
+#include "core/MessageText.h"
+#include "core/Utf8.h"
 #include "rpc/RpcError.h"
 
 namespace rpc {
 
 using nlohmann::json;
 
+// Where one request's members lie in the line.
+struct Dispatcher::Envelope {
+    struct Member {
+        bool present = false;
+        ArgumentType type = ArgumentType::Null;
+        std::string_view json;
+    };
+    bool object = true;
+    Member jsonrpc, id, method, params;
+    std::vector<Arguments::Item> arguments;
+    std::size_t argumentCount = 0;
+};
+
 namespace {
+
+constexpr std::size_t kNameChars = 60;  // of a method or server name echoed in a message
+
+ArgumentType TypeOf(core::JsonToken token) {
+    switch (token) {
+        case core::JsonToken::BeginObject:
+            return ArgumentType::Object;
+        case core::JsonToken::BeginArray:
+            return ArgumentType::Array;
+        case core::JsonToken::String:
+            return ArgumentType::String;
+        case core::JsonToken::Number:
+            return ArgumentType::Number;
+        case core::JsonToken::True:
+        case core::JsonToken::False:
+            return ArgumentType::Boolean;
+        default:
+            return ArgumentType::Null;
+    }
+}
+
+// Reads one value whose first token was just read, returning its span.
+std::string_view ValueSpan(core::JsonReader& reader, std::string_view line, core::JsonToken first) {
+    const std::size_t start = reader.Offset();
+    reader.SkipValue(first);
+    return line.substr(start, reader.Position() - start);
+}
+
+bool UsableId(const Dispatcher::Envelope::Member& id) {
+    return id.present && id.json.size() <= Dispatcher::kMaxIdBytes &&
+           (id.type == ArgumentType::Null || id.type == ArgumentType::String ||
+            id.type == ArgumentType::Number);
+}
+
+// Reads the members of a request object whose opening brace was just read. `idSeen` gets the
+// id as soon as it has been read, so that a fault later in the line can still be answered to it.
+void ScanRequest(core::JsonReader& reader, std::string_view line, Dispatcher::Envelope& request,
+                 std::optional<json>* idSeen) {
+    for (core::JsonToken t = reader.Next(); t != core::JsonToken::EndObject; t = reader.Next()) {
+        const std::string_view key = reader.Text();
+        Dispatcher::Envelope::Member* member = key == "jsonrpc"  ? &request.jsonrpc
+                                               : key == "id"     ? &request.id
+                                               : key == "method" ? &request.method
+                                               : key == "params" ? &request.params
+                                                                 : nullptr;
+        const core::JsonToken value = reader.Next();
+        if (member == nullptr) {
+            reader.SkipValue(value);
+            continue;
+        }
+        member->present = true;
+        member->type = TypeOf(value);
+        if (member == &request.params && value == core::JsonToken::BeginArray) {
+            const std::size_t start = reader.Offset();
+            for (core::JsonToken a = reader.Next(); a != core::JsonToken::EndArray;
+                 a = reader.Next()) {
+                const Arguments::Item item{TypeOf(a), ValueSpan(reader, line, a)};
+                if (request.arguments.size() < Arguments::kMaxKept)
+                    request.arguments.push_back(item);
+                ++request.argumentCount;
+            }
+            member->json = line.substr(start, reader.Position() - start);
+            continue;
+        }
+        member->json = ValueSpan(reader, line, value);
+        if (member == &request.id && idSeen != nullptr && UsableId(*member))
+            *idSeen = core::ParseJson(member->json);
+    }
+}
+
+// Reads the whole line: one request or a batch of them.
+std::vector<Dispatcher::Envelope> Scan(std::string_view line, bool& batch,
+                                       std::optional<json>& idSeen) {
+    core::JsonReader reader(line);
+    std::vector<Dispatcher::Envelope> requests;
+    const core::JsonToken first = reader.Next();
+    batch = first == core::JsonToken::BeginArray;
+    if (!batch) {
+        Dispatcher::Envelope& request = requests.emplace_back();
+        if (first == core::JsonToken::BeginObject)
+            ScanRequest(reader, line, request, &idSeen);
+        else
+            request.object = false;
+    } else {
+        for (core::JsonToken t = reader.Next(); t != core::JsonToken::EndArray; t = reader.Next()) {
+            if (requests.size() == Dispatcher::kMaxBatch)
+                throw RpcError(
+                    kInvalidRequest,
+                    "Lote com mais de " + std::to_string(Dispatcher::kMaxBatch) + " chamadas.");
+            Dispatcher::Envelope& request = requests.emplace_back();
+            if (t == core::JsonToken::BeginObject) {
+                ScanRequest(reader, line, request, nullptr);
+            } else {
+                request.object = false;
+                reader.SkipValue(t);
+            }
+        }
+    }
+    reader.Next();  // only blanks may follow
+    return requests;
+}
+
+std::string DecodeString(std::string_view json) {
+    core::JsonReader reader(json);
+    reader.Next();
+    return std::string(reader.Text());
+}
 
 std::string ResultReply(const json& id, const std::string& result) {
     std::string reply = R"({"jsonrpc":"2.0","id":)";
@@ -20,90 +148,120 @@ std::string ResultReply(const json& id, const std::string& result) {
 
 }  // namespace
 
-void Dispatcher::Add(const std::string& server, const std::string& method, Handler handler) {
+void Dispatcher::AddMethod(const std::string& server, const std::string& method, Method handler) {
     servers_.insert(server);
     methods_[server + "." + method] = std::move(handler);
 }
 
+void Dispatcher::Add(const std::string& server, const std::string& method, Handler handler) {
+    AddMethod(server, method, [handler = std::move(handler)](const Arguments& arguments) {
+        return handler(arguments.All());
+    });
+}
+
 std::string Dispatcher::ErrorReply(const json& id, int code, const std::string& message) {
+    std::string text(core::Utf8Prefix(message, kMaxMessageChars));
+    if (text.size() < message.size()) text += "…";
     const json reply = {
-        {"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+        {"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", text}}}};
     return reply.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
 std::string Dispatcher::Handle(std::string_view line) const {
-    json request;
     try {
-        request = json::parse(line);
-    } catch (const json::parse_error& e) {
-        return ErrorReply(
-            nullptr, kParseError,
-            std::string("Mensagem inválida: não é um JSON bem formado (") + e.what() + ").");
+        bool batch = false;
+        std::optional<json> idSeen;
+        std::vector<Envelope> requests;
+        try {
+            requests = Scan(line, batch, idSeen);
+        } catch (const core::JsonError& e) {
+            return ErrorReply(idSeen.value_or(nullptr), kParseError,
+                              std::string("Mensagem recusada: ") + e.what() + ".");
+        } catch (const RpcError& e) {
+            return ErrorReply(nullptr, e.Code(), e.what());
+        }
+        if (!batch) return HandleOne(requests.front());
+        if (requests.empty())
+            return ErrorReply(nullptr, kInvalidRequest, "Lote de chamadas vazio.");
+        std::string replies;
+        for (const Envelope& request : requests) {
+            std::string reply = HandleOne(request);
+            if (reply.empty()) continue;
+            replies += replies.empty() ? "[" : ",";
+            replies += reply;
+        }
+        return replies.empty() ? replies : replies + "]";
+    } catch (const std::bad_alloc&) {
+        return ErrorReply(nullptr, kInternalError,
+                          "Memória insuficiente para atender a mensagem; nada foi gravado.");
+    } catch (const std::exception& e) {
+        return ErrorReply(nullptr, kInternalError,
+                          std::string("Erro interno do servidor: ") + e.what());
+    } catch (...) {
+        return ErrorReply(nullptr, kInternalError, "Erro interno do servidor.");
     }
-    if (!request.is_array()) return HandleOne(request);
-    if (request.empty()) return ErrorReply(nullptr, kInvalidRequest, "Lote de chamadas vazio.");
-    std::string replies;
-    for (const json& one : request) {
-        std::string reply = HandleOne(one);
-        if (reply.empty()) continue;
-        replies += replies.empty() ? "[" : ",";
-        replies += reply;
-    }
-    return replies.empty() ? replies : replies + "]";
 }
 
-std::string Dispatcher::HandleOne(const json& request) const {
-    if (!request.is_object()) {
+std::string Dispatcher::HandleOne(const Envelope& request) const {
+    if (!request.object)
         return ErrorReply(nullptr, kInvalidRequest,
                           "Requisição inválida: esperado um objeto JSON.");
+    const bool notification = !request.id.present;
+    json id = nullptr;
+    if (!notification) {
+        if (request.id.type != ArgumentType::Null && request.id.type != ArgumentType::String &&
+            request.id.type != ArgumentType::Number)
+            return ErrorReply(nullptr, kInvalidRequest,
+                              "Requisição inválida: \"id\" deve ser texto, número ou null.");
+        if (request.id.json.size() > kMaxIdBytes)
+            return ErrorReply(nullptr, kInvalidRequest,
+                              "Requisição inválida: \"id\" com mais de " +
+                                  std::to_string(kMaxIdBytes) + " bytes.");
+        id = core::ParseJson(request.id.json);
     }
-    const auto idIt = request.find("id");
-    const bool notification = idIt == request.end();
-    json id = notification ? json(nullptr) : *idIt;
-    if (!id.is_null() && !id.is_string() && !id.is_number()) {
-        return ErrorReply(nullptr, kInvalidRequest,
-                          "Requisição inválida: \"id\" deve ser texto, número ou null.");
-    }
-    const auto version = request.find("jsonrpc");
-    if (version == request.end() || *version != "2.0") {
+    if (!request.jsonrpc.present || request.jsonrpc.type != ArgumentType::String ||
+        DecodeString(request.jsonrpc.json) != "2.0")
         return ErrorReply(id, kInvalidRequest,
                           "Requisição inválida: \"jsonrpc\" deve ser \"2.0\".");
-    }
-    const auto methodIt = request.find("method");
-    if (methodIt == request.end() || !methodIt->is_string()) {
+    if (!request.method.present || request.method.type != ArgumentType::String)
         return ErrorReply(id, kInvalidRequest,
                           "Requisição inválida: \"method\" deve ser o nome do método.");
-    }
-    const std::string method = methodIt->get<std::string>();
-    const json params = request.value("params", json::array());
-    if (!params.is_array()) {
+    const std::string method = DecodeString(request.method.json);
+    if (request.params.present && request.params.type != ArgumentType::Array)
         return ErrorReply(id, kInvalidParams,
-                          "Os argumentos de " + method + " devem ser posicionais (uma lista).");
-    }
+                          "Os argumentos de " + core::Quoted(method, kNameChars) +
+                              " devem ser posicionais (uma lista).");
     const auto found = methods_.find(method);
     if (found == methods_.end()) {
         const std::size_t dot = method.rfind('.');
         const std::string server = dot == std::string::npos ? "" : method.substr(0, dot);
         if (servers_.count(server) == 0) {
             return ErrorReply(id, kMethodNotFound,
-                              "Servidor desconhecido: \"" + server +
-                                  "\". Chame os métodos como \"<servidor>.<método>\".");
+                              "Servidor desconhecido: " + core::Quoted(server, kNameChars) +
+                                  ". Chame os métodos como \"<servidor>.<método>\".");
         }
-        return ErrorReply(
-            id, kMethodNotFound,
-            "O servidor \"" + server + "\" não tem o método \"" + method.substr(dot + 1) + "\".");
+        return ErrorReply(id, kMethodNotFound,
+                          "O servidor \"" + server + "\" não tem o método " +
+                              core::Quoted(method.substr(dot + 1), kNameChars) + ".");
     }
+    const Arguments arguments(request.arguments, request.argumentCount, request.params.json);
+    const auto answer = [&](int code, const std::string& message) {
+        return notification ? std::string() : ErrorReply(id, code, message);
+    };
     try {
-        std::string result = found->second(params);
+        std::string result = found->second(arguments);
         return notification ? std::string() : ResultReply(id, result);
     } catch (const RpcError& e) {
-        return notification ? std::string() : ErrorReply(id, e.Code(), e.what());
-    } catch (const platform::Error& e) {
-        return notification ? std::string() : ErrorReply(id, kServerError, e.what());
+        return answer(e.Code(), e.what());
+    } catch (const core::Error& e) {
+        return answer(kServerError, e.what());
+    } catch (const std::bad_alloc&) {
+        return answer(kInternalError,
+                      "Memória insuficiente para atender a chamada; nada foi gravado.");
     } catch (const std::exception& e) {
-        return notification ? std::string()
-                            : ErrorReply(id, kInternalError,
-                                         std::string("Erro interno do servidor: ") + e.what());
+        return answer(kInternalError, std::string("Erro interno do servidor: ") + e.what());
+    } catch (...) {
+        return answer(kInternalError, "Erro interno do servidor.");
     }
 }
 

@@ -1,6 +1,7 @@
 // Turns one JSON-RPC request line into one reply line, knowing nothing of sockets.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <set>
@@ -9,29 +10,46 @@
 
 #include <nlohmann/json.hpp>
 
+#include "rpc/Arguments.h"
+
 namespace rpc {
 
 class Dispatcher {
   public:
     // A method gets its positional arguments and returns its result as JSON text (so that a
-    // large result is written once, not built as a tree). It refuses a call by throwing RpcError;
-    // a platform::Error becomes a server error with its message, anything else an internal error.
+    // large result is written once, not built as a tree). It refuses a call by throwing
+    // RpcError; any other core::Error becomes a server error with its message, anything else
+    // an internal error.
+    using Method = std::function<std::string(const Arguments& arguments)>;
+    // The same with the arguments parsed into a tree first: for methods with small arguments.
     using Handler = std::function<std::string(const nlohmann::json& params)>;
 
     // Registers "<server>.<method>", for example "Rdq63500.rdmSaldComer" and "GetSaldComer".
+    void AddMethod(const std::string& server, const std::string& method, Method handler);
     void Add(const std::string& server, const std::string& method, Handler handler);
 
-    // Handles one line (a request or a batch). Returns the reply without the final newline, or an
-    // empty string when nothing is to be answered (notifications only).
+    // Handles one line (a request or a batch of at most kMaxBatch). Returns the reply without
+    // the final newline, or an empty string when nothing is to be answered (notifications
+    // only). Never throws. The whole line is read once by the strict reader before anything
+    // runs: a line it refuses (nesting deeper than 64, a repeated key, a number beyond a double,
+    // text with NUL or not UTF-8, malformed JSON) is answered with a parse error naming the
+    // reason, with the request's id when it was read before the fault, and no method runs.
     std::string Handle(std::string_view line) const;
 
-    // The reply line of an error, e.g. for a message that never reached the dispatcher.
+    // The reply line of an error, e.g. for a message that never reached the dispatcher. A
+    // message longer than kMaxMessageChars characters is cut.
     static std::string ErrorReply(const nlohmann::json& id, int code, const std::string& message);
 
-  private:
-    std::string HandleOne(const nlohmann::json& request) const;
+    static constexpr std::size_t kMaxBatch = 1000;
+    static constexpr std::size_t kMaxMessageChars = 1000;
+    static constexpr std::size_t kMaxIdBytes = 200;
 
-    std::map<std::string, Handler, std::less<>> methods_;
+    struct Envelope;
+
+  private:
+    std::string HandleOne(const Envelope& request) const;
+
+    std::map<std::string, Method, std::less<>> methods_;
     std::set<std::string, std::less<>> servers_;
 };
 

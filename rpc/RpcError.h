@@ -2,13 +2,15 @@
 // failure to reach or hear from the server.
 #pragma once
 
-#include "platform/Exceptions.h"
+#include <string>
+
+#include "core/Error.h"
 
 namespace rpc {
 
 // JSON-RPC 2.0 error codes; -32000 and below are this system's own.
 enum ErrorCode : int {
-    kParseError = -32700,
+    kParseError = -32700,  // not JSON, or JSON the strict reader refuses
     kInvalidRequest = -32600,
     kMethodNotFound = -32601,
     kInvalidParams = -32602,
@@ -21,9 +23,9 @@ enum ErrorCode : int {
 
 // An error reply: raised by a method to refuse a call, and by the client when the server
 // answered with an error.
-class RpcError : public platform::Error {
+class RpcError : public core::Error {
   public:
-    RpcError(int code, const std::string& message) : platform::Error(message), code_(code) {}
+    RpcError(int code, const std::string& message) : core::Error(message), code_(code) {}
     int Code() const { return code_; }
 
   private:
@@ -31,9 +33,9 @@ class RpcError : public platform::Error {
 };
 
 // The server could not be reached, did not answer in time, or broke the connection.
-class TransportError : public platform::Error {
+class TransportError : public core::Error {
   public:
-    using platform::Error::Error;
+    using core::Error::Error;
 };
 
 }  // namespace rpc

@@ -1,53 +1,92 @@
-// The wire's view of the three methods: positional arguments checked by number and type.
+// The wire's view of the three methods: positional arguments checked by number and type, the
+// packet read straight from its span of the request, and the server's errors as JSON-RPC codes.
 #include "server/Methods.h"
 
 #include <chrono>
 #include <cstdio>
+#include <initializer_list>
 
+#include "core/MessageText.h"
+#include "core/Packet.h"
+#include "db/DbError.h"
 #include "rpc/RpcError.h"
+#include "server/Errors.h"
+#include "services/SaldComerService.h"
 
 namespace server {
-
-using nlohmann::json;
-
 namespace {
+
+using rpc::ArgumentType;
+
+constexpr std::size_t kLogCompanyChars = 16;
+constexpr std::size_t kLogOutcomeChars = 200;
 
 struct Argument {
     const char* name;
-    json::value_t type;  // string, object or number (number_float stands for any number)
+    ArgumentType type;
 };
 
-void CheckArguments(const std::string& method, const json& params,
+const char* Describe(ArgumentType type) {
+    switch (type) {
+        case ArgumentType::Number:
+            return "um número";
+        case ArgumentType::String:
+            return "texto";
+        default:
+            return "um pacote (objeto)";
+    }
+}
+
+void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
                     std::initializer_list<Argument> expected) {
-    if (params.size() != expected.size()) {
+    if (arguments.Count() != expected.size()) {
         std::string names;
         for (const Argument& a : expected)
             names += (names.empty() ? "" : ", ") + std::string(a.name);
-        throw rpc::RpcError(rpc::kInvalidParams, method + " espera " +
-                                                     std::to_string(expected.size()) +
-                                                     " argumentos (" + names + "), recebeu " +
-                                                     std::to_string(params.size()) + ".");
+        throw ArgumentError(std::string(method) + " espera " + std::to_string(expected.size()) +
+                            " argumentos (" + names + "), recebeu " +
+                            std::to_string(arguments.Count()) + ".");
     }
     std::size_t i = 0;
     for (const Argument& a : expected) {
-        const json& p = params[i++];
-        const bool ok = a.type == json::value_t::number_float ? p.is_number()
-                        : a.type == json::value_t::string     ? p.is_string()
-                                                              : p.is_object();
-        if (!ok) {
-            const char* what = a.type == json::value_t::number_float ? "um número"
-                               : a.type == json::value_t::string     ? "texto"
-                                                                     : "um pacote (objeto)";
-            throw rpc::RpcError(rpc::kInvalidParams, "O argumento " + std::to_string(i) + " (" +
-                                                         a.name + ") de " + method + " deve ser " +
-                                                         what + ".");
-        }
+        if (arguments.Type(i++) != a.type)
+            throw ArgumentError("O argumento " + std::to_string(i) + " (" + a.name + ") de " +
+                                std::string(method) + " deve ser " + Describe(a.type) + ".");
     }
+}
+
+// The one place where the server's errors become JSON-RPC errors; call inside a catch.
+[[noreturn]] void RethrowAsRpcError() {
+    try {
+        throw;
+    } catch (const rpc::RpcError&) {
+        throw;
+    } catch (const ArgumentError& e) {
+        throw rpc::RpcError(rpc::kInvalidParams, e.what());
+    } catch (const core::PacketError& e) {
+        throw rpc::RpcError(rpc::kInvalidParams, e.what());
+    } catch (const ConflictError& e) {
+        throw rpc::RpcError(rpc::kConflict, e.what());
+    } catch (const RuleError& e) {
+        throw rpc::RpcError(rpc::kServerError, e.what());
+    } catch (const db::DbError& e) {
+        throw rpc::RpcError(rpc::kServerError, e.what());
+    }
+}
+
+// The company argument as a log line shows it: a few characters, whatever was sent.
+std::string CompanyForLog(const rpc::Arguments& arguments) {
+    if (arguments.Count() == 0 || arguments.Type(0) != ArgumentType::String) return "?";
+    const std::string_view json = arguments.Json(0);
+    if (json.size() > 4 * kLogCompanyChars + 2)
+        return core::Shortened(json.substr(1, 4 * kLogCompanyChars), kLogCompanyChars);
+    return core::Shortened(arguments.String(0), kLogCompanyChars);
 }
 
 // Runs the call, logging it whatever its outcome.
 template <typename Fn>
-std::string Logged(const CallLog& log, const char* method, const json& params, Fn&& call) {
+std::string Logged(const CallLog& log, std::string_view method, const rpc::Arguments& arguments,
+                   Fn&& call) {
     const auto start = std::chrono::steady_clock::now();
     std::string outcome = "ok";
     const auto write = [&] {
@@ -55,18 +94,21 @@ std::string Logged(const CallLog& log, const char* method, const json& params, F
         const double ms =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        const std::string company =
-            !params.empty() && params[0].is_string() ? params[0].get<std::string>() : "?";
         char elapsed[32];
         std::snprintf(elapsed, sizeof elapsed, "%.1f ms", ms);
-        log(std::string(method) + " empresa=" + company + " " + elapsed + " " + outcome);
+        log(std::string(method) + " empresa=" + CompanyForLog(arguments) + " " + elapsed + " " +
+            outcome);
     };
     try {
-        std::string result = call();
-        write();
-        return result;
+        try {
+            std::string result = call();
+            write();
+            return result;
+        } catch (...) {
+            RethrowAsRpcError();
+        }
     } catch (const std::exception& e) {
-        outcome = std::string("erro: ") + e.what();
+        outcome = "erro: " + core::Shortened(e.what(), kLogOutcomeChars);
         write();
         throw;
     }
@@ -75,33 +117,33 @@ std::string Logged(const CallLog& log, const char* method, const json& params, F
 }  // namespace
 
 void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog log) {
-    constexpr auto kString = json::value_t::string;
-    constexpr auto kNumber = json::value_t::number_float;
-    constexpr auto kObject = json::value_t::object;
-    dispatcher.Add(kServerName, "GetSaldComer", [&service, log](const json& p) {
-        return Logged(log, "GetSaldComer", p, [&] {
-            CheckArguments("GetSaldComer", p, {{"empresa", kString}, {"tipo", kString}});
-            return service.GetSaldComer(p[0].get<std::string>(), p[1].get<std::string>());
-        });
+    const std::string server(kServerName);
+    constexpr auto kString = ArgumentType::String;
+    const auto add = [&](std::string_view method, auto body) {
+        dispatcher.AddMethod(
+            server, std::string(method), [log, method, body](const rpc::Arguments& arguments) {
+                return Logged(log, method, arguments, [&] { return body(arguments); });
+            });
+    };
+    add(services::kGetSaldComer, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kGetSaldComer, a, {{"empresa", kString}, {"tipo", kString}});
+        return service.GetSaldComer(a.String(0), a.String(1));
     });
-    dispatcher.Add(kServerName, "SetSaldComer", [&service, log](const json& p) {
-        return Logged(log, "SetSaldComer", p, [&] {
-            CheckArguments("SetSaldComer", p,
-                           {{"empresa", kString}, {"tipo", kString}, {"pacote", kObject}});
-            service.SetSaldComer(p[0].get<std::string>(), p[1].get<std::string>(), p[2]);
-            return std::string("null");
-        });
+    add(services::kSetSaldComer, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kSetSaldComer, a,
+                       {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}});
+        service.SetSaldComer(a.String(0), a.String(1), a.Json(2));
+        return std::string("null");
     });
-    dispatcher.Add(kServerName, "GetVdSaldoContCtbl", [&service, log](const json& p) {
-        return Logged(log, "GetVdSaldoContCtbl", p, [&] {
-            CheckArguments(
-                "GetVdSaldoContCtbl", p,
-                {{"empresa", kString}, {"conta", kString}, {"mês", kString}, {"valor", kNumber}});
-            const bool allowed =
-                service.GetVdSaldoContCtbl(p[0].get<std::string>(), p[1].get<std::string>(),
-                                           p[2].get<std::string>(), p[3].get<double>());
-            return std::string(allowed ? "true" : "false");
-        });
+    add(services::kGetVdSaldoContCtbl, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kGetVdSaldoContCtbl, a,
+                       {{"empresa", kString},
+                        {"conta", kString},
+                        {"mês", kString},
+                        {"valor", ArgumentType::Number}});
+        const bool allowed =
+            service.GetVdSaldoContCtbl(a.String(0), a.String(1), a.String(2), a.Number(3));
+        return std::string(allowed ? "true" : "false");
     });
 }
 

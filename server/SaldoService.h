@@ -1,15 +1,13 @@
 // The remote module "Rdq63500.rdmSaldComer": reads a company's balances of one kind as a record
 // packet, applies change packets in one transaction, and judges a ledger account's room for a
-// new implanted balance.
+// new implanted balance. It takes connections from the pool and runs the store and the rules
+// on them.
 #pragma once
 
-#include <cstdint>
 #include <string>
-
-#include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "db/ConnectionPool.h"
-#include "server/PacketJson.h"
 
 namespace server {
 
@@ -18,28 +16,25 @@ class SaldoService {
     explicit SaldoService(db::ConnectionPool& pool) : pool_(pool) {}
 
     // The record packet (JSON text) of the company's balances of the tag's kind, ordered by
-    // month, account and owner, with the account's and the owner's names joined in.
+    // month, account and owner, with the account's and the owner's names joined in. Raises
+    // ArgumentError for an unknown tag, db::DbError when the database fails.
     std::string GetSaldComer(const std::string& company, const std::string& tag);
 
-    // Applies every change of the packet or none. Throws rpc::RpcError: a conflict when a
-    // modified or deleted row no longer holds its original values, a refusal for a row of
-    // another company or kind, a month that is no month's last day, a duplicate key, or an
-    // implanted total beyond the ledger balance.
-    void SetSaldComer(const std::string& company, const std::string& tag,
-                      const nlohmann::json& delta);
+    // Applies every change of the packet (JSON text) or none. Raises core::PacketError or
+    // ArgumentError for a malformed packet, ConflictError when a modified or deleted row no
+    // longer holds its original values, RuleError for a row of another company or kind, a
+    // month that is no month's last day, a duplicate key, an unknown account or owner, or an
+    // implanted total beyond the ledger balance; db::DbError when the database fails.
+    void SetSaldComer(const std::string& company, const std::string& tag, std::string_view packet);
 
     // True when the account is analytic with a commercial type and the value added to the
     // implanted balances stored for the company, account and month stays within the ledger
-    // balance. A malformed month or an unknown account gives false.
+    // balance. A malformed month, a value no balance can hold or an unknown account give false.
     bool GetVdSaldoContCtbl(const std::string& company, const std::string& account,
                             const std::string& month, double value);
 
   private:
     db::ConnectionPool& pool_;
 };
-
-// Whether an implanted total fits a ledger balance, credit positive: 0 <= T <= L when L >= 0,
-// L <= T <= 0 when L < 0.
-bool WithinLedger(std::int64_t total, std::int64_t ledger);
 
 }  // namespace server

@@ -1,13 +1,16 @@
 // Names of the application server's remote module and of the three methods the balance
-// screen calls on it, with the balance kind tags they take.
+// screen calls on it, with the balance kind tags they take (the module's name and the tags
+// are core's, shared with the server).
 #pragma once
 
 #include <string_view>
 
+#include "core/BalanceLayout.h"
+
 namespace services {
 
 // The remote data module that owns the commercial balances.
-inline constexpr std::string_view kSaldComerServer = "Rdq63500.rdmSaldComer";
+inline constexpr std::string_view kSaldComerServer = core::kSaldComerServer;
 
 // GetSaldComer(company, kind tag) -> record packet of that company's balances of the kind.
 inline constexpr std::string_view kGetSaldComer = "GetSaldComer";
@@ -17,8 +20,8 @@ inline constexpr std::string_view kSetSaldComer = "SetSaldComer";
 inline constexpr std::string_view kGetVdSaldoContCtbl = "GetVdSaldoContCtbl";
 
 // Kind tags as the server knows them: suppliers travel with the empty tag.
-inline constexpr std::string_view kTagSuppliers = "";
-inline constexpr std::string_view kTagClients = "SaldClie";
-inline constexpr std::string_view kTagBanks = "SaldBanco";
+inline constexpr std::string_view kTagSuppliers = core::kTagSuppliers;
+inline constexpr std::string_view kTagClients = core::kTagClients;
+inline constexpr std::string_view kTagBanks = core::kTagBanks;
 
 }  // namespace services

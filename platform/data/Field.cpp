@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+#include "core/MessageText.h"
+#include "core/Money.h"
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/DataError.h"
 #include "platform/data/DataLink.h"
@@ -14,6 +16,20 @@
 
 namespace platform {
 namespace {
+
+std::string AmountOutOfRange(std::string_view amount, const std::string& label) {
+    return "O valor " + core::Quoted(amount) + " excede o limite do campo '" + label +
+           "' (9.999.999.999.999,99).";
+}
+
+// A typed amount, exact to the cent; text that is no number raises the conversion error.
+double TypedAmount(const std::string& text, const std::string& label) {
+    core::MoneyTextError error = core::MoneyTextError::None;
+    if (const auto cents = core::CentsOfText(text, &error)) return core::CentsToDouble(*cents);
+    if (error == core::MoneyTextError::OutOfRange)
+        throw DataSetError(AmountOutOfRange(text, label));
+    return StrToFloat(text);
+}
 
 // The edit text layout of a date under an edit mask: the mask's digit groups decide it, so
 // that a month mask ("!99/0000") edits "03/2024" rather than a full date it cannot hold.
@@ -132,7 +148,7 @@ void Field::SetValue(const Variant& value) {
                 throw DataSetError("O texto '" + *text + "' não cabe no campo '" + DisplayLabel() +
                                    "' (tamanho " + std::to_string(def_.Size) + ").");
         } else if (def_.Type == FieldType::Double) {
-            checked = StrToFloat(*text);
+            checked = money_ ? TypedAmount(*text, DisplayLabel()) : StrToFloat(*text);
         } else {
             checked = StrToDateTime(*text);
         }
@@ -142,6 +158,11 @@ void Field::SetValue(const Variant& value) {
         if (IsStringType(def_.Type)) {
             SetValue(FloatToStr(*number));
             return;
+        }
+        if (money_ && def_.Type == FieldType::Double) {
+            const auto cents = core::CentsOf(*number);
+            if (!cents) throw DataSetError(AmountOutOfRange(FloatToStr(*number), DisplayLabel()));
+            checked = core::CentsToDouble(*cents);
         }
     }
     owner_->WriteValue(*this, checked);

@@ -43,6 +43,12 @@ class Field {
     void SetDisplayFormat(std::string format) { displayFormat_ = std::move(format); }
     const std::string& EditFormat() const { return editFormat_; }
     void SetEditFormat(std::string format) { editFormat_ = std::move(format); }
+    // A double field holding money: every value written is rounded to the cent, half away
+    // from zero, on the decimal value as written (typed text exactly as typed, a double by its
+    // shortest text), so the set holds exactly what it shows and sends. An amount beyond 15
+    // digits is refused with DataSetError and the field keeps its value.
+    bool Money() const { return money_; }
+    void SetMoney(bool money) { money_ = money; }
 
     // Asks every data link of the set's data sources, in order, to select the first
     // control showing this field and give it the focus; the first that does ends the search.
@@ -94,6 +100,7 @@ class Field {
     std::string editMask_;
     std::string displayFormat_;
     std::string editFormat_;
+    bool money_ = false;
 };
 
 }  // namespace platform

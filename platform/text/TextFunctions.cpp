@@ -9,6 +9,9 @@
 #include <system_error>
 #include <vector>
 
+#include "core/Decimal.h"
+#include "core/PtBrNumber.h"
+#include "core/Utf8.h"
 #include "platform/Exceptions.h"
 #include "platform/text/FormatSettings.h"
 
@@ -28,65 +31,12 @@ int HexValue(char c) {
     return -1;
 }
 
-// The decimal digits of |value| and the position of the decimal point relative to them:
-// value = 0.d1d2d3... * 10^pointPos. Shortest text that reads back as the same double.
-struct Decimal {
-    std::string digits;  // no leading zeros; "" for zero
-    int pointPos = 0;
-    bool negative = false;
-};
+using core::Decimal;
+using core::DigitAt;
 
 Decimal ToDecimal(double value, int significant = 0) {
-    Decimal d;
-    d.negative = std::signbit(value) && value != 0;
-    if (value == 0) return d;
-    char buf[64];
-    const auto res = significant > 0 ? std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                                     std::chars_format::scientific, significant - 1)
-                                     : std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                                     std::chars_format::scientific);
-    const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
-    const std::size_t e = text.find('e');
-    for (char c : text.substr(0, e))
-        if (IsDigit(c)) d.digits += c;
-    int exponent = 0;
-    std::from_chars(text.data() + e + (text[e + 1] == '+' ? 2 : 1), text.data() + text.size(),
-                    exponent);
-    d.pointPos = exponent + 1;
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-    return d;
-}
-
-// Rounds to `decimals` digits after the point, half away from zero (on the decimal text).
-void RoundDecimal(Decimal& d, int decimals) {
-    const int keep = d.pointPos + decimals;
-    if (static_cast<int>(d.digits.size()) <= keep) return;
-    if (keep < 0) {
-        d.digits.clear();
-        return;
-    }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
-    if (up) {
-        int i = keep - 1;
-        while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
-            d.digits[static_cast<std::size_t>(i)] = '0';
-            --i;
-        }
-        if (i < 0) {
-            d.digits.insert(d.digits.begin(), '1');
-            ++d.pointPos;
-        } else {
-            ++d.digits[static_cast<std::size_t>(i)];
-        }
-    }
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-}
-
-char DigitAt(const Decimal& d, int index) {
-    return index >= 0 && index < static_cast<int>(d.digits.size())
-               ? d.digits[static_cast<std::size_t>(index)]
-               : '0';
+    return significant > 0 ? core::SignificantDecimal(value, significant)
+                           : core::ShortestDecimal(value);
 }
 
 std::string Quote(std::string_view text) {
@@ -186,47 +136,6 @@ std::string Render(const Picture& p, const Decimal& d, bool minus) {
     return out + p.suffix;
 }
 
-std::uint32_t DecodeOne(std::string_view text, std::size_t& i, bool& ok) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    int extra = 0;
-    std::uint32_t cp = 0;
-    if (b < 0x80) {
-        ++i;
-        return b;
-    } else if ((b & 0xE0) == 0xC0) {
-        extra = 1;
-        cp = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        extra = 2;
-        cp = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        extra = 3;
-        cp = b & 0x07;
-    } else {
-        ok = false;
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + static_cast<std::size_t>(extra) >= text.size()) {
-        ok = false;
-        i = text.size();
-        return 0xFFFD;
-    }
-    for (int k = 1; k <= extra; ++k) {
-        const auto c = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-        if ((c & 0xC0) != 0x80) {
-            ok = false;
-            i += static_cast<std::size_t>(k);
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    static constexpr std::uint32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) ok = false;
-    return cp;
-}
-
 }  // namespace
 
 bool TryStrToInt(std::string_view text, int& value) {
@@ -257,50 +166,10 @@ int StrToInt(std::string_view text) {
 }
 
 bool TryStrToFloat(std::string_view text, double& value) {
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
-    std::string plain;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        if (text[i] == '-') plain += '-';
-        ++i;
-    }
-    // Integer part: digits, with "." only between complete groups of three digits, so that
-    // "1.234,5" reads as 1234.5 while "1234.5" or "1.2" are refused instead of misread.
-    int digits = 0, sinceGroup = 0;
-    bool grouped = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (IsDigit(c)) {
-            plain += c;
-            ++digits;
-            ++sinceGroup;
-        } else if (c == S.ThousandSeparator) {
-            if (sinceGroup == 0 || (grouped && sinceGroup != 3) || (!grouped && sinceGroup > 3))
-                return false;
-            grouped = true;
-            sinceGroup = 0;
-        } else {
-            break;
-        }
-    }
-    if (grouped && sinceGroup != 3) return false;
-    if (i < text.size() && text[i] == S.DecimalSeparator) {
-        plain += '.';
-        ++i;
-        for (; i < text.size() && IsDigit(text[i]); ++i, ++digits) plain += text[i];
-    }
-    if (digits == 0) return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) plain += text[i++];
-        int expDigits = 0;
-        for (; i < text.size() && IsDigit(text[i]); ++i, ++expDigits) plain += text[i];
-        if (expDigits == 0) return false;
-    }
-    if (i != text.size()) return false;
+    const auto plain = core::PlainNumber(text);
+    if (!plain) return false;
     double result = 0;
-    const auto res = std::from_chars(plain.data(), plain.data() + plain.size(), result);
+    const auto res = std::from_chars(plain->data(), plain->data() + plain->size(), result);
     if (res.ec != std::errc() || !std::isfinite(result)) return false;
     value = result;
     return true;
@@ -322,7 +191,7 @@ std::string FormatFloat(std::string_view format, double value) {
     const auto sections = SplitSections(format);
     Picture p = ParsePicture(sections[0]);
     Decimal d = ToDecimal(value);
-    RoundDecimal(d, p.decMax);
+    core::RoundHalfAwayFromZero(d, p.decMax);
     const bool zero = d.digits.empty();
     if (zero && sections.size() >= 3 && !sections[2].empty()) {
         p = ParsePicture(sections[2]);
@@ -331,7 +200,7 @@ std::string FormatFloat(std::string_view format, double value) {
     if (d.negative && !zero && sections.size() >= 2 && !sections[1].empty()) {
         p = ParsePicture(sections[1]);
         d = ToDecimal(std::fabs(value));
-        RoundDecimal(d, p.decMax);
+        core::RoundHalfAwayFromZero(d, p.decMax);
         return Render(p, d, false);
     }
     return Render(p, d, d.negative && !zero);
@@ -391,51 +260,23 @@ std::string LowerCase(std::string_view text) {
 }
 
 bool IsValidUtf8(std::string_view text) {
-    bool ok = true;
-    for (std::size_t i = 0; i < text.size() && ok;) DecodeOne(text, i, ok);
-    return ok;
+    return core::IsValidUtf8(text);
 }
 
 std::size_t Utf8Length(std::string_view text) {
-    if (!IsValidUtf8(text)) throw Error("O texto não está em UTF-8 válido.");
-    std::size_t n = 0;
-    for (char c : text)
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    return n;
+    return core::Utf8Length(text);
 }
 
 std::u32string Utf8Decode(std::string_view text) {
-    std::u32string out;
-    bool ok = true;
-    for (std::size_t i = 0; i < text.size();) out += static_cast<char32_t>(DecodeOne(text, i, ok));
-    return out;
+    return core::Utf8Decode(text);
 }
 
 std::string Utf8Encode(char32_t ch) {
-    std::string out;
-    const auto cp = static_cast<std::uint32_t>(ch);
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
+    return core::Utf8Encode(ch);
 }
 
 std::string Utf8Encode(std::u32string_view text) {
-    std::string out;
-    for (char32_t c : text) out += Utf8Encode(c);
-    return out;
+    return core::Utf8Encode(text);
 }
 
 }  // namespace platform

@@ -76,9 +76,14 @@ TEST(Packet, RefusedPacketsLeaveTheSetAsItWas) {
          "Pacote de dados recusado: o texto 'Nãoo' não cabe no campo 'TIPSALDO' da linha 1 "
          "(tamanho 3)."},
         {R"({"fields":[],"rows":[]})",
-         "Pacote de dados recusado: o pacote tem 0 campos e o conjunto de dados 6."},
-        {"{\"fields\": [", "Pacote de dados inválido: texto JSON malformado na posição 13."},
-        {"[]", "Pacote de dados inválido: falta a lista de campos (\"fields\")."},
+         "Pacote de dados recusado: o pacote tem 0 campos, mas são esperados 6 no conjunto de "
+         "dados (falta o campo 'DTIMPSALDO' (datetime))."},
+        {"{\"fields\": [",
+         "Pacote de dados inválido: o texto JSON termina no meio de um valor (byte 13)."},
+        {"[]", "Pacote de dados inválido: era esperado um objeto com \"fields\" e \"rows\"."},
+        {R"({"rows":[]})", "Pacote de dados inválido: falta a lista de campos (\"fields\")."},
+        {R"({"rows":[],"rows":[]})",
+         "Pacote de dados inválido: o membro 'rows' aparece duas vezes (byte 12)."},
     };
     for (const auto& [text, message] : cases) EXPECT_EQ(Refusal(*set, text), message);
 

@@ -8,6 +8,7 @@
 #include "rpc/Dispatcher.h"
 #include "rpc/RpcError.h"
 #include "server/Methods.h"
+#include "server/Rules.h"
 #include "server/SaldoService.h"
 #include "support/TestDatabase.h"
 

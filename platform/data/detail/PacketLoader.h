@@ -1,5 +1,5 @@
-// Builds a record set's row store from a record packet, as JSON text (parsed event by event
-// straight into the columns) or as a parsed JSON value.
+// Builds a record set's row store from a record packet, as JSON text or as a parsed JSON
+// value, through core's strict packet reader: values go straight into the columns.
 #pragma once
 
 #include <memory>

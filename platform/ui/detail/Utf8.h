@@ -6,27 +6,18 @@
 #include <string>
 #include <string_view>
 
+#include "core/Utf8.h"
+
 namespace platform::detail {
 
 // The first `count` characters of `text`.
 inline std::string CutUtf8(std::string_view text, std::size_t count) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (n == count) return std::string(text.substr(0, i));
-            ++n;
-        }
-    }
-    return std::string(text);
+    return std::string(core::Utf8Prefix(text, count));
 }
 
 // Drops the last character.
 inline void PopUtf8(std::string& text) {
-    while (!text.empty()) {
-        const auto c = static_cast<unsigned char>(text.back());
-        text.pop_back();
-        if ((c & 0xC0) != 0x80) break;
-    }
+    core::Utf8DropLast(text);
 }
 
 }  // namespace platform::detail

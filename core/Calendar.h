@@ -1,0 +1,31 @@
+// Calendar arithmetic and the date values both sides exchange: a date-time is a double, the
+// days since 30/12/1899 at midnight with the time of day as the fraction; packets carry it as
+// ISO text ("YYYY-MM-DD", or "YYYY-MM-DDTHH:MM:SS" when the time is not midnight).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace core {
+
+bool IsLeapYear(int year);
+// Days of the month; 0 for a month outside 1..12 or a year outside 1..9999.
+int DaysInMonth(int year, int month);
+// "YYYY-MM-DD" of the month's last day (a valid month and year).
+std::string LastDayIso(int year, int month);
+
+// False for a day that does not exist or a year outside 1..9999.
+bool TryEncodeDate(int year, int month, int day, double& value);
+// The fraction of a day; the parts are not checked.
+double EncodeTime(int hour, int minute, int second, int millisecond);
+void DecodeDate(double value, int& year, int& month, int& day);
+void DecodeTime(double value, int& hour, int& minute, int& second, int& millisecond);
+
+// "YYYY-MM-DD", "YYYY-MM-DDTHH:MM:SS" when the time is not midnight, with ".mmm" when it has
+// milliseconds.
+std::string DateTimeToIso(double value);
+// Reads the forms DateTimeToIso writes ("T" or a blank before the time); false for anything
+// else, a day that does not exist included.
+bool TryIsoToDateTime(std::string_view text, double& value);
+
+}  // namespace core

@@ -1,0 +1,19 @@
+// Numbers as Brazilian Portuguese text: "," before the decimals, "." between groups of three.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace core {
+
+inline constexpr char kDecimalSeparator = ',';
+inline constexpr char kThousandSeparator = '.';
+
+// The plain form ("-1234.5e3") of a number written with the Brazilian separators: optional
+// leading blanks, an optional sign, digits with "." only between complete groups of three
+// ("1.234,5" but never "1234.5" or "1.2"), optionally "," and decimals, optionally an exponent
+// ("1,5E3"). nullopt for anything else, a trailing blank included.
+std::optional<std::string> PlainNumber(std::string_view text);
+
+}  // namespace core

@@ -1,0 +1,153 @@
+// Row readers over SQLite's C API and over SOCI.
+#include "db/detail/RowReaders.h"
+
+#include <soci/soci.h>
+#include <sqlite3.h>
+
+#include <memory>
+
+#include "db/DbError.h"
+
+namespace db::detail {
+namespace {
+
+class SqliteRow final : public RowView {
+  public:
+    explicit SqliteRow(sqlite3_stmt* statement) : statement_(statement) {}
+    bool IsNull(std::size_t column) const override {
+        return sqlite3_column_type(statement_, Index(column)) == SQLITE_NULL;
+    }
+    std::string_view Text(std::size_t column) const override {
+        const auto* text =
+            reinterpret_cast<const char*>(sqlite3_column_text(statement_, Index(column)));
+        if (text == nullptr) return {};
+        return {text, static_cast<std::size_t>(sqlite3_column_bytes(statement_, Index(column)))};
+    }
+    std::int64_t Integer(std::size_t column) const override {
+        return sqlite3_column_int64(statement_, Index(column));
+    }
+
+  private:
+    static int Index(std::size_t column) { return static_cast<int>(column); }
+    sqlite3_stmt* statement_;
+};
+
+constexpr std::size_t kBatch = 2000;
+
+// One batch of fetched rows, column by column.
+class SociBatch final : public RowView {
+  public:
+    explicit SociBatch(const std::vector<ColumnType>& columns)
+        : types_(columns),
+          texts_(columns.size()),
+          integers_(columns.size()),
+          indicators_(columns.size()) {
+        Reset();
+    }
+    void Reset() {
+        for (std::size_t c = 0; c < types_.size(); ++c) {
+            if (types_[c] == ColumnType::Text)
+                texts_[c].resize(kBatch);
+            else
+                integers_[c].resize(kBatch);
+            indicators_[c].resize(kBatch);
+        }
+    }
+    void Bind(soci::statement& st) {
+        for (std::size_t c = 0; c < types_.size(); ++c) {
+            if (types_[c] == ColumnType::Text)
+                st.exchange(soci::into(texts_[c], indicators_[c]));
+            else
+                st.exchange(soci::into(integers_[c], indicators_[c]));
+        }
+    }
+    std::size_t Rows() const {
+        if (types_.empty()) return 0;
+        return types_[0] == ColumnType::Text ? texts_[0].size() : integers_[0].size();
+    }
+    void MoveTo(std::size_t row) { row_ = row; }
+
+    bool IsNull(std::size_t column) const override {
+        return indicators_[column][row_] == soci::i_null;
+    }
+    std::string_view Text(std::size_t column) const override {
+        return IsNull(column) ? std::string_view() : std::string_view(texts_[column][row_]);
+    }
+    std::int64_t Integer(std::size_t column) const override {
+        return IsNull(column) ? 0 : integers_[column][row_];
+    }
+
+  private:
+    std::vector<ColumnType> types_;
+    std::vector<std::vector<std::string>> texts_;
+    std::vector<std::vector<long long>> integers_;
+    std::vector<std::vector<soci::indicator>> indicators_;
+    std::size_t row_ = 0;
+};
+
+}  // namespace
+
+void ReadSqliteRows(sqlite3* handle, const std::string& sql,
+                    const std::vector<std::optional<std::string>>& values,
+                    const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    sqlite3_stmt* raw = nullptr;
+    if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
+        throw DbError(std::string("Falha na consulta ao banco de dados: ") +
+                      sqlite3_errmsg(handle));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int index = sqlite3_bind_parameter_index(raw, (":p" + std::to_string(i)).c_str());
+        if (index == 0) continue;
+        const int rc =
+            values[i] ? sqlite3_bind_text(raw, index, values[i]->data(),
+                                          static_cast<int>(values[i]->size()), SQLITE_TRANSIENT)
+                      : sqlite3_bind_null(raw, index);
+        if (rc != SQLITE_OK)
+            throw DbError(std::string("Falha na consulta ao banco de dados: ") +
+                          sqlite3_errmsg(handle));
+    }
+    if (static_cast<std::size_t>(sqlite3_column_count(raw)) != columns.size())
+        throw DbError("A consulta não devolve as colunas esperadas.");
+    const SqliteRow row(raw);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) visit(row);
+    if (rc != SQLITE_DONE)
+        throw DbError(std::string("Falha na consulta ao banco de dados: ") +
+                      sqlite3_errmsg(handle));
+}
+
+void ReadSociRows(soci::session& session, const std::string& sql,
+                  const std::vector<std::optional<std::string>>& values,
+                  const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    try {
+        std::vector<std::string> bound(values.size());
+        std::vector<soci::indicator> indicators(values.size(), soci::i_ok);
+        std::vector<std::string> names(values.size());
+        SociBatch batch(columns);
+        soci::statement st(session);
+        batch.Bind(st);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            names[i] = "p" + std::to_string(i);
+            if (values[i])
+                bound[i] = *values[i];
+            else
+                indicators[i] = soci::i_null;
+            st.exchange(soci::use(bound[i], indicators[i], names[i]));
+        }
+        st.alloc();
+        st.prepare(sql);
+        st.define_and_bind();
+        st.execute(false);
+        while (st.fetch()) {
+            for (std::size_t r = 0; r < batch.Rows(); ++r) {
+                batch.MoveTo(r);
+                visit(batch);
+            }
+            batch.Reset();
+        }
+    } catch (const soci::soci_error& e) {
+        throw DbError(std::string("Falha na consulta ao banco de dados: ") + e.what());
+    }
+}
+
+}  // namespace db::detail

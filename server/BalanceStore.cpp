@@ -1,0 +1,166 @@
+// The balance statements.
+#include "server/BalanceStore.h"
+
+namespace server {
+namespace {
+
+using db::ColumnType;
+
+std::string SelectOf(core::BalanceKind kind) {
+    std::string owner;
+    switch (kind) {
+        case core::BalanceKind::Suppliers:
+            owner =
+                "O.NMRAZSOCFORN, O.NRINSJURFORN, O.IDTPIJURFORN FROM SALDCOME S"
+                " LEFT JOIN FORNECEDOR O ON O.CDFORNECED = S.CDSALDCOME";
+            break;
+        case core::BalanceKind::Clients:
+            owner =
+                "O.NMRAZSOCCLIE, O.NRINSJURCLIE, O.IDTPIJURCLIE FROM SALDCOME S"
+                " LEFT JOIN CLIENTE O ON O.CDCLIENTE = S.CDSALDCOME";
+            break;
+        case core::BalanceKind::Banks:
+            owner =
+                "B.NMBANCO, K.CDBANCO, NULL FROM SALDCOME S"
+                " LEFT JOIN CONTCORR K ON K.CDREDUCONT = S.CDSALDCOME"
+                " LEFT JOIN BANCO B ON B.CDBANCO = K.CDBANCO";
+            break;
+    }
+    return "SELECT CAST(S.DTIMPSALDO AS CHAR(10)), S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO,"
+           " S.TIPSALDO, S.CDSALDCOME, " +
+           owner +
+           " LEFT JOIN CONTCTBL C ON C.CDCONTCTBL = S.CDCONTCTBL"
+           " WHERE S.CDEMPRESA = :company AND S.IDSALDCOME = :kind"
+           " ORDER BY S.DTIMPSALDO, S.CDCONTCTBL, S.CDSALDCOME";
+}
+
+const std::vector<ColumnType> kBalanceColumns = {
+    ColumnType::Text, ColumnType::Text, ColumnType::Text, ColumnType::Integer, ColumnType::Text,
+    ColumnType::Text, ColumnType::Text, ColumnType::Text, ColumnType::Text};
+
+std::optional<std::string_view> Nullable(const db::RowView& row, std::size_t column) {
+    if (row.IsNull(column)) return std::nullopt;
+    return row.Text(column);
+}
+
+db::Params KeyParams(const std::string& company, core::BalanceKind kind, const BalanceRow& row) {
+    return {{"c", company},
+            {"k", std::string(core::KindInfo(kind).code)},
+            {"m", row.month},
+            {"a", row.account},
+            {"o", row.owner}};
+}
+
+constexpr const char* kKeyWhere =
+    " WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND DTIMPSALDO = :m AND CDCONTCTBL = :a"
+    " AND CDSALDCOME = :o";
+
+}  // namespace
+
+void BalanceStore::ReadBalances(const std::string& company, core::BalanceKind kind,
+                                const std::function<void(const StoredBalance&)>& visit) {
+    const bool bank = kind == core::BalanceKind::Banks;
+    connection_.ReadRows(SelectOf(kind),
+                         {{"company", company}, {"kind", std::string(core::KindInfo(kind).code)}},
+                         kBalanceColumns, [&](const db::RowView& row) {
+                             StoredBalance b;
+                             b.month = row.Text(0);
+                             b.account = row.Text(1);
+                             b.accountName = Nullable(row, 2);
+                             b.cents = row.Integer(3);
+                             b.implanted = row.Text(4) == "S";
+                             b.owner = row.Text(5);
+                             b.ownerName = Nullable(row, 6);
+                             b.registration = Nullable(row, 7);
+                             if (!bank) b.registrationType = Nullable(row, 8);
+                             visit(b);
+                         });
+}
+
+std::int64_t BalanceStore::Integer(std::string_view sql, const db::Params& params) {
+    std::int64_t value = 0;
+    connection_.ReadRows(sql, params, {ColumnType::Integer},
+                         [&](const db::RowView& row) { value = row.Integer(0); });
+    return value;
+}
+
+bool BalanceStore::LockCompany(const std::string& company) {
+    bool found = false;
+    const bool postgres = connection_.GetDialect() == db::Dialect::Postgresql;
+    connection_.ReadRows(postgres ? "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c FOR UPDATE"
+                                  : "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c",
+                         {{"c", company}}, {ColumnType::Text},
+                         [&](const db::RowView&) { found = true; });
+    return found;
+}
+
+std::optional<BalanceStore::Value> BalanceStore::Find(const std::string& company,
+                                                      core::BalanceKind kind,
+                                                      const BalanceRow& key) {
+    std::optional<Value> value;
+    connection_.ReadRows(std::string("SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME") + kKeyWhere,
+                         KeyParams(company, kind, key), {ColumnType::Integer, ColumnType::Text},
+                         [&](const db::RowView& row) {
+                             value = Value{row.Integer(0), row.Text(1) == "S"};
+                         });
+    return value;
+}
+
+void BalanceStore::Insert(const std::string& company, core::BalanceKind kind,
+                          const BalanceRow& row) {
+    db::Params params = KeyParams(company, kind, row);
+    params["v"] = std::to_string(row.cents);
+    params["t"] = row.implanted ? "S" : "N";
+    connection_.Execute(
+        "INSERT INTO SALDCOME (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL, CDSALDCOME,"
+        " VRIMPSALDO, TIPSALDO) VALUES (:c, :k, :m, :a, :o, :v, :t)",
+        params);
+}
+
+void BalanceStore::Delete(const std::string& company, core::BalanceKind kind,
+                          const BalanceRow& key) {
+    connection_.Execute(std::string("DELETE FROM SALDCOME") + kKeyWhere,
+                        KeyParams(company, kind, key));
+}
+
+bool BalanceStore::AccountExists(const std::string& account) {
+    return Integer("SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a", {{"a", account}}) > 0;
+}
+
+bool BalanceStore::OwnerExists(core::BalanceKind kind, const std::string& owner) {
+    switch (kind) {
+        case core::BalanceKind::Suppliers:
+            return Integer("SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :o",
+                           {{"o", owner}}) > 0;
+        case core::BalanceKind::Clients:
+            return Integer("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :o", {{"o", owner}}) > 0;
+        case core::BalanceKind::Banks:
+            return Integer("SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :o", {{"o", owner}}) >
+                   0;
+    }
+    return false;
+}
+
+bool BalanceStore::AccountUsable(const std::string& account) {
+    return Integer(
+               "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a AND IDTIPOCONT = 'A'"
+               " AND IDTIPOCOME IS NOT NULL",
+               {{"a", account}}) > 0;
+}
+
+std::int64_t BalanceStore::ImplantedTotal(const std::string& company, const std::string& account,
+                                          const std::string& month) {
+    return Integer(
+        "SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
+        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTIMPSALDO = :m AND TIPSALDO = 'S'",
+        {{"c", company}, {"a", account}, {"m", month}});
+}
+
+std::int64_t BalanceStore::LedgerBalance(const std::string& company, const std::string& account,
+                                         const std::string& month) {
+    return Integer(
+        "SELECT VRSALDO FROM SALDCTBL WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTSALDO = :m",
+        {{"c", company}, {"a", account}, {"m", month}});
+}
+
+}  // namespace server

@@ -1,0 +1,71 @@
+// Storage of balances: every statement the server runs, through db/ only, with its values
+// bound. Money is kept in integer cents. Raises db::DbError.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/BalanceLayout.h"
+#include "db/Connection.h"
+#include "server/BalanceChanges.h"
+
+namespace server {
+
+// A stored balance as read, with the names joined in; valid during the visit.
+struct StoredBalance {
+    std::string_view month;  // "YYYY-MM-DD"
+    std::string_view account;
+    std::optional<std::string_view> accountName;
+    std::optional<std::string_view> ownerName;
+    std::int64_t cents = 0;
+    bool implanted = false;
+    std::string_view owner;
+    std::optional<std::string_view> registration;      // NRINSJUR
+    std::optional<std::string_view> registrationType;  // IDTPIJUR, none for banks
+};
+
+class BalanceStore {
+  public:
+    explicit BalanceStore(db::Connection& connection) : connection_(connection) {}
+
+    // The company's balances of the kind, ordered by month, account and owner.
+    void ReadBalances(const std::string& company, core::BalanceKind kind,
+                      const std::function<void(const StoredBalance&)>& visit);
+
+    // Whether the company exists. On PostgreSQL inside a transaction its row stays locked until
+    // the end, so that saves of one company take turns (SQLite's write lock already serialises
+    // all saves).
+    bool LockCompany(const std::string& company);
+
+    struct Value {
+        std::int64_t cents = 0;
+        bool implanted = false;
+    };
+    // The value stored under the row's key, if any.
+    std::optional<Value> Find(const std::string& company, core::BalanceKind kind,
+                              const BalanceRow& key);
+    void Insert(const std::string& company, core::BalanceKind kind, const BalanceRow& row);
+    void Delete(const std::string& company, core::BalanceKind kind, const BalanceRow& key);
+
+    bool AccountExists(const std::string& account);
+    // The supplier, client or current account the row of the kind belongs to.
+    bool OwnerExists(core::BalanceKind kind, const std::string& owner);
+    // Analytic with a commercial type: an account balances may be implanted against.
+    bool AccountUsable(const std::string& account);
+    // Sum of the implanted balances of the company, account and month.
+    std::int64_t ImplantedTotal(const std::string& company, const std::string& account,
+                                const std::string& month);
+    // The ledger balance of the company, account and month; 0 when none is stored.
+    std::int64_t LedgerBalance(const std::string& company, const std::string& account,
+                               const std::string& month);
+
+  private:
+    std::int64_t Integer(std::string_view sql, const db::Params& params);
+
+    db::Connection& connection_;
+};
+
+}  // namespace server

@@ -1,0 +1,88 @@
+// Conflicts on original values, references, duplicates and the ledger rule.
+#include "server/Rules.h"
+
+#include <set>
+#include <utility>
+
+#include "server/Errors.h"
+
+namespace server {
+namespace {
+
+const char* const kImplantMessage =
+    "Não é possível implantar saldo! Saldo insuficiente na Conta Contábil.";
+
+// The row as stored now must equal the original values the client holds.
+void CheckUnchanged(BalanceStore& store, const BalanceChanges& changes, const BalanceRow& old,
+                    std::size_t index) {
+    const auto stored = store.Find(changes.company, changes.kind, old);
+    const std::string row = "alteração " + std::to_string(index + 1) + " (" + old.Describe() + ")";
+    if (!stored)
+        throw ConflictError("O saldo da " + row +
+                            " foi excluído por outro usuário. Atualize os saldos e tente "
+                            "novamente.");
+    if (stored->cents != old.cents || stored->implanted != old.implanted)
+        throw ConflictError("O saldo da " + row +
+                            " foi alterado por outro usuário. Atualize os saldos e tente "
+                            "novamente.");
+}
+
+// The account and the owner of a row being written must exist.
+void CheckReferences(BalanceStore& store, core::BalanceKind kind, const BalanceRow& row,
+                     std::size_t index) {
+    const std::string where =
+        "Alteração " + std::to_string(index + 1) + " (" + row.Describe() + "): ";
+    if (!store.AccountExists(row.account))
+        throw RuleError(where + "Conta contábil não cadastrada.");
+    if (store.OwnerExists(kind, row.owner)) return;
+    switch (kind) {
+        case core::BalanceKind::Suppliers:
+            throw RuleError(where + "Fornecedor não cadastrado.");
+        case core::BalanceKind::Clients:
+            throw RuleError(where + "Cliente não cadastrado.");
+        case core::BalanceKind::Banks:
+            throw RuleError(where + "Conta corrente não cadastrada.");
+    }
+}
+
+}  // namespace
+
+bool WithinLedger(std::int64_t total, std::int64_t ledger) {
+    return ledger >= 0 ? (total >= 0 && total <= ledger) : (total <= 0 && total >= ledger);
+}
+
+bool AccountAllows(BalanceStore& store, const std::string& company, const std::string& account,
+                   const std::string& month, std::int64_t added) {
+    if (!store.AccountUsable(account)) return false;
+    const std::int64_t stored = store.ImplantedTotal(company, account, month);
+    return WithinLedger(stored + added, store.LedgerBalance(company, account, month));
+}
+
+void ApplyChanges(BalanceStore& store, const BalanceChanges& changes) {
+    if (!store.LockCompany(changes.company)) throw RuleError("Empresa não cadastrada.");
+    std::set<std::pair<std::string, std::string>> checks;  // (account, month)
+    std::size_t index = 0;
+    for (const BalanceChanges::Change& c : changes.changes) {
+        const BalanceRow* old = changes.Old(c);
+        const BalanceRow* now = changes.Now(c);
+        if (old != nullptr) CheckUnchanged(store, changes, *old, index);
+        if (now != nullptr && (old == nullptr || !old->SameKey(*now))) {
+            if (store.Find(changes.company, changes.kind, *now))
+                throw RuleError("Conta comercial já cadastrada.");
+            CheckReferences(store, changes.kind, *now, index);
+        }
+        if (old != nullptr) store.Delete(changes.company, changes.kind, *old);
+        if (now != nullptr) {
+            store.Insert(changes.company, changes.kind, *now);
+            if (now->implanted) checks.emplace(now->account, now->month);
+        }
+        ++index;
+    }
+    for (const auto& [account, month] : checks) {
+        if (!AccountAllows(store, changes.company, account, month, 0))
+            throw RuleError(std::string(kImplantMessage) + " (conta " + account + ", " +
+                            MonthText(month) + ")");
+    }
+}
+
+}  // namespace server
