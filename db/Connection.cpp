@@ -190,7 +190,10 @@ std::unique_ptr<Connection> Connection::Open(const std::string& url) {
 }
 
 Connection::Connection(std::unique_ptr<soci::session> session, Dialect dialect)
-    : session_(std::move(session)), dialect_(dialect) {}
+    : session_(std::move(session)), dialect_(dialect) {
+    if (dialect_ == Dialect::Sqlite)
+        statements_ = std::make_unique<detail::SqliteStatements>(NativeSqlite());
+}
 
 Connection::~Connection() = default;
 
@@ -242,6 +245,10 @@ QueryResult Connection::Select(std::string_view sql, const Params& params) {
 
 void Connection::Execute(std::string_view sql, const Params& params) {
     const detail::RenamedStatement statement = detail::RenameParams(sql);
+    if (statements_) {
+        statements_->Execute(statement.sql, ValuesOf(statement, params));
+        return;
+    }
     Bindings bindings(statement, params);
     try {
         soci::details::prepare_temp_type prepared = (session_->prepare << statement.sql);
@@ -257,8 +264,8 @@ void Connection::ReadRows(std::string_view sql, const Params& params,
                           const std::vector<ColumnType>& columns, const RowVisitor& visit) {
     const detail::RenamedStatement statement = detail::RenameParams(sql);
     const auto values = ValuesOf(statement, params);
-    if (dialect_ == Dialect::Sqlite)
-        detail::ReadSqliteRows(NativeSqlite(), statement.sql, values, columns, visit);
+    if (statements_)
+        statements_->Read(statement.sql, values, columns, visit);
     else
         detail::ReadSociRows(*session_, statement.sql, values, columns, visit);
 }

@@ -17,6 +17,9 @@ class session;
 struct sqlite3;
 
 namespace db {
+namespace detail {
+class SqliteStatements;
+}
 
 enum class Dialect { Sqlite, Postgresql };
 
@@ -73,6 +76,8 @@ class Connection {
 
     std::unique_ptr<soci::session> session_;
     Dialect dialect_;
+    // SQLite only; declared after the session so that it goes first.
+    std::unique_ptr<detail::SqliteStatements> statements_;
 };
 
 // Rolls back on scope exit unless committed.

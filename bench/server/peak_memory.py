@@ -41,6 +41,12 @@ def port():
     raise SystemExit("the server did not start")
 
 
+def cpu_seconds():
+    with open("/proc/%d/stat" % server.pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def status(field):
     with open("/proc/%d/status" % server.pid) as f:
         for line in f:
@@ -78,13 +84,15 @@ try:
         size += len(json.dumps(change, ensure_ascii=False, separators=(",", ":"))) + 1
         n += 1
     base = status("VmRSS")
+    cpu = cpu_seconds()
     started = time.time()
     reply, line_bytes = call("SetSaldComer", ["01", "", {"fields": fields, "changes": changes}], 2)
     elapsed = time.time() - started
+    cpu = cpu_seconds() - cpu
     peak = status("VmHWM")
     outcome = "ok" if "result" in reply else "erro: " + reply["error"]["message"][:200]
-    print("changes: %d, request line: %.1f MB, reply: %s, %.1f s" %
-          (len(changes), line_bytes / 1e6, outcome, elapsed))
+    print("changes: %d, request line: %.1f MB, reply: %s, %.1f s (server CPU %.1f s)" %
+          (len(changes), line_bytes / 1e6, outcome, elapsed, cpu))
     print("server RSS before the call: %.1f MB; peak: %.1f MB; peak above start: %.2f x the line"
           % (base / 1e6, peak / 1e6, (peak - base) / line_bytes))
     log.seek(0)

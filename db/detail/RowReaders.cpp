@@ -87,37 +87,110 @@ class SociBatch final : public RowView {
 
 }  // namespace
 
-void ReadSqliteRows(sqlite3* handle, const std::string& sql,
-                    const std::vector<std::optional<std::string>>& values,
-                    const std::vector<ColumnType>& columns, const RowVisitor& visit) {
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &raw, nullptr) != SQLITE_OK)
-        throw DbError(std::string("Falha na consulta ao banco de dados: ") +
-                      sqlite3_errmsg(handle));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int index = sqlite3_bind_parameter_index(raw, (":p" + std::to_string(i)).c_str());
-        if (index == 0) continue;
-        const int rc =
-            values[i] ? sqlite3_bind_text(raw, index, values[i]->data(),
-                                          static_cast<int>(values[i]->size()), SQLITE_TRANSIENT)
-                      : sqlite3_bind_null(raw, index);
-        if (rc != SQLITE_OK)
-            throw DbError(std::string("Falha na consulta ao banco de dados: ") +
-                          sqlite3_errmsg(handle));
-    }
-    if (static_cast<std::size_t>(sqlite3_column_count(raw)) != columns.size())
-        throw DbError("A consulta não devolve as colunas esperadas.");
-    const SqliteRow row(raw);
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) visit(row);
-    if (rc != SQLITE_DONE)
-        throw DbError(std::string("Falha na consulta ao banco de dados: ") +
-                      sqlite3_errmsg(handle));
+namespace {
+
+[[noreturn]] void Fail(sqlite3* handle, const char* what) {
+    throw DbError(std::string(what) + sqlite3_errmsg(handle));
 }
 
-void ReadSociRows(soci::session& session, const std::string& sql,
-                  const std::vector<std::optional<std::string>>& values,
+constexpr std::size_t kMaxCached = 64;
+constexpr const char* kQueryFailed = "Falha na consulta ao banco de dados: ";
+constexpr const char* kCommandFailed = "Falha no comando ao banco de dados: ";
+
+}  // namespace
+
+struct SqliteStatements::Entry {
+    sqlite3_stmt* statement = nullptr;
+    bool inUse = false;
+    ~Entry() { sqlite3_finalize(statement); }
+};
+
+// A prepared statement with its values bound; reset and unbound when the lease ends.
+class SqliteStatements::Lease {
+  public:
+    Lease(SqliteStatements& owner, const std::string& sql, const Values& values,
+          const char* failure)
+        : handle_(owner.handle_) {
+        auto found = owner.entries_.find(sql);
+        if (found != owner.entries_.end() && !found->second->inUse) {
+            entry_ = found->second.get();
+        } else {
+            auto entry = std::make_unique<Entry>();
+            if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &entry->statement, nullptr) !=
+                SQLITE_OK)
+                Fail(handle_, failure);
+            if (found == owner.entries_.end()) {
+                if (owner.entries_.size() >= kMaxCached) {
+                    for (auto it = owner.entries_.begin(); it != owner.entries_.end();)
+                        it = it->second->inUse ? std::next(it) : owner.entries_.erase(it);
+                }
+                entry_ = entry.get();
+                owner.entries_.emplace(sql, std::move(entry));
+            } else {
+                own_ = std::move(entry);  // the cached one is busy further up the stack
+                entry_ = own_.get();
+            }
+        }
+        entry_->inUse = true;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int index =
+                sqlite3_bind_parameter_index(entry_->statement, (":p" + std::to_string(i)).c_str());
+            if (index == 0) continue;
+            const int rc =
+                values[i] ? sqlite3_bind_text(entry_->statement, index, values[i]->data(),
+                                              static_cast<int>(values[i]->size()), SQLITE_TRANSIENT)
+                          : sqlite3_bind_null(entry_->statement, index);
+            if (rc != SQLITE_OK) {
+                Release();
+                Fail(handle_, failure);
+            }
+        }
+    }
+    ~Lease() { Release(); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    sqlite3_stmt* Statement() const { return entry_->statement; }
+
+  private:
+    void Release() {
+        if (entry_ == nullptr) return;
+        sqlite3_reset(entry_->statement);
+        sqlite3_clear_bindings(entry_->statement);
+        entry_->inUse = false;
+        entry_ = nullptr;
+    }
+
+    sqlite3* handle_;
+    Entry* entry_ = nullptr;
+    std::unique_ptr<Entry> own_;
+};
+
+SqliteStatements::SqliteStatements(sqlite3* handle) : handle_(handle) {}
+
+SqliteStatements::~SqliteStatements() = default;
+
+void SqliteStatements::Read(const std::string& sql, const Values& values,
+                            const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    const Lease lease(*this, sql, values, kQueryFailed);
+    sqlite3_stmt* statement = lease.Statement();
+    if (static_cast<std::size_t>(sqlite3_column_count(statement)) != columns.size())
+        throw DbError("A consulta não devolve as colunas esperadas.");
+    const SqliteRow row(statement);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) visit(row);
+    if (rc != SQLITE_DONE) Fail(handle_, kQueryFailed);
+}
+
+void SqliteStatements::Execute(const std::string& sql, const Values& values) {
+    const Lease lease(*this, sql, values, kCommandFailed);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(lease.Statement())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) Fail(handle_, kCommandFailed);
+}
+
+void ReadSociRows(soci::session& session, const std::string& sql, const Values& values,
                   const std::vector<ColumnType>& columns, const RowVisitor& visit) {
     try {
         std::vector<std::string> bound(values.size());
