@@ -73,6 +73,20 @@ TEST(BalanceFieldsTest, BankRowIsShorterAndHasNoRegistrationType) {
     EXPECT_EQ(Field(supplier, "NRINSJUR").size, 20);
 }
 
+TEST(BalanceFieldsTest, PacketLayoutIsCoresAndOnlyTheValueIsMoney) {
+    for (const auto kind : {BalanceKind::Suppliers, BalanceKind::Clients, BalanceKind::Banks}) {
+        const auto fields = BalanceFieldList(kind);
+        const auto& layout = core::BalanceFields(kind);
+        ASSERT_EQ(fields.size(), layout.size());
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ((core::FieldDef{fields[i].name, fields[i].type, fields[i].size}), layout[i]);
+            EXPECT_EQ(fields[i].money, fields[i].name == "VRIMPSALDO") << fields[i].name;
+        }
+        EXPECT_EQ(InfoOf(kind).serverTag, core::KindInfo(kind).tag);
+        EXPECT_EQ(InfoOf(kind).kindCode, core::KindInfo(kind).code);
+    }
+}
+
 TEST(MessageCatalogueTest, KeysMatchRegardlessOfCase) {
     const library::TMessages msg(MessageCatalogue());
     EXPECT_EQ(msg.Msg("Empr_Inv"), "Empresa deve ser informada.");

@@ -1,0 +1,94 @@
+// The row reader and statement execution on each backend: values bound, nulls, more rows than
+// one fetch batch, a visit that runs the same query again, failures as DbError, and a rolled
+// back write leaving nothing.
+#include <gtest/gtest.h>
+
+#include "db/Connection.h"
+#include "db/DbError.h"
+#include "support/TestDatabase.h"
+
+namespace {
+
+using db::ColumnType;
+
+class RowReaderTest : public testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        SALDO_SKIP_UNAVAILABLE_BACKEND();
+        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
+        connection_ = db::Connection::Open(database_->Url());
+        connection_->Execute("CREATE TABLE T (K INTEGER NOT NULL, S VARCHAR(10), N BIGINT)");
+    }
+    std::int64_t Count() {
+        std::int64_t n = -1;
+        connection_->ReadRows("SELECT COUNT(*) FROM T", {}, {ColumnType::Integer},
+                              [&](const db::RowView& row) { n = row.Integer(0); });
+        return n;
+    }
+
+    std::unique_ptr<testsupport::TestDatabase> database_;
+    std::unique_ptr<db::Connection> connection_;
+};
+
+TEST_P(RowReaderTest, ReadsEveryRowWithItsNullsAcrossBatches) {
+    constexpr int kRows = 4500;  // more than two fetch batches
+    connection_->BeginWrite();
+    for (int k = 0; k < kRows; ++k) {
+        connection_->Execute(
+            "INSERT INTO T (K, S, N) VALUES (:k, :s, :n)",
+            {{"k", std::to_string(k)},
+             {"s", k % 3 == 0 ? std::nullopt : std::optional("v" + std::to_string(k))},
+             {"n", std::to_string(-k * 100LL)}});
+    }
+    connection_->Commit();
+    int rows = 0;
+    connection_->ReadRows("SELECT K, S, N FROM T WHERE K >= :from ORDER BY K", {{"from", "0"}},
+                          {ColumnType::Integer, ColumnType::Text, ColumnType::Integer},
+                          [&](const db::RowView& row) {
+                              const int k = static_cast<int>(row.Integer(0));
+                              EXPECT_EQ(k, rows);
+                              EXPECT_EQ(row.IsNull(1), k % 3 == 0);
+                              EXPECT_EQ(row.Text(1), k % 3 == 0 ? "" : "v" + std::to_string(k));
+                              EXPECT_EQ(row.Integer(2), -k * 100LL);
+                              ++rows;
+                          });
+    EXPECT_EQ(rows, kRows);
+}
+
+TEST_P(RowReaderTest, AVisitMayRunTheSameQueryAgain) {
+    for (int k = 0; k < 3; ++k)
+        connection_->Execute("INSERT INTO T (K, S, N) VALUES (:k, 'x', 1)",
+                             {{"k", std::to_string(k)}});
+    const std::string sql = "SELECT K FROM T WHERE K >= :k ORDER BY K";
+    std::vector<std::string> pairs;
+    connection_->ReadRows(sql, {{"k", "0"}}, {ColumnType::Integer}, [&](const db::RowView& outer) {
+        const auto k = outer.Integer(0);
+        connection_->ReadRows(
+            sql, {{"k", std::to_string(k)}}, {ColumnType::Integer}, [&](const db::RowView& inner) {
+                pairs.push_back(std::to_string(k) + std::to_string(inner.Integer(0)));
+            });
+    });
+    EXPECT_EQ(pairs, (std::vector<std::string>{"00", "01", "02", "11", "12", "22"}));
+    // The cached statements are reusable afterwards.
+    EXPECT_EQ(Count(), 3);
+}
+
+TEST_P(RowReaderTest, FailuresAreDbErrorsAndARollbackLeavesNothing) {
+    EXPECT_THROW(connection_->ReadRows("SELECT NOPE FROM T", {}, {ColumnType::Text},
+                                       [](const db::RowView&) {}),
+                 db::DbError);
+    EXPECT_THROW(connection_->ReadRows("SELECT K FROM T WHERE K = :k", {}, {ColumnType::Integer},
+                                       [](const db::RowView&) {}),
+                 db::DbError);  // the parameter got no value
+    {
+        db::WriteTransaction transaction(*connection_);
+        connection_->Execute("INSERT INTO T (K) VALUES (1)");
+        EXPECT_THROW(connection_->Execute("INSERT INTO T (K) VALUES (NULL)"), db::DbError);
+    }
+    EXPECT_EQ(Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, RowReaderTest, testing::Values("sqlite", "postgresql"),
+                         testsupport::BackendName);
+
+}  // namespace
