@@ -251,7 +251,8 @@ TEST_F(ProcessTest, HalfCentValuesAreStoredAsShown) {
     ASSERT_EQ(stored.rows.size(), values.size());
     for (std::size_t i = 0; i < values.size(); ++i)
         EXPECT_EQ(std::stoll(*stored.rows[i][0]), values[i].second) << values[i].first;
-    for (const json& row : client.Call(server + "GetSaldComer", {"01", ""})["rows"]) {
+    const json packet = client.Call(server + "GetSaldComer", {"01", ""});
+    for (const json& row : packet["rows"]) {
         if (row[0] == "2030-01-31") {
             EXPECT_EQ(row[4].dump(), "1.01");
         } else if (row[0] == "2030-04-30") {
