@@ -42,8 +42,15 @@ db::Connection& TdtmDBGeral::Connection() {
 }
 
 SqlDialect TdtmDBGeral::Dialect() {
-    return Connection().GetDialect() == db::Dialect::Postgresql ? SqlDialect::Postgresql
-                                                                : SqlDialect::Sqlite;
+    switch (Connection().GetDialect()) {
+        case db::Dialect::Postgresql:
+            return SqlDialect::Postgresql;
+        case db::Dialect::Firebird:
+            return SqlDialect::InterBase;  // runs the queries' SQL_IB texts as they are
+        case db::Dialect::Sqlite:
+            break;
+    }
+    return SqlDialect::Sqlite;
 }
 
 void TdtmDBGeral::Disconnect() {

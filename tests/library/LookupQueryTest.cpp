@@ -229,5 +229,5 @@ TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
     EXPECT_TRUE(q.IsEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LookupQueryTest, ::testing::Values("sqlite", "postgresql"),
+INSTANTIATE_TEST_SUITE_P(Backends, LookupQueryTest, ::testsupport::Backends(),
                          testsupport::BackendName);
