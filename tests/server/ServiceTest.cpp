@@ -329,7 +329,7 @@ TEST_P(ServiceTest, MalformedCallsGetClearErrors) {
     EXPECT_EQ(Balances(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ServiceTest, testing::Values("sqlite", "postgresql"),
+INSTANTIATE_TEST_SUITE_P(Backends, ServiceTest, testsupport::Backends(),
                          testsupport::BackendName);
 
 TEST(LedgerRuleTest, CreditAndDebitBounds) {
