@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
@@ -54,6 +55,24 @@ void UsePrivateLockFolder() {
     });
 }
 
+// True when the status says the database file could not be opened for want of the file: the
+// operating system's "no such file" where the error is local, any failure to open the file
+// where it comes from a server (which sends the system's reason as text only).
+bool MayBeMissingFile(const ISC_STATUS* status) {
+    bool opening = false;
+    for (const ISC_STATUS* p = status; *p != isc_arg_end;) {
+        const ISC_STATUS kind = *p++;
+        if (kind == isc_arg_cstring) {
+            p += 2;
+            continue;
+        }
+        const ISC_STATUS value = *p++;
+        if (kind == isc_arg_gds && value == isc_io_open_err) opening = true;
+        if (kind == isc_arg_unix && opening) return value == ENOENT;
+    }
+    return opening;
+}
+
 void AddText(std::string& block, char tag, const std::string& value) {
     if (value.size() > 255) throw DbError("Parâmetro de conexão Firebird longo demais.");
     block += tag;
@@ -76,10 +95,6 @@ std::string Quoted(const std::string& value) {
         throw DbError("O endereço Firebird não pode conter aspas duplas (\").");
     }
     return '"' + value + '"';
-}
-
-std::string ServiceText(const FirebirdTarget& target) {
-    return target.embedded ? target.service : "firebird://" + target.service;
 }
 
 void RequireUtf8(soci::session& session, const FirebirdTarget& target) {
@@ -131,8 +146,8 @@ void CreateFirebirdDatabase(const FirebirdTarget& target, const std::string& cha
     if (isc_create_database(status, static_cast<short>(target.service.size()),
                             target.service.c_str(), &handle, static_cast<short>(dpb.size()),
                             dpb.data(), 0) != 0) {
-        throw DbError("Não foi possível criar o banco de dados Firebird " + ServiceText(target) +
-                      ": " + StatusText(status));
+        throw DbError("Não foi possível criar o banco de dados Firebird " + target.service + ": " +
+                      StatusText(status));
     }
     isc_detach_database(status, &handle);
 }
@@ -144,11 +159,13 @@ bool FirebirdDatabaseExists(const FirebirdTarget& target) {
     isc_db_handle handle = 0;
     if (isc_attach_database(status, static_cast<short>(target.service.size()),
                             target.service.c_str(), &handle, static_cast<short>(dpb.size()),
-                            dpb.data()) != 0) {
-        return false;
+                            dpb.data()) == 0) {
+        isc_detach_database(status, &handle);
+        return true;
     }
-    isc_detach_database(status, &handle);
-    return true;
+    if (MayBeMissingFile(status)) return false;
+    throw DbError("Não foi possível abrir o banco de dados Firebird " + target.service + ": " +
+                  StatusText(status));
 }
 
 void DropFirebirdDatabase(const FirebirdTarget& target) {
@@ -162,8 +179,8 @@ void DropFirebirdDatabase(const FirebirdTarget& target) {
         isc_drop_database(status, &handle) != 0) {
         const std::string text = StatusText(status);
         if (handle != 0) isc_detach_database(status, &handle);
-        throw DbError("Não foi possível apagar o banco de dados Firebird " + ServiceText(target) +
-                      ": " + text);
+        throw DbError("Não foi possível apagar o banco de dados Firebird " + target.service + ": " +
+                      text);
     }
 }
 

@@ -31,7 +31,9 @@ std::unique_ptr<soci::session> OpenFirebird(const FirebirdTarget& target);
 // instance because it already exists.
 void CreateFirebirdDatabase(const FirebirdTarget& target, const std::string& charset = "UTF8");
 
-// True when the database can be attached to.
+// True when the database can be attached to, false when its file does not exist (or, on a
+// server, could not be opened); throws DbError with the reason for any other failure (a
+// refused login, an unreachable server).
 bool FirebirdDatabaseExists(const FirebirdTarget& target);
 
 // Deletes the database with everything in it (tests' throw-away databases).
