@@ -12,6 +12,8 @@
 #include <utility>
 
 #include "db/DbError.h"
+#include "db/RedactedUrl.h"
+#include "db/WriteTransactionRetry.h"
 #include "db/detail/Firebird.h"
 #include "db/detail/NamedParams.h"
 #include "db/detail/SqliteHelpers.h"
@@ -21,13 +23,6 @@ namespace db {
 namespace {
 
 constexpr int kBusyTimeoutMs = 30000;
-
-// The URL as it may be shown: passwords blanked out.
-std::string Redacted(const std::string& url) {
-    static const std::regex keyword(R"(password\s*=\s*('[^']*'|\S+))", std::regex::icase);
-    static const std::regex uri(R"(://([^:/@]*):[^@/]*@)");
-    return std::regex_replace(std::regex_replace(url, keyword, "password=***"), uri, "://$1:***@");
-}
 
 // SOCI includes sqlite3.h inside the namespace sqlite_api, hence the qualified names.
 void SqliteExec(sqlite_api::sqlite3* handle, const char* sql) {
@@ -194,10 +189,21 @@ class StatementTransaction {
     detail::FirebirdTransactions* transactions_;
 };
 
+// A statement's failure, as a LockConflict where running the transaction again may succeed.
+[[noreturn]] void ThrowFailure(const char* what, const soci::soci_error& error) {
+    if (detail::IsFirebirdLockConflict(error)) {
+        throw LockConflict(
+            "Os saldos foram alterados ao mesmo tempo por outro usuário; tente novamente. (" +
+            std::string(error.what()) + ")");
+    }
+    throw DbError(what + std::string(error.what()));
+}
+
 // A Firebird failure to open, with what to do where the reason is a common one.
 DbError FirebirdOpenError(const std::string& url, const detail::FirebirdTarget& target,
                           const std::string& reason) {
-    std::string text = "Não foi possível abrir o banco de dados " + Redacted(url) + ": " + reason;
+    std::string text =
+        "Não foi possível abrir o banco de dados " + RedactedUrl(url) + ": " + reason;
     if (target.embedded && reason.find("incompatible with current") != std::string::npos) {
         text +=
             ". O arquivo já está aberto por outro programa: um banco firebird:CAMINHO serve a "
@@ -267,9 +273,10 @@ std::unique_ptr<Connection> Connection::Open(const std::string& url) {
     } catch (const DbError&) {
         throw;
     } catch (const std::exception& e) {
-        throw DbError("Não foi possível abrir o banco de dados " + Redacted(url) + ": " + e.what());
+        throw DbError("Não foi possível abrir o banco de dados " + RedactedUrl(url) + ": " +
+                      e.what());
     }
-    throw DbError("Endereço de banco de dados não reconhecido: " + Redacted(url) +
+    throw DbError("Endereço de banco de dados não reconhecido: " + RedactedUrl(url) +
                   " (use sqlite:CAMINHO, postgresql://... ou firebird:...).");
 }
 
@@ -346,7 +353,7 @@ QueryResult Connection::Select(std::string_view sql, const Params& params) {
             }
         }
     } catch (const soci::soci_error& e) {
-        throw DbError(std::string("Falha na consulta ao banco de dados: ") + e.what());
+        ThrowFailure("Falha na consulta ao banco de dados: ", e);
     }
     transaction.Succeeded();
     return result;
@@ -362,9 +369,13 @@ void Connection::Execute(std::string_view sql, const Params& params) {
         soci::statement st(prepared);
         st.execute(true);
     } catch (const soci::soci_error& e) {
-        throw DbError(std::string("Falha no comando ao banco de dados: ") + e.what());
+        ThrowFailure("Falha no comando ao banco de dados: ", e);
     }
     transaction.Succeeded();
+}
+
+void Connection::Settle() {
+    if (firebird_ && !firebird_->Writing()) firebird_->EndStray();
 }
 
 void Connection::BeginWrite() {

@@ -71,6 +71,11 @@ class Connection {
     void Rollback();
 
     soci::session& Session() { return *session_; }
+    // Ends a transaction that direct use of Session() left open (Firebird's SOCI backend opens
+    // one on a statement's first use and keeps it until a commit), so that the connection's
+    // next user reads what others committed since. Does nothing on SQLite and PostgreSQL, and
+    // nothing inside a write. Throws DbError.
+    void Settle();
     // The SQLite handle under the session, for hot paths that read many rows; nullptr on
     // PostgreSQL. It stays owned by the connection.
     ::sqlite3* NativeSqlite();

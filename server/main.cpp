@@ -10,6 +10,7 @@
 #include "db/ConnectionPool.h"
 #include "db/CreateDatabase.h"
 #include "db/DemoData.h"
+#include "db/RedactedUrl.h"
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
@@ -26,10 +27,12 @@ void LogLine(const std::string& line) {
 }
 
 int Init(const std::string& url, bool demo, long long scale) {
-    if (db::CreateDatabaseIfMissing(url)) LogLine("banco de dados criado em " + url);
+    if (db::CreateDatabaseIfMissing(url)) {
+        LogLine("banco de dados criado em " + db::RedactedUrl(url));
+    }
     auto connection = db::Connection::Open(url);
     db::CreateSchema(*connection);
-    LogLine("tabelas criadas em " + url);
+    LogLine("tabelas criadas em " + db::RedactedUrl(url));
     if (demo) {
         LogLine(db::LoadDemoData(*connection) ? "dados de demonstração gravados"
                                               : "o banco já tem empresas; dados de demonstração "
@@ -74,7 +77,7 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
     server.StopOnSignals();
     server.Start();
     LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
-            std::to_string(server.Port()) + " (" + url + ")");
+            std::to_string(server.Port()) + " (" + db::RedactedUrl(url) + ")");
     server.Wait();
     LogLine("encerrado");
     return 0;

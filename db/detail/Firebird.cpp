@@ -234,11 +234,19 @@ bool IsFirebirdLockConflict(const soci::soci_error& error) {
 FirebirdTransactions::FirebirdTransactions(soci::session& session) : session_(session) {}
 
 void FirebirdTransactions::EndStray() {
+    std::string failure;
     try {
         session_.commit();
-    } catch (const soci::soci_error&) {
-        session_.rollback();
+        return;
+    } catch (const soci::soci_error& e) {
+        failure = e.what();
     }
+    try {
+        session_.rollback();
+    } catch (const soci::soci_error&) {
+        // The commit's failure is the one to report.
+    }
+    throw DbError("Falha ao encerrar a transação no Firebird: " + failure);
 }
 
 void FirebirdTransactions::BeginWrite() {

@@ -12,6 +12,7 @@
 #include "db/CreateDatabase.h"
 #include "db/DbError.h"
 #include "db/DemoData.h"
+#include "db/RedactedUrl.h"
 #include "db/Schema.h"
 #include "db/detail/Firebird.h"
 #include "db/detail/FirebirdUrl.h"
@@ -274,6 +275,16 @@ TEST(ConnectionTest, BadUrlsGiveAClearError) {
         EXPECT_EQ(message.find("segredo"), std::string::npos);
     }
     EXPECT_THROW(Connection::Open("sqlite:/nonexistent/dir/x.db"), db::DbError);
+}
+
+TEST(ConnectionTest, PasswordsAreBlankedOutOfShownUrls) {
+    EXPECT_EQ(db::RedactedUrl("firebird://saldo:s3nha@db:3050/saldo"),
+              "firebird://saldo:***@db:3050/saldo");
+    EXPECT_EQ(db::RedactedUrl("postgresql://host=x password=s3nha dbname=y"),
+              "postgresql://host=x password=*** dbname=y");
+    EXPECT_EQ(db::RedactedUrl("postgresql://u:s3nha@x/y"), "postgresql://u:***@x/y");
+    EXPECT_EQ(db::RedactedUrl("firebird:/var/lib/saldo/saldo.fdb"),
+              "firebird:/var/lib/saldo/saldo.fdb");
 }
 
 TEST(FirebirdUrlTest, EmbeddedFilesAndServersWithTheirParts) {

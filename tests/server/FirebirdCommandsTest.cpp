@@ -85,4 +85,18 @@ TEST_F(FirebirdCommandsTest, ADatabaseInAnotherCharacterSetIsRefusedByBothComman
     }
 }
 
+// A server's password never reaches the log.
+TEST_F(FirebirdCommandsTest, TheServersPasswordStaysOutOfTheLog) {
+    const char* base = testsupport::FirebirdBase();
+    if (base == nullptr) GTEST_SKIP() << "SALDO_TEST_FB is not set: no Firebird server";
+    url_ = std::string(base) + "/saldo_log_" + std::to_string(::getpid()) + ".fdb";
+    const auto password = db::detail::ParseFirebirdUrl(url_).password;
+    ASSERT_FALSE(password.empty());
+    const auto [status, output] = RunCommand(Server("init", url_));
+    ASSERT_EQ(status, 0) << output;
+    EXPECT_NE(output.find("tabelas criadas em firebird://SYSDBA:***@"), std::string::npos)
+        << output;
+    EXPECT_EQ(output.find(password), std::string::npos) << output;
+}
+
 }  // namespace
