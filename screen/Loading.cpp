@@ -52,11 +52,15 @@ void TfrmSaldComerc::CarregaSaldos(bool bindDataLink) {
 }
 
 // Also the enter event of the company code field. Nothing is shown or edited against a
-// half-chosen filter; the entry page stays off until the insert command opens it.
+// half-chosen filter; the entry page stays off until the insert command opens it, and the
+// data sheet is the page the focus goes back to. A row still being entered keeps its page
+// instead, so that the user can return to it: with both pages off the focus could not
+// leave the panel again.
 void TfrmSaldComerc::panFiltroEnter(platform::Component*) {
+    const auto* shown = dtsPadrao.DataSet();
     dtsPadrao.SetEnabled(false);
-    tshFormulario->SetEnabled(false);
-    mnuFormulario->SetEnabled(false);
+    if (shown != nullptr && shown->Editing()) return;
+    ControlaAbas(false);
 }
 
 // The company code was checked by its own exit before this runs. A failed read leaves the

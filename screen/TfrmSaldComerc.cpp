@@ -2,6 +2,10 @@
 // sets, server connection and look-up queries), its event wiring, creation and close.
 #include "screen/TfrmSaldComerc.h"
 
+#include <iterator>
+#include <tuple>
+#include <type_traits>
+
 #include "library/Orvane.h"
 #include "platform/Exceptions.h"
 #include "records/BalanceFields.h"
@@ -30,6 +34,69 @@ constexpr library::Command kRecordCommands[] = {
     library::Command::Procurar,  library::Command::Verificar, library::Command::Cancelar,
     library::Command::Confirmar,
 };
+
+using Screen = TfrmSaldComerc;
+
+// The balance row's fields, as the screen names its members for them.
+constexpr const char* kFieldNames[] = {
+    "DTIMPSALDO", "CDCONTCTBL", "NMCONTCTBL", "NMRAZAOSOCIAL", "VRIMPSALDO", "TIPSALDO",
+    "CDEMPRESA",  "IDSALDCOME", "CDSALDCOME", "NRINSJUR",      "IDTPIJUR",
+};
+
+// What each balance kind names on the screen, in the kind table's order: its record set, its
+// field members (as kFieldNames; the bank set has no IDTPIJUR), the data link of its owner
+// look-up and its own handlers.
+struct KindComposition {
+    platform::ClientDataSet Screen::*set;
+    platform::Field* Screen::*fields[std::size(kFieldNames)];
+    platform::DataSource Screen::*ownerLink;
+    void (Screen::*beforePost)(platform::ClientDataSet&);
+    void (Screen::*afterPost)(platform::ClientDataSet&);
+    void (Screen::*newRecord)(platform::ClientDataSet&);
+    void (Screen::*monthSetText)(platform::Field&, const std::string&);
+    void (Screen::*valueGetText)(platform::Field&, std::string&, bool);
+};
+
+constexpr KindComposition kKindComposition[] = {
+    {&Screen::cdsSaldForn,
+     {&Screen::cdsSaldFornDTIMPSALDO, &Screen::cdsSaldFornCDCONTCTBL,
+      &Screen::cdsSaldFornNMCONTCTBL, &Screen::cdsSaldFornNMRAZAOSOCIAL,
+      &Screen::cdsSaldFornVRIMPSALDO, &Screen::cdsSaldFornTIPSALDO, &Screen::cdsSaldFornCDEMPRESA,
+      &Screen::cdsSaldFornIDSALDCOME, &Screen::cdsSaldFornCDSALDCOME, &Screen::cdsSaldFornNRINSJUR,
+      &Screen::cdsSaldFornIDTPIJUR},
+     &Screen::dtsFornecedor,
+     &Screen::cdsSaldFornBeforePost,
+     &Screen::cdsSaldFornAfterPost,
+     &Screen::cdsSaldFornNewRecord,
+     &Screen::cdsSaldFornDTIMPSALDOSetText,
+     &Screen::cdsSaldFornVRIMPSALDOGetText},
+    {&Screen::cdsSaldClie,
+     {&Screen::cdsSaldClieDTIMPSALDO, &Screen::cdsSaldClieCDCONTCTBL,
+      &Screen::cdsSaldClieNMCONTCTBL, &Screen::cdsSaldClieNMRAZAOSOCIAL,
+      &Screen::cdsSaldClieVRIMPSALDO, &Screen::cdsSaldClieTIPSALDO, &Screen::cdsSaldClieCDEMPRESA,
+      &Screen::cdsSaldClieIDSALDCOME, &Screen::cdsSaldClieCDSALDCOME, &Screen::cdsSaldClieNRINSJUR,
+      &Screen::cdsSaldClieIDTPIJUR},
+     &Screen::dtsCliente,
+     &Screen::cdsSaldClieBeforePost,
+     &Screen::cdsSaldClieAfterPost,
+     &Screen::cdsSaldClieNewRecord,
+     &Screen::cdsSaldClieDTIMPSALDOSetText,
+     &Screen::cdsSaldClieVRIMPSALDOGetText},
+    {&Screen::cdsSaldBanco,
+     {&Screen::cdsSaldBancoDTIMPSALDO, &Screen::cdsSaldBancoCDCONTCTBL,
+      &Screen::cdsSaldBancoNMCONTCTBL, &Screen::cdsSaldBancoNMRAZAOSOCIAL,
+      &Screen::cdsSaldBancoVRIMPSALDO, &Screen::cdsSaldBancoTIPSALDO,
+      &Screen::cdsSaldBancoCDEMPRESA, &Screen::cdsSaldBancoIDSALDCOME,
+      &Screen::cdsSaldBancoCDSALDCOME, &Screen::cdsSaldBancoNRINSJUR, nullptr},
+     &Screen::dtsBanco,
+     &Screen::cdsSaldBancoBeforePost,
+     &Screen::cdsSaldBancoAfterPost,
+     &Screen::cdsSaldBancoNewRecord,
+     &Screen::cdsSaldBancoDTIMPSALDOSetText,
+     &Screen::cdsSaldBancoVRIMPSALDOGetText},
+};
+static_assert(std::size(kKindComposition) ==
+              std::tuple_size_v<std::remove_cvref_t<decltype(records::Kinds())>>);
 
 // The entry grid's design-time options: titles, column resize, column and row lines, tabs,
 // row select, always-show-selection, confirm delete, cancel on exit.
@@ -145,35 +212,13 @@ void TfrmSaldComerc::ComposeFilterPanel() {
 }
 
 void TfrmSaldComerc::ComposeRecordSets() {
-    using records::BalanceKind;
-    struct Target {
-        platform::ClientDataSet& set;
-        BalanceKind kind;
-        platform::Field** fields[11];
-    };
-    Target targets[] = {
-        {cdsSaldForn,
-         BalanceKind::Suppliers,
-         {&cdsSaldFornDTIMPSALDO, &cdsSaldFornCDCONTCTBL, &cdsSaldFornNMCONTCTBL,
-          &cdsSaldFornNMRAZAOSOCIAL, &cdsSaldFornVRIMPSALDO, &cdsSaldFornTIPSALDO,
-          &cdsSaldFornCDEMPRESA, &cdsSaldFornIDSALDCOME, &cdsSaldFornCDSALDCOME,
-          &cdsSaldFornNRINSJUR, &cdsSaldFornIDTPIJUR}},
-        {cdsSaldClie,
-         BalanceKind::Clients,
-         {&cdsSaldClieDTIMPSALDO, &cdsSaldClieCDCONTCTBL, &cdsSaldClieNMCONTCTBL,
-          &cdsSaldClieNMRAZAOSOCIAL, &cdsSaldClieVRIMPSALDO, &cdsSaldClieTIPSALDO,
-          &cdsSaldClieCDEMPRESA, &cdsSaldClieIDSALDCOME, &cdsSaldClieCDSALDCOME,
-          &cdsSaldClieNRINSJUR, &cdsSaldClieIDTPIJUR}},
-        {cdsSaldBanco,
-         BalanceKind::Banks,
-         {&cdsSaldBancoDTIMPSALDO, &cdsSaldBancoCDCONTCTBL, &cdsSaldBancoNMCONTCTBL,
-          &cdsSaldBancoNMRAZAOSOCIAL, &cdsSaldBancoVRIMPSALDO, &cdsSaldBancoTIPSALDO,
-          &cdsSaldBancoCDEMPRESA, &cdsSaldBancoIDSALDCOME, &cdsSaldBancoCDSALDCOME,
-          &cdsSaldBancoNRINSJUR, nullptr}},
-    };
-    for (auto& target : targets) {
-        records::AddBalanceFields(target.set, target.kind);
-        for (int i = 0; i < target.set.FieldCount(); ++i) *target.fields[i] = &target.set.Fields(i);
+    for (std::size_t i = 0; i < std::size(kKindComposition); ++i) {
+        const auto& composition = kKindComposition[i];
+        auto& set = this->*composition.set;
+        records::AddBalanceFields(set, records::Kinds()[i].kind);
+        for (std::size_t f = 0; f < std::size(kFieldNames); ++f)
+            if (composition.fields[f] != nullptr)
+                this->*composition.fields[f] = &set.FieldByName(kFieldNames[f]);
     }
 }
 
@@ -193,28 +238,24 @@ void TfrmSaldComerc::ComposeQueries() {
 // Each kind's row of the kind table with the members it names: the record set, its fields
 // and the owner look-up query, found by the table's name for it.
 void TfrmSaldComerc::BindKinds() {
-    const std::pair<platform::ClientDataSet*, platform::DataSource*> members[] = {
-        {&cdsSaldForn, &dtsFornecedor},
-        {&cdsSaldClie, &dtsCliente},
-        {&cdsSaldBanco, &dtsBanco},
-    };
     for (std::size_t i = 0; i < kinds_.size(); ++i) {
+        const auto& composition = kKindComposition[i];
         const auto& info = records::Kinds()[i];
-        auto& set = *members[i].first;
         auto& kind = kinds_[i];
         kind.info = &info;
-        kind.set = &set;
-        kind.DTIMPSALDO = &set.FieldByName("DTIMPSALDO");
-        kind.CDCONTCTBL = &set.FieldByName("CDCONTCTBL");
-        kind.NMCONTCTBL = &set.FieldByName("NMCONTCTBL");
-        kind.NMRAZAOSOCIAL = &set.FieldByName("NMRAZAOSOCIAL");
-        kind.VRIMPSALDO = &set.FieldByName("VRIMPSALDO");
-        kind.TIPSALDO = &set.FieldByName("TIPSALDO");
-        kind.CDEMPRESA = &set.FieldByName("CDEMPRESA");
-        kind.IDSALDCOME = &set.FieldByName("IDSALDCOME");
-        kind.CDSALDCOME = &set.FieldByName("CDSALDCOME");
+        kind.set = &(this->*composition.set);
+        const auto field = [&](std::size_t f) { return this->*composition.fields[f]; };
+        kind.DTIMPSALDO = field(0);
+        kind.CDCONTCTBL = field(1);
+        kind.NMCONTCTBL = field(2);
+        kind.NMRAZAOSOCIAL = field(3);
+        kind.VRIMPSALDO = field(4);
+        kind.TIPSALDO = field(5);
+        kind.CDEMPRESA = field(6);
+        kind.IDSALDCOME = field(7);
+        kind.CDSALDCOME = field(8);
         kind.ownerQuery = dynamic_cast<library::TADOIBQuery*>(FindComponent(info.ownerQuery));
-        kind.ownerLink = members[i].second;
+        kind.ownerLink = &(this->*composition.ownerLink);
         if (kind.ownerQuery == nullptr || &kind.ownerQuery->Query != kind.ownerLink->DataSet())
             throw platform::Error("A consulta " + std::string(info.ownerQuery) +
                                   " não está na tela de saldo comercial.");
@@ -254,36 +295,18 @@ void TfrmSaldComerc::WireEvents() {
     dtsCliente.OnStateChange = [this](platform::DataSource&) { dtsPadraoStateChange(nullptr); };
 
     // Every kind's events go to its own handlers, which share one body.
-    struct Handlers {
-        void (TfrmSaldComerc::*beforePost)(ClientDataSet&);
-        void (TfrmSaldComerc::*afterPost)(ClientDataSet&);
-        void (TfrmSaldComerc::*newRecord)(ClientDataSet&);
-        void (TfrmSaldComerc::*monthSetText)(Field&, const std::string&);
-        void (TfrmSaldComerc::*valueGetText)(Field&, std::string&, bool);
-    };
-    const Handlers handlers[] = {
-        {&TfrmSaldComerc::cdsSaldFornBeforePost, &TfrmSaldComerc::cdsSaldFornAfterPost,
-         &TfrmSaldComerc::cdsSaldFornNewRecord, &TfrmSaldComerc::cdsSaldFornDTIMPSALDOSetText,
-         &TfrmSaldComerc::cdsSaldFornVRIMPSALDOGetText},
-        {&TfrmSaldComerc::cdsSaldClieBeforePost, &TfrmSaldComerc::cdsSaldClieAfterPost,
-         &TfrmSaldComerc::cdsSaldClieNewRecord, &TfrmSaldComerc::cdsSaldClieDTIMPSALDOSetText,
-         &TfrmSaldComerc::cdsSaldClieVRIMPSALDOGetText},
-        {&TfrmSaldComerc::cdsSaldBancoBeforePost, &TfrmSaldComerc::cdsSaldBancoAfterPost,
-         &TfrmSaldComerc::cdsSaldBancoNewRecord, &TfrmSaldComerc::cdsSaldBancoDTIMPSALDOSetText,
-         &TfrmSaldComerc::cdsSaldBancoVRIMPSALDOGetText},
-    };
     for (std::size_t i = 0; i < kinds_.size(); ++i) {
-        const Handlers h = handlers[i];
+        const KindComposition& h = kKindComposition[i];
         auto& kind = kinds_[i];
-        kind.set->BeforePost = [this, h](ClientDataSet& d) { (this->*h.beforePost)(d); };
-        kind.set->AfterPost = [this, h](ClientDataSet& d) { (this->*h.afterPost)(d); };
+        kind.set->BeforePost = [this, &h](ClientDataSet& d) { (this->*h.beforePost)(d); };
+        kind.set->AfterPost = [this, &h](ClientDataSet& d) { (this->*h.afterPost)(d); };
         // A deletion is saved as a post is.
-        kind.set->AfterDelete = [this, h](ClientDataSet& d) { (this->*h.afterPost)(d); };
-        kind.set->OnNewRecord = [this, h](ClientDataSet& d) { (this->*h.newRecord)(d); };
-        kind.DTIMPSALDO->OnSetText = [this, h](Field& f, const std::string& t) {
+        kind.set->AfterDelete = [this, &h](ClientDataSet& d) { (this->*h.afterPost)(d); };
+        kind.set->OnNewRecord = [this, &h](ClientDataSet& d) { (this->*h.newRecord)(d); };
+        kind.DTIMPSALDO->OnSetText = [this, &h](Field& f, const std::string& t) {
             (this->*h.monthSetText)(f, t);
         };
-        kind.VRIMPSALDO->OnGetText = [this, h](Field& f, std::string& t, bool display) {
+        kind.VRIMPSALDO->OnGetText = [this, &h](Field& f, std::string& t, bool display) {
             (this->*h.valueGetText)(f, t, display);
         };
     }
