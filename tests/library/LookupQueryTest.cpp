@@ -1,6 +1,6 @@
 // TADOIBQuery on a real business database (SQLite, Firebird, and PostgreSQL when SALDO_TEST_PG
-// names a server): which text runs, parameters, and the rows the screen's look-up texts select,
-// the same on every backend.
+// names a server): which text runs, parameters, and the rows the screen's look-up queries
+// select, built from the screen's own definitions, the same on every backend.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +14,7 @@
 #include "library/TADOIBQuery.h"
 #include "library/dtmDBGeral.h"
 #include "platform/Exceptions.h"
-#include "screen/QueryTexts.h"
+#include "screen/LookupQueries.h"
 #include "tests/support/TestDatabase.h"
 
 using library::SqlDialect;
@@ -47,68 +47,6 @@ std::vector<std::string> Reference(db::Connection& c, const std::string& sql) {
 
 bool Has(const std::vector<std::string>& v, const std::string& x) {
     return std::find(v.begin(), v.end(), x) != v.end();
-}
-
-// The screen's five look-up queries: texts, parameters and fields as the screen declares them.
-void MakeEmpresa(TADOIBQuery& q) {
-    q.SetName("qryEmpresa");
-    q.SQL = screen::EmpresaSQL();
-    q.SQL_ORACLE = q.SQL_MSSQL = q.SQL_IB = q.SQL;
-    q.AddParam("P_CDEMPRESA");
-    q.AddParam("P_TCDEMPRESA");
-    q.AddField("CDEMPRESA", 2, "Código", 0, true);
-    q.AddField("NMEMPRESA", 50, "Nome", 0, true);
-}
-
-void MakeContCtbl(TADOIBQuery& q) {
-    q.SetName("qryContCtbl");
-    q.SQL = screen::ContCtblSQL();
-    q.AddField("CDCONTREDU", 20, "Cód. Reduzido", 20, true);
-    q.AddField("CDCONTCTBL", 20, "Código", 20, true);
-    q.AddField("CDRATEIO", 3, "", 3, false);
-    q.AddField("NMCONTCTBL", 40, "Nome", 40, true);
-    q.AddField("CDNVCONTCTBL", 1, "", 1, false);
-    q.AddField("IDTIPOCONT", 1, "", 1, false);
-    q.AddField("IDCONTCCUS", 1, "", 1, false);
-    q.AddField("IDTIPOCOME", 1, "", 1, false);
-}
-
-void MakeFornecedor(TADOIBQuery& q) {
-    q.SetName("qryFornecedor");
-    q.SQL_ORACLE = screen::FornecedorSQL_ORACLE();
-    q.SQL_MSSQL = screen::FornecedorSQL_MSSQL();
-    q.SQL_IB = screen::FornecedorSQL_IB();
-    q.AddParam("CDFORNECED");
-    q.AddParam("NRINSJURFORN");
-    q.AddField("CDFORNECED", 21, "Código", 21, false);
-    q.AddField("IDTPIJURFORN", 1, "", 1, false);
-    q.AddField("NRINSJURFORN", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCFORN", 40, "Razão Social", 40, true);
-}
-
-void MakeCliente(TADOIBQuery& q) {
-    q.SetName("qryCliente");
-    q.SQL_ORACLE = screen::ClienteSQL_ORACLE();
-    q.SQL_IB = screen::ClienteSQL_IB();
-    q.AddParam("CDCLIENTE");
-    q.AddParam("NRINSJURCLIE");
-    q.AddField("CDCLIENTE", 21, "Código", 21, false);
-    q.AddField("IDTPIJURCLIE", 1, "", 1, false);
-    q.AddField("NRINSJURCLIE", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCCLIE", 40, "Razão Social", 40, true);
-}
-
-void MakeBanco(TADOIBQuery& q) {
-    q.SetName("qryBanco");
-    q.SQL = screen::BancoSQL();
-    q.AddParam("P_CDREDUCONT");
-    q.AddParam("P_TCDREDUCONT");
-    q.AddField("CDREDUCONT", 3, "Cód. Red.", 3, true);
-    q.AddField("NMBANCO", 30, "Banco", 30, true);
-    q.AddField("CDAGENCIA", 5, "Agência", 5, true);
-    q.AddField("CDCONTCORR", 10, "Conta", 10, true);
-    q.AddField("CDBANCO", 3, "Cód. Banco", 3, true);
-    q.AddField("DSCONTCORR", 20, "", 20, false);
 }
 
 // Points the client library's connection at a database for one scope.
@@ -192,7 +130,7 @@ class LookupQueryTest : public ::testing::TestWithParam<std::string> {
 
 TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    MakeFornecedor(q);
+    screen::DefineQryFornecedor(q);
     q.ParamByName("CDFORNECED").Clear();
     q.ParamByName("NRINSJURFORN").Clear();
     q.Open();
@@ -211,7 +149,7 @@ TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    MakeCliente(q);
+    screen::DefineQryCliente(q);
     q.Open();
     const auto codes = Column(q, "CDCLIENTE");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -223,7 +161,7 @@ TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
     TADOIBQuery q;
-    MakeBanco(q);
+    screen::DefineQryBanco(q);
     q.ParamByName("P_CDREDUCONT").Clear();
     q.ParamByName("P_TCDREDUCONT").SetAsString("T");
     q.Open();
@@ -243,7 +181,7 @@ TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
 
 TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
     TADOIBQuery q;
-    MakeContCtbl(q);
+    screen::DefineQryContCtbl(q);
     q.Open();
     const auto codes = Column(q, "CDCONTCTBL");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -258,7 +196,7 @@ TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
 
 TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
     TADOIBQuery q;
-    MakeEmpresa(q);
+    screen::DefineQryEmpresa(q);
     q.ParamByName("P_CDEMPRESA").SetAsString("");
     q.ParamByName("P_TCDEMPRESA").SetAsString("T");
     q.Open();
@@ -291,7 +229,7 @@ struct LookupCases {
 std::vector<LookupCases> AllLookups() {
     const std::optional<std::string> null;
     return {
-        {MakeEmpresa,
+        {screen::DefineQryEmpresa,
          {{{"P_CDEMPRESA", ""}, {"P_TCDEMPRESA", "T"}},
           {{"P_CDEMPRESA", "02"}, {"P_TCDEMPRESA", ""}},
           {{"P_CDEMPRESA", "2"}, {"P_TCDEMPRESA", ""}},
@@ -300,8 +238,8 @@ std::vector<LookupCases> AllLookups() {
           {{"P_CDEMPRESA", "01' OR '1'='1"}, {"P_TCDEMPRESA", ""}},
           {{"P_CDEMPRESA", null}, {"P_TCDEMPRESA", "T"}},
           {{"P_CDEMPRESA", null}, {"P_TCDEMPRESA", null}}}},
-        {MakeContCtbl, {{}}},
-        {MakeFornecedor,
+        {screen::DefineQryContCtbl, {{}}},
+        {screen::DefineQryFornecedor,
          {{{"CDFORNECED", null}, {"NRINSJURFORN", null}},
           {{"CDFORNECED", "000003"}, {"NRINSJURFORN", null}},
           {{"CDFORNECED", null}, {"NRINSJURFORN", "123.456.789-09"}},
@@ -309,12 +247,12 @@ std::vector<LookupCases> AllLookups() {
           {{"CDFORNECED", "000006"}, {"NRINSJURFORN", null}},
           {{"CDFORNECED", ""}, {"NRINSJURFORN", null}},
           {{"CDFORNECED", std::string(40, '9')}, {"NRINSJURFORN", null}}}},
-        {MakeCliente,
+        {screen::DefineQryCliente,
          {{{"CDCLIENTE", null}, {"NRINSJURCLIE", null}},
           {{"CDCLIENTE", "C00004"}, {"NRINSJURCLIE", null}},
           {{"CDCLIENTE", null}, {"NRINSJURCLIE", "111.222.333-96"}},
           {{"CDCLIENTE", "C00005"}, {"NRINSJURCLIE", null}}}},
-        {MakeBanco,
+        {screen::DefineQryBanco,
          {{{"P_CDREDUCONT", null}, {"P_TCDREDUCONT", "T"}},
           {{"P_CDREDUCONT", "003"}, {"P_TCDREDUCONT", ""}},
           {{"P_CDREDUCONT", "0030"}, {"P_TCDREDUCONT", ""}},
