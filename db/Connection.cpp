@@ -8,7 +8,6 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <regex>
 #include <utility>
 
 #include "db/DbError.h"
@@ -193,7 +192,7 @@ class StatementTransaction {
 [[noreturn]] void ThrowFailure(const char* what, const soci::soci_error& error) {
     if (detail::IsFirebirdLockConflict(error)) {
         throw LockConflict(
-            "Os saldos foram alterados ao mesmo tempo por outro usuário; tente novamente. (" +
+            "Os dados foram alterados ao mesmo tempo por outro usuário; tente novamente. (" +
             std::string(error.what()) + ")");
     }
     throw DbError(what + std::string(error.what()));
