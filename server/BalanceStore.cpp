@@ -26,7 +26,7 @@ std::string SelectOf(core::BalanceKind kind) {
                 " LEFT JOIN BANCO B ON B.CDBANCO = K.CDBANCO";
             break;
     }
-    return "SELECT CAST(S.DTIMPSALDO AS CHAR(10)), S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO,"
+    return "SELECT CAST(S.DTIMPSALDO AS VARCHAR(10)), S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO,"
            " S.TIPSALDO, S.CDSALDCOME, " +
            owner +
            " LEFT JOIN CONTCTBL C ON C.CDCONTCTBL = S.CDCONTCTBL"
@@ -85,11 +85,19 @@ std::int64_t BalanceStore::Integer(std::string_view sql, const db::Params& param
 }
 
 bool BalanceStore::LockCompany(const std::string& company) {
+    std::string sql = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
+    switch (connection_.GetDialect()) {
+        case db::Dialect::Postgresql:
+            sql += " FOR UPDATE";
+            break;
+        case db::Dialect::Firebird:
+            sql += " WITH LOCK";
+            break;
+        case db::Dialect::Sqlite:
+            break;
+    }
     bool found = false;
-    const bool postgres = connection_.GetDialect() == db::Dialect::Postgresql;
-    connection_.ReadRows(postgres ? "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c FOR UPDATE"
-                                  : "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c",
-                         {{"c", company}}, {ColumnType::Text},
+    connection_.ReadRows(sql, {{"c", company}}, {ColumnType::Text},
                          [&](const db::RowView&) { found = true; });
     return found;
 }

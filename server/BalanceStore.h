@@ -35,9 +35,10 @@ class BalanceStore {
     void ReadBalances(const std::string& company, core::BalanceKind kind,
                       const std::function<void(const StoredBalance&)>& visit);
 
-    // Whether the company exists. On PostgreSQL inside a transaction its row stays locked until
-    // the end, so that saves of one company take turns (SQLite's write lock already serialises
-    // all saves).
+    // Whether the company exists. Inside a transaction its row stays locked until the end on
+    // PostgreSQL and Firebird, so that saves of one company take turns (SQLite's write lock
+    // already serialises all saves); on Firebird a save that meets another's lock fails with
+    // db::LockConflict and is run again.
     bool LockCompany(const std::string& company);
 
     struct Value {

@@ -9,6 +9,7 @@
 #include "core/MessageText.h"
 #include "core/Money.h"
 #include "db/DbError.h"
+#include "db/WriteTransactionRetry.h"
 #include "server/BalanceChanges.h"
 #include "server/BalanceStore.h"
 #include "server/Errors.h"
@@ -71,10 +72,12 @@ void SaldoService::SetSaldComer(const std::string& company, const std::string& t
     if (changes.changes.empty()) return;
     OnConnection(pool_,
                  "Falha ao gravar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
-                     db::WriteTransaction transaction(connection);
-                     BalanceStore store(connection);
-                     ApplyChanges(store, changes);
-                     transaction.Commit();
+                     // A save that meets a concurrent save of the company on Firebird starts
+                     // again from the beginning.
+                     db::RunWriteTransaction(connection, [&] {
+                         BalanceStore store(connection);
+                         ApplyChanges(store, changes);
+                     });
                  });
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "db/DbError.h"
+#include "db/detail/Firebird.h"
 
 namespace db::detail {
 namespace {
@@ -66,12 +67,20 @@ class SociBatch final : public RowView {
         return types_[0] == ColumnType::Text ? texts_[0].size() : integers_[0].size();
     }
     void MoveTo(std::size_t row) { row_ = row; }
+    void TrimFixed(std::vector<bool> fixed) {
+        fixed.resize(types_.size(), false);
+        fixed_ = std::move(fixed);
+    }
 
     bool IsNull(std::size_t column) const override {
         return indicators_[column][row_] == soci::i_null;
     }
     std::string_view Text(std::size_t column) const override {
-        return IsNull(column) ? std::string_view() : std::string_view(texts_[column][row_]);
+        if (IsNull(column)) return {};
+        std::string_view text = texts_[column][row_];
+        if (!fixed_.empty() && fixed_[column])
+            text = text.substr(0, text.find_last_not_of(' ') + 1);
+        return text;
     }
     std::int64_t Integer(std::size_t column) const override {
         return IsNull(column) ? 0 : integers_[column][row_];
@@ -82,6 +91,7 @@ class SociBatch final : public RowView {
     std::vector<std::vector<std::string>> texts_;
     std::vector<std::vector<long long>> integers_;
     std::vector<std::vector<soci::indicator>> indicators_;
+    std::vector<bool> fixed_;
     std::size_t row_ = 0;
 };
 
@@ -191,35 +201,32 @@ void SqliteStatements::Execute(const std::string& sql, const Values& values) {
 }
 
 void ReadSociRows(soci::session& session, const std::string& sql, const Values& values,
-                  const std::vector<ColumnType>& columns, const RowVisitor& visit) {
-    try {
-        std::vector<std::string> bound(values.size());
-        std::vector<soci::indicator> indicators(values.size(), soci::i_ok);
-        std::vector<std::string> names(values.size());
-        SociBatch batch(columns);
-        soci::statement st(session);
-        batch.Bind(st);
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            names[i] = "p" + std::to_string(i);
-            if (values[i])
-                bound[i] = *values[i];
-            else
-                indicators[i] = soci::i_null;
-            st.exchange(soci::use(bound[i], indicators[i], names[i]));
+                  const std::vector<ColumnType>& columns, bool trimFixed, const RowVisitor& visit) {
+    std::vector<std::string> bound(values.size());
+    std::vector<soci::indicator> indicators(values.size(), soci::i_ok);
+    std::vector<std::string> names(values.size());
+    SociBatch batch(columns);
+    soci::statement st(session);
+    batch.Bind(st);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        names[i] = "p" + std::to_string(i);
+        if (values[i])
+            bound[i] = *values[i];
+        else
+            indicators[i] = soci::i_null;
+        st.exchange(soci::use(bound[i], indicators[i], names[i]));
+    }
+    st.alloc();
+    st.prepare(sql);
+    st.define_and_bind();
+    st.execute(false);
+    if (trimFixed) batch.TrimFixed(FirebirdFixedColumns(st));
+    while (st.fetch()) {
+        for (std::size_t r = 0; r < batch.Rows(); ++r) {
+            batch.MoveTo(r);
+            visit(batch);
         }
-        st.alloc();
-        st.prepare(sql);
-        st.define_and_bind();
-        st.execute(false);
-        while (st.fetch()) {
-            for (std::size_t r = 0; r < batch.Rows(); ++r) {
-                batch.MoveTo(r);
-                visit(batch);
-            }
-            batch.Reset();
-        }
-    } catch (const soci::soci_error& e) {
-        throw DbError(std::string("Falha na consulta ao banco de dados: ") + e.what());
+        batch.Reset();
     }
 }
 

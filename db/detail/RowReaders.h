@@ -45,7 +45,9 @@ class SqliteStatements {
     std::unordered_map<std::string, std::unique_ptr<Entry>> entries_;
 };
 
+// `trimFixed`: blank-padded CHAR columns (Firebird's) are given without their padding. Lets
+// soci::soci_error through, for the caller to tell a lock conflict from other failures.
 void ReadSociRows(soci::session& session, const std::string& sql, const Values& values,
-                  const std::vector<ColumnType>& columns, const RowVisitor& visit);
+                  const std::vector<ColumnType>& columns, bool trimFixed, const RowVisitor& visit);
 
 }  // namespace db::detail
