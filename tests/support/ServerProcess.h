@@ -6,14 +6,17 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
 class ServerProcess {
   public:
-    // Runs `saldo-server init --db sqlite:FILE --demo`, then `serve` on a free port, and
-    // waits until the port accepts connections. Raises std::runtime_error when it cannot.
-    explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY);
+    // Runs `saldo-server init --db sqlite:FILE --demo`, then `serve` on a free port (with the
+    // extra serve options given), and waits until the port accepts connections. Raises
+    // std::runtime_error when it cannot.
+    explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY,
+                           std::vector<std::string> serveOptions = {});
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
