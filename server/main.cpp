@@ -120,30 +120,37 @@ int main(int argc, char** argv) {
         ->add_option("--max-request", options.maxRequestBytes,
                      "Maior requisição aceita, em bytes (uma maior é recusada e descartada)")
         ->capture_default_str()
+        ->envname("SALDO_MAX_REQUEST")
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
     serve
         ->add_option("--max-reply", options.maxReplyBytes,
                      "Maior resposta enviada, em bytes (uma maior vira um erro)")
         ->capture_default_str()
+        ->envname("SALDO_MAX_REPLY")
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
     serve->add_option("--max-connections", options.maxConnections, "Máximo de conexões abertas")
         ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS")
         ->check(CLI::Range(1, 100000));
     serve
         ->add_option("--max-connections-per-address", options.maxConnectionsPerPeer,
                      "Máximo de conexões abertas de um mesmo endereço")
         ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS_PER_ADDRESS")
         ->check(CLI::Range(1, 100000));
     serve
         ->add_option("--read-timeout", readTimeout,
                      "Segundos para receber uma mensagem, do primeiro byte ao fim")
         ->capture_default_str()
+        ->envname("SALDO_READ_TIMEOUT")
         ->check(CLI::Range(0.001, 31536000.0));
     serve->add_option("--write-timeout", writeTimeout, "Segundos para enviar uma resposta")
         ->capture_default_str()
+        ->envname("SALDO_WRITE_TIMEOUT")
         ->check(CLI::Range(0.001, 31536000.0));
     serve->add_option("--idle-timeout", idleTimeout, "Segundos até fechar uma conexão ociosa")
         ->capture_default_str()
+        ->envname("SALDO_IDLE_TIMEOUT")
         ->check(CLI::Range(0.001, 31536000.0));
 
     CLI11_PARSE(app, argc, argv);

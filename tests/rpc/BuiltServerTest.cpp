@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -104,6 +105,11 @@ struct Limit {
     std::vector<std::string> serveOptions;
     std::function<void(int port)> run;
 };
+
+// Names the row in test listings.
+void PrintTo(const Limit& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const Limit kLimits[] = {
     {"RequestOverTheLimit",

@@ -6,6 +6,7 @@
 #include <asio.hpp>
 #include <atomic>
 #include <functional>
+#include <ostream>
 #include <thread>
 
 #include "rpc/Client.h"
@@ -73,6 +74,11 @@ struct Foreign {
     std::chrono::milliseconds timeout = 10s;
     std::size_t maxReplyBytes = 1 << 20;
 };
+
+// Names the row in test listings.
+void PrintTo(const Foreign& row, std::ostream* out) {
+    *out << row.name;
+}
 
 const std::string kHttp =
     "HTTP/1.1 400 Bad Request\r\nContent-Type: text/html\r\nContent-Length: 11\r\n\r\nBad Request";

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <functional>
 #include <future>
+#include <ostream>
 #include <thread>
 
 #include "rpc/Client.h"
@@ -135,6 +136,11 @@ struct Refusal {
     std::function<void(rpc::ServerOptions&)> configure;
     std::function<void(ServerTest&)> run;
 };
+
+// Names the row in test listings.
+void PrintTo(const Refusal& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class ServerRefusalTest : public ServerTest, public testing::WithParamInterface<Refusal> {};
 
