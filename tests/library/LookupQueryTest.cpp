@@ -1,5 +1,6 @@
 // TADOIBQuery on a real business database (SQLite, and PostgreSQL when SALDO_TEST_PG names
-// a server): which text runs, parameters, and the rows the screen's look-up texts select.
+// a server): which text runs, parameters, and the rows the screen's look-up queries select,
+// built from the screen's own definitions.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +11,7 @@
 #include "library/TADOIBQuery.h"
 #include "library/dtmDBGeral.h"
 #include "platform/Exceptions.h"
-#include "screen/QueryTexts.h"
+#include "screen/LookupQueries.h"
 #include "tests/support/TestDatabase.h"
 
 using library::SqlDialect;
@@ -110,16 +111,7 @@ class LookupQueryTest : public ::testing::TestWithParam<std::string> {
 
 TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    q.SetName("qryFornecedor");
-    q.SQL_ORACLE = screen::FornecedorSQL_ORACLE();
-    q.SQL_MSSQL = screen::FornecedorSQL_MSSQL();
-    q.SQL_IB = screen::FornecedorSQL_IB();
-    q.AddParam("CDFORNECED");
-    q.AddParam("NRINSJURFORN");
-    q.AddField("CDFORNECED", 21, "Código", 21, false);
-    q.AddField("IDTPIJURFORN", 1, "", 1, false);
-    q.AddField("NRINSJURFORN", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCFORN", 40, "Razão Social", 40, true);
+    screen::DefineQryFornecedor(q);
     q.ParamByName("CDFORNECED").Clear();
     q.ParamByName("NRINSJURFORN").Clear();
     q.Open();
@@ -138,15 +130,7 @@ TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    q.SetName("qryCliente");
-    q.SQL_ORACLE = screen::ClienteSQL_ORACLE();
-    q.SQL_IB = screen::ClienteSQL_IB();
-    q.AddParam("CDCLIENTE");
-    q.AddParam("NRINSJURCLIE");
-    q.AddField("CDCLIENTE", 21, "Código", 21, false);
-    q.AddField("IDTPIJURCLIE", 1, "", 1, false);
-    q.AddField("NRINSJURCLIE", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCCLIE", 40, "Razão Social", 40, true);
+    screen::DefineQryCliente(q);
     q.Open();
     const auto codes = Column(q, "CDCLIENTE");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -158,16 +142,7 @@ TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
     TADOIBQuery q;
-    q.SetName("qryBanco");
-    q.SQL = screen::BancoSQL();
-    q.AddParam("P_CDREDUCONT");
-    q.AddParam("P_TCDREDUCONT");
-    q.AddField("CDREDUCONT", 3, "Cód. Red.", 3, true);
-    q.AddField("NMBANCO", 30, "Banco", 30, true);
-    q.AddField("CDAGENCIA", 5, "Agência", 5, true);
-    q.AddField("CDCONTCORR", 10, "Conta", 10, true);
-    q.AddField("CDBANCO", 3, "Cód. Banco", 3, true);
-    q.AddField("DSCONTCORR", 20, "", 20, false);
+    screen::DefineQryBanco(q);
     q.ParamByName("P_CDREDUCONT").Clear();
     q.ParamByName("P_TCDREDUCONT").SetAsString("T");
     q.Open();
@@ -187,13 +162,7 @@ TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
 
 TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
     TADOIBQuery q;
-    q.SetName("qryContCtbl");
-    q.SQL = screen::ContCtblSQL();
-    q.AddField("CDCONTREDU", 20, "Cód. Reduzido", 20, true);
-    q.AddField("CDCONTCTBL", 20, "Código", 20, true);
-    q.AddField("NMCONTCTBL", 40, "Nome", 40, true);
-    q.AddField("IDTIPOCONT", 1, "", 1, false);
-    q.AddField("IDTIPOCOME", 1, "", 1, false);
+    screen::DefineQryContCtbl(q);
     q.Open();
     const auto codes = Column(q, "CDCONTCTBL");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -208,12 +177,7 @@ TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
 
 TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
     TADOIBQuery q;
-    q.SetName("qryEmpresa");
-    q.SQL = screen::EmpresaSQL();
-    q.AddParam("P_CDEMPRESA");
-    q.AddParam("P_TCDEMPRESA");
-    q.AddField("CDEMPRESA", 2, "Código", 0, true);
-    q.AddField("NMEMPRESA", 50, "Nome", 0, true);
+    screen::DefineQryEmpresa(q);
     q.ParamByName("P_CDEMPRESA").SetAsString("");
     q.ParamByName("P_TCDEMPRESA").SetAsString("T");
     q.Open();
