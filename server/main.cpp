@@ -3,13 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <thread>
 
 #include "db/Connection.h"
 #include "db/ConnectionPool.h"
+#include "db/CreateDatabase.h"
 #include "db/DemoData.h"
+#include "db/RedactedUrl.h"
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
@@ -26,13 +27,12 @@ void LogLine(const std::string& line) {
 }
 
 int Init(const std::string& url, bool demo, long long scale) {
-    if (url.rfind("sqlite:", 0) == 0) {
-        const std::filesystem::path parent = std::filesystem::path(url.substr(7)).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent);
+    if (db::CreateDatabaseIfMissing(url)) {
+        LogLine("banco de dados criado em " + db::RedactedUrl(url));
     }
     auto connection = db::Connection::Open(url);
     db::CreateSchema(*connection);
-    LogLine("tabelas criadas em " + url);
+    LogLine("tabelas criadas em " + db::RedactedUrl(url));
     if (demo) {
         LogLine(db::LoadDemoData(*connection) ? "dados de demonstração gravados"
                                               : "o banco já tem empresas; dados de demonstração "
@@ -77,7 +77,7 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
     server.StopOnSignals();
     server.Start();
     LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
-            std::to_string(server.Port()) + " (" + url + ")");
+            std::to_string(server.Port()) + " (" + db::RedactedUrl(url) + ")");
     server.Wait();
     LogLine("encerrado");
     return 0;
@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
     bool demo = false;
     long long scale = 0;
     CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
-    init->add_option("--db", initDb, "sqlite:CAMINHO ou postgresql://...")
+    init->add_option("--db", initDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
         ->capture_default_str()
         ->envname("SALDO_DB");
     init->add_flag("--demo", demo, "Grava os dados de demonstração")->envname("SALDO_DEMO");
@@ -107,7 +108,9 @@ int main(int argc, char** argv) {
     options.threads = std::max(4u, std::thread::hardware_concurrency());
     double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
-    serve->add_option("--db", serveDb, "sqlite:CAMINHO ou postgresql://...")
+    serve
+        ->add_option("--db", serveDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
         ->capture_default_str()
         ->envname("SALDO_DB");
     serve->add_option("--listen", listen, "HOST:PORTA")

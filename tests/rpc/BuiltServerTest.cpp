@@ -158,7 +158,7 @@ const Limit kLimits[] = {
 class BuiltServerLimitTest : public testing::TestWithParam<Limit> {};
 
 TEST_P(BuiltServerLimitTest, RefusesOrClosesAndKeepsServing) {
-    testsupport::ServerProcess server(SALDO_SERVER_BINARY, GetParam().serveOptions);
+    testsupport::ServerProcess server(SALDO_SERVER_BINARY, "sqlite", GetParam().serveOptions);
     GetParam().run(server.Port());
     Connection after(server.Port(), "127.0.0.1");
     EXPECT_TRUE(AnswersGetSaldComer(after)) << "the server keeps serving";
