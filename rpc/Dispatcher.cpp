@@ -3,6 +3,7 @@
 // arguments lie; methods then read their arguments from those spans.
 #include "rpc/Dispatcher.h"
 
+#include <iostream>
 #include <optional>
 #include <vector>
 
@@ -29,6 +30,13 @@ struct Dispatcher::Envelope {
 };
 
 namespace {
+
+// A fault that is not a user's error: its text is a library's or a programmer's, in English
+// and naming internals, so the caller gets a fixed message and the log gets the detail.
+std::string InternalFault(std::string_view detail) {
+    std::cerr << "saldo-server: erro interno: " << detail << '\n';
+    return "Erro interno do servidor; nada foi gravado. O detalhe está no registro do servidor.";
+}
 
 constexpr std::size_t kNameChars = 60;  // of a method or server name echoed in a message
 
@@ -195,8 +203,7 @@ std::string Dispatcher::Handle(std::string_view line) const {
         return ErrorReply(nullptr, kInternalError,
                           "Memória insuficiente para atender a mensagem; nada foi gravado.");
     } catch (const std::exception& e) {
-        return ErrorReply(nullptr, kInternalError,
-                          std::string("Erro interno do servidor: ") + e.what());
+        return ErrorReply(nullptr, kInternalError, InternalFault(e.what()));
     } catch (...) {
         return ErrorReply(nullptr, kInternalError, "Erro interno do servidor.");
     }
@@ -259,7 +266,7 @@ std::string Dispatcher::HandleOne(const Envelope& request) const {
         return answer(kInternalError,
                       "Memória insuficiente para atender a chamada; nada foi gravado.");
     } catch (const std::exception& e) {
-        return answer(kInternalError, std::string("Erro interno do servidor: ") + e.what());
+        return answer(kInternalError, InternalFault(e.what()));
     } catch (...) {
         return answer(kInternalError, "Erro interno do servidor.");
     }

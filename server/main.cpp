@@ -106,8 +106,7 @@ int main(int argc, char** argv) {
     std::string listen = kDefaultListen;
     rpc::ServerOptions options;
     options.threads = std::max(4u, std::thread::hardware_concurrency());
-    std::size_t maxMessage = options.maxMessageBytes;
-    double readTimeout = 60, idleTimeout = 600;
+    double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
     serve
         ->add_option("--db", serveDb,
@@ -120,21 +119,52 @@ int main(int argc, char** argv) {
     serve->add_option("--threads", options.threads, "Chamadas atendidas ao mesmo tempo")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
-    serve->add_option("--max-message", maxMessage, "Maior mensagem aceita, em bytes")
-        ->capture_default_str();
+    serve
+        ->add_option("--max-request", options.maxRequestBytes,
+                     "Maior requisição aceita, em bytes (uma maior é recusada e descartada)")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_REQUEST")
+        ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
+    serve
+        ->add_option("--max-reply", options.maxReplyBytes,
+                     "Maior resposta enviada, em bytes (uma maior vira um erro)")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_REPLY")
+        ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
     serve->add_option("--max-connections", options.maxConnections, "Máximo de conexões abertas")
-        ->capture_default_str();
-    serve->add_option("--read-timeout", readTimeout, "Segundos para receber uma mensagem iniciada")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS")
+        ->check(CLI::Range(1, 100000));
+    serve
+        ->add_option("--max-connections-per-address", options.maxConnectionsPerPeer,
+                     "Máximo de conexões abertas de um mesmo endereço")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS_PER_ADDRESS")
+        ->check(CLI::Range(1, 100000));
+    serve
+        ->add_option("--read-timeout", readTimeout,
+                     "Segundos para receber uma mensagem, do primeiro byte ao fim")
+        ->capture_default_str()
+        ->envname("SALDO_READ_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
+    serve->add_option("--write-timeout", writeTimeout, "Segundos para enviar uma resposta")
+        ->capture_default_str()
+        ->envname("SALDO_WRITE_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
     serve->add_option("--idle-timeout", idleTimeout, "Segundos até fechar uma conexão ociosa")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->envname("SALDO_IDLE_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
 
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return Init(initDb, demo, scale);
-        options.maxMessageBytes = maxMessage;
-        options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
-        options.idleTimeout = std::chrono::milliseconds(static_cast<long long>(idleTimeout * 1000));
+        const auto milliseconds = [](double seconds) {
+            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+        };
+        options.readTimeout = milliseconds(readTimeout);
+        options.writeTimeout = milliseconds(writeTimeout);
+        options.idleTimeout = milliseconds(idleTimeout);
         return Serve(serveDb, listen, options);
     } catch (const std::exception& e) {
         LogLine(std::string("erro: ") + e.what());

@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"UserError", R"({"jsonrpc":"2.0","id":1,"method":"Srv.mod.Fail"})",
                   rpc::kServerError, "já cadastrada"},
         ErrorCase{"Crash", R"({"jsonrpc":"2.0","id":1,"method":"Srv.mod.Crash"})",
-                  rpc::kInternalError, "boom"},
+                  rpc::kInternalError, "registro do servidor"},
         ErrorCase{"LibraryException", R"({"jsonrpc":"2.0","id":1,"method":"Srv.mod.Range"})",
                   rpc::kInternalError, "Erro interno"},
         ErrorCase{"NotAnException", R"({"jsonrpc":"2.0","id":1,"method":"Srv.mod.Odd"})",

@@ -71,7 +71,8 @@ int ServerProcess::FreePort() {
     return ntohs(addr.sin_port);
 }
 
-ServerProcess::ServerProcess(std::string serverBinary, const std::string& backend)
+ServerProcess::ServerProcess(std::string serverBinary, const std::string& backend,
+                             std::vector<std::string> serveOptions)
     : binary_(std::move(serverBinary)) {
     static int counter = 0;
     const std::string unique = std::to_string(getpid()) + "-" + std::to_string(++counter);
@@ -89,8 +90,10 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
         throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
     for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
         port_ = FreePort();
-        pid_ = Spawn(binary_, {"serve", "--db", DatabaseURL(), "--listen",
-                               "127.0.0.1:" + std::to_string(port_)});
+        std::vector<std::string> args{"serve", "--db", DatabaseURL(), "--listen",
+                                      "127.0.0.1:" + std::to_string(port_)};
+        args.insert(args.end(), serveOptions.begin(), serveOptions.end());
+        pid_ = Spawn(binary_, args);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
         while (!Accepts(port_)) {
             int status = 0;

@@ -7,16 +7,18 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
 class ServerProcess {
   public:
-    // Runs `saldo-server init --db URL --demo`, then `serve` on a free port, and waits until
-    // the port accepts connections. backend: "sqlite" or "firebird" (which needs
-    // SALDO_TEST_FB). Raises std::runtime_error when it cannot.
+    // Runs `saldo-server init --db URL --demo`, then `serve` on a free port (with the extra
+    // serve options given), and waits until the port accepts connections. backend: "sqlite" or
+    // "firebird" (which needs SALDO_TEST_FB). Raises std::runtime_error when it cannot.
     explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY,
-                           const std::string& backend = "sqlite");
+                           const std::string& backend = "sqlite",
+                           std::vector<std::string> serveOptions = {});
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
