@@ -3,7 +3,9 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QMainWindow>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QWidget>
 
 namespace host {
@@ -41,16 +43,20 @@ bool BusyIndicator::IndicatorShown() const {
 
 void BusyIndicator::ShowIndicator() {
     if (depth_ == 0) return;
+    auto* main = qobject_cast<QMainWindow*>(window_);
     if (indicator_ == nullptr) {
-        // A child of the main window, so it goes away with it; an indeterminate bar.
+        // A child of the main window, so it goes away with it; an indeterminate bar, in the
+        // status line where there is one.
         indicator_ = new QProgressBar(window_);
         indicator_->setObjectName("BusyIndicator");
         indicator_->setRange(0, 0);
         indicator_->setTextVisible(false);
         indicator_->setFixedSize(160, 14);
         indicator_->setAccessibleName(QStringLiteral("Aguarde"));
+        indicator_->setToolTip(QStringLiteral("Aguardando o servidor…"));
+        if (main != nullptr) main->statusBar()->insertPermanentWidget(0, indicator_);
     }
-    if (window_ != nullptr) {
+    if (main == nullptr && window_ != nullptr) {
         indicator_->move(window_->width() - indicator_->width() - 12,
                          window_->height() - indicator_->height() - 6);
     }
