@@ -36,6 +36,21 @@ void SqliteExec(sqlite_api::sqlite3* handle, const char* sql) {
     }
 }
 
+// Texts are UTF-8 end to end and column sizes count characters: a database in another encoding
+// (SQL_ASCII from a cluster made under the C locale, LATIN1, ...) would count bytes or mangle
+// accented names, so it is refused before anything is read or written.
+void RequireUtf8Database(soci::session& session) {
+    std::string encoding;
+    session << "SELECT pg_encoding_to_char(encoding) FROM pg_database "
+               "WHERE datname = current_database()",
+        soci::into(encoding);
+    if (encoding == "UTF8") return;
+    throw DbError("O banco de dados PostgreSQL usa a codificação " + encoding +
+                  ", mas o Saldo Comercial exige UTF8. Crie um banco em UTF-8, por exemplo: "
+                  "createdb --encoding=UTF8 --template=template0 NOME (ou CREATE DATABASE NOME "
+                  "ENCODING 'UTF8' TEMPLATE template0), e informe-o em --db.");
+}
+
 std::string TmText(const std::tm& t) {
     char text[80];
     if (t.tm_hour == 0 && t.tm_min == 0 && t.tm_sec == 0) {
@@ -148,6 +163,7 @@ std::unique_ptr<Connection> Connection::Open(const std::string& url) {
             const std::size_t mark = rest.find_first_of("=/@?");
             const std::string connect = mark != std::string::npos && rest[mark] == '=' ? rest : url;
             auto session = std::make_unique<soci::session>(soci::postgresql, connect);
+            RequireUtf8Database(*session);
             *session << "SET client_encoding TO 'UTF8'";
             *session << "SET DateStyle TO 'ISO, YMD'";
             return std::unique_ptr<Connection>(

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QTimer>
 
+#include <iostream>
+
+#include "host/InstallCheck.h"
 #include "host/MainWindow.h"
 #include "host/Module.h"
 #include "host/Shell.h"
@@ -21,17 +24,31 @@ int main(int argc, char** argv) {
                                   QStringLiteral("Abre a tela CODIGO ao iniciar (ex.: RDQ63500)."),
                                   QStringLiteral("CODIGO"));
     parser.addOption(open);
+    const QCommandLineOption check(
+        QStringList{"check"},
+        QStringLiteral("Verifica a instalação (banco, servidor e telas de --open) sem abrir "
+                       "janelas e termina."));
+    parser.addOption(check);
     parser.process(app);
 
-    // Modules sit next to the executable, or in the lib folder beside it (the build tree).
+    // Modules sit next to the executable, in the lib folder beside it (the build tree), or in
+    // the client's private library folder (an installation).
     const QDir bin(QCoreApplication::applicationDirPath());
-    host::ModuleTable modules({bin.absolutePath().toStdString(),
-                               bin.absoluteFilePath(QStringLiteral("../lib")).toStdString()});
+    host::ModuleTable modules(
+        {bin.absolutePath().toStdString(),
+         bin.absoluteFilePath(QStringLiteral("../lib")).toStdString(),
+         QDir::cleanPath(bin.absoluteFilePath(QStringLiteral(SALDO_BIN_TO_MODULES)))
+             .toStdString()});
+    const QStringList codes = parser.values(open);
+    if (parser.isSet(check)) {
+        std::vector<std::string> names;
+        for (const QString& code : codes) names.push_back(code.toStdString());
+        return host::RunInstallCheck(modules, names, std::cout);
+    }
     host::MainWindow window(modules);
     host::Shell shell(window);
     window.show();
 
-    const QStringList codes = parser.values(open);
     if (!codes.isEmpty()) {
         QTimer::singleShot(0, &window, [&window, codes] {
             for (const QString& code : codes) window.OpenScreen(code);

@@ -2,6 +2,9 @@
 // The values are read on every call, so a host can change them before opening a screen.
 #include "library/Orvane.h"
 
+#include <dlfcn.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,7 +28,7 @@ std::string EnvOrEmpty(const char* name) {
     return value ? std::string(value) : std::string();
 }
 
-// The config file: SALDO_CONFIG, else $XDG_CONFIG_HOME/saldo/client.conf, else
+// The user's config file: SALDO_CONFIG, else $XDG_CONFIG_HOME/saldo/client.conf, else
 // ~/.config/saldo/client.conf. Lines "key = value"; "#" starts a comment.
 std::filesystem::path ConfigPath() {
     if (auto explicitPath = EnvOrEmpty("SALDO_CONFIG"); !explicitPath.empty()) return explicitPath;
@@ -36,16 +39,36 @@ std::filesystem::path ConfigPath() {
     return {};
 }
 
-std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& path) {
+// The machine's config file, laid down by the desktop package for every user of the machine:
+// saldo/client.conf in the configuration folder of the installation this library belongs to,
+// found from the library's own place so that an installation moved to another prefix reads
+// its own file.
+std::filesystem::path SystemConfigPath() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<const void*>(&SystemConfigPath), &info) == 0 ||
+        info.dli_fname == nullptr)
+        return {};
+    const auto libraryDir = std::filesystem::path(info.dli_fname).parent_path();
+    return (libraryDir / SALDO_LIB_TO_SYSCONF / "saldo" / "client.conf").lexically_normal();
+}
+
+// A config file holds a few lines; anything larger is not one.
+constexpr std::uintmax_t kMaxConfigBytes = 64 * 1024;
+
+std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& path,
+                                                  bool mustExist) {
     std::map<std::string, std::string> values;
     if (path.empty()) return values;
     std::ifstream in(path);
     if (!in) {
-        // A file named explicitly must exist; the default location is optional.
-        if (!EnvOrEmpty("SALDO_CONFIG").empty())
+        if (mustExist)
             throw platform::Error("Arquivo de configuração não encontrado: " + path.string());
         return values;
     }
+    std::error_code ec;
+    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > kMaxConfigBytes)
+        throw platform::Error("Arquivo de configuração grande demais (mais de 64 KiB): " +
+                              path.string());
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -56,7 +79,7 @@ std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& p
         if (line.empty()) continue;
         const auto eq = line.find('=');
         if (eq == std::string::npos)
-            throw platform::Error("Linha " + std::to_string(number) + " de " + path.string() +
+            throw platform::Error(path.string() + ", linha " + std::to_string(number) +
                                   " não tem a forma chave = valor");
         values[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
     }
@@ -68,13 +91,17 @@ struct Setting {
     std::string source;
 };
 
-// The environment variable wins over the config file's key.
+// The environment variable wins over the user's config file, which wins over the machine's.
+// A file named by SALDO_CONFIG must exist; the default locations are optional.
 Setting Lookup(const char* variable, const std::string& key) {
     if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable};
-    const auto path = ConfigPath();
-    const auto values = ReadConfigFile(path);
-    if (auto it = values.find(key); it != values.end())
-        return {it->second, path.string() + " (" + key + ")"};
+    const bool named = !EnvOrEmpty("SALDO_CONFIG").empty();
+    for (const auto& [path, mustExist] :
+         {std::pair{ConfigPath(), named}, std::pair{SystemConfigPath(), false}}) {
+        const auto values = ReadConfigFile(path, mustExist);
+        if (auto it = values.find(key); it != values.end())
+            return {it->second, path.string() + " (" + key + ")"};
+    }
     return {};
 }
 

@@ -4,13 +4,14 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build ccache clang-format pkg-config
+  build-essential cmake ninja-build ccache clang-format pkg-config file
   qt6-base-dev libgl-dev libqt6svg6
   libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev
   nlohmann-json3-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql postgresql-contrib
   xvfb xauth python3
+  tigervnc-standalone-server tigervnc-tools fonts-dejavu-core
 )
 
 missing=()

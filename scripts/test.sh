@@ -15,9 +15,11 @@ for preset in "${presets[@]}"; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   # The database tests also run against PostgreSQL: pg_virtualenv starts a throw-away cluster
-  # for the duration of ctest and the tests find it through SALDO_TEST_PG.
+  # for the duration of ctest and the tests find it through SALDO_TEST_PG. The cluster is
+  # UTF-8 whatever the machine's locale (a clean root's C locale would make it SQL_ASCII), and
+  # lives in a temporary folder (-t) so that runs side by side never share one.
   if [ "${SALDO_SKIP_PG:-0}" != 1 ] && command -v pg_virtualenv >/dev/null; then
-    pg_virtualenv bash -c 'export SALDO_TEST_PG="postgresql://host=$PGHOST port=$PGPORT user=$PGUSER password=$PGPASSWORD dbname=$PGDATABASE"; ctest --preset "$0" -j2' "$preset"
+    pg_virtualenv -t -i "--encoding=UTF8 --locale=C.UTF-8" bash -c 'export SALDO_TEST_PG="postgresql://host=$PGHOST port=$PGPORT user=$PGUSER password=$PGPASSWORD dbname=$PGDATABASE"; ctest --preset "$0" -j2' "$preset"
   else
     ctest --preset "$preset" -j2
   fi

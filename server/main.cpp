@@ -93,8 +93,10 @@ int main(int argc, char** argv) {
     bool demo = false;
     long long scale = 0;
     CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
-    init->add_option("--db", initDb, "sqlite:CAMINHO ou postgresql://...")->capture_default_str();
-    init->add_flag("--demo", demo, "Grava os dados de demonstração");
+    init->add_option("--db", initDb, "sqlite:CAMINHO ou postgresql://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    init->add_flag("--demo", demo, "Grava os dados de demonstração")->envname("SALDO_DEMO");
     init->add_option("--scale", scale,
                      "Gera as empresas 99, 98 e 97 com N, N/10 e N/100 saldos (benchmarks)")
         ->check(CLI::NonNegativeNumber);
@@ -106,8 +108,12 @@ int main(int argc, char** argv) {
     std::size_t maxMessage = options.maxMessageBytes;
     double readTimeout = 60, idleTimeout = 600;
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
-    serve->add_option("--db", serveDb, "sqlite:CAMINHO ou postgresql://...")->capture_default_str();
-    serve->add_option("--listen", listen, "HOST:PORTA")->capture_default_str();
+    serve->add_option("--db", serveDb, "sqlite:CAMINHO ou postgresql://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    serve->add_option("--listen", listen, "HOST:PORTA")
+        ->capture_default_str()
+        ->envname("SALDO_LISTEN");
     serve->add_option("--threads", options.threads, "Chamadas atendidas ao mesmo tempo")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
