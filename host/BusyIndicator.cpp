@@ -1,6 +1,8 @@
 // Wait cursor and delayed progress indicator for synchronous server calls.
 #include "host/BusyIndicator.h"
 
+#include "host/MainWindow.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QMainWindow>
@@ -44,6 +46,7 @@ bool BusyIndicator::IndicatorShown() const {
 void BusyIndicator::ShowIndicator() {
     if (depth_ == 0) return;
     auto* main = qobject_cast<QMainWindow*>(window_);
+    auto* shell = qobject_cast<MainWindow*>(window_);
     if (indicator_ == nullptr) {
         // A child of the main window, so it goes away with it; an indeterminate bar, in the
         // status line where there is one.
@@ -54,7 +57,10 @@ void BusyIndicator::ShowIndicator() {
         indicator_->setFixedSize(160, 14);
         indicator_->setAccessibleName(QStringLiteral("Aguarde"));
         indicator_->setToolTip(QStringLiteral("Aguardando o servidor…"));
-        if (main != nullptr) main->statusBar()->insertPermanentWidget(0, indicator_);
+        if (shell != nullptr)
+            shell->AddStatusWidget(indicator_);
+        else if (main != nullptr)
+            main->statusBar()->addPermanentWidget(indicator_);
     }
     if (main == nullptr && window_ != nullptr) {
         indicator_->move(window_->width() - indicator_->width() - 12,

@@ -177,6 +177,11 @@ void MainWindow::ShowConnection(const QString& text) {
         connection_->fontMetrics().elidedText(text, Qt::ElideMiddle, kConnectionWidth));
 }
 
+void MainWindow::AddStatusWidget(QWidget* widget) {
+    // Index 2: after the two plain parts (message and hint), first of the permanent ones.
+    statusBar()->insertPermanentWidget(2, widget);
+}
+
 QString MainWindow::Message() const {
     return message_->text();
 }

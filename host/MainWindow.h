@@ -28,6 +28,8 @@ class MainWindow : public QMainWindow {
     void ShowMessage(const QString& text);
     void ShowHint(const QString& text);
     void ShowConnection(const QString& text);
+    // Puts a widget in the status line between the hint and the connection (the progress bar).
+    void AddStatusWidget(QWidget* widget);
     QString Message() const;
     QString Hint() const;
     QString Connection() const;

@@ -35,7 +35,7 @@ struct Run {
     int paints = 0;
     double longestStallMs = 0;
     bool progressShown = false;
-    int rows = 0;
+    std::string said;
 };
 
 class PaintCounter : public QObject {
@@ -66,8 +66,9 @@ bool AddScaleCompany(const std::string& database, long rows) {
 Run ReadOnce(host::MainWindow& window, host::Shell& shell) {
     Run run;
     PaintCounter counter;
+    // Every paint of any widget (the workspace, the grid, the progress bar) counts.
+    QApplication::instance()->installEventFilter(&counter);
     QWidget* paintTarget = window.centralWidget();
-    paintTarget->installEventFilter(&counter);
     QElapsedTimer clock;
     qint64 lastTurn = 0;
     QTimer ticker;
@@ -96,22 +97,18 @@ Run ReadOnce(host::MainWindow& window, host::Shell& shell) {
     run.longestStallMs = std::max(run.longestStallMs, (end - lastTurn) / 1e6);
     ticker.stop();
     shell.Jobs().afterJob = afterJob;
-    paintTarget->removeEventFilter(&counter);
+    QApplication::instance()->removeEventFilter(&counter);
     run.totalMs = end / 1e6;
     run.callMs = callEnd >= 0 ? (callEnd - callStart) / 1e6 : -1;
     run.paints = counter.paints;
-    platform::Form* form = app.ActiveForm();
-    if (form != nullptr) {
-        if (auto* grid = dynamic_cast<platform::DBGrid*>(form->FindComponent("dbgPadrao")))
-            run.rows = grid->DataSet() ? grid->DataSet()->RecordCount() : 0;
-    }
+    run.said = app.StatusText(platform::StatusPart::Message);
     return run;
 }
 
 void Print(const char* how, const Run& run) {
-    std::printf("%-34s %9.0f %11.0f %7d %7d %11.0f %9s %8d\n", how, run.totalMs, run.callMs,
+    std::printf("%-30s %8.0f %10.0f %6d %8d %9.0f %9s  %s\n", how, run.totalMs, run.callMs,
                 run.turns, run.paints, run.longestStallMs, run.progressShown ? "sim" : "não",
-                run.rows);
+                run.said.c_str());
 }
 
 }  // namespace
@@ -135,6 +132,12 @@ int main(int argc, char** argv) {
     host::Shell shell(window);
     window.setGeometry(host::MainWindow::DefaultGeometry(QRect(0, 0, 1400, 900)));
     window.show();
+    // On a real display (Xvfb, no window manager) the keys reach the window once it is active.
+    window.activateWindow();
+    if (!QTest::qWaitForWindowActive(&window)) {
+        std::fprintf(stderr, "a janela não ficou ativa\n");
+        return 1;
+    }
     if (!window.OpenScreen(QStringLiteral("RDQ63500"))) return 1;
     QApplication::processEvents();
 
@@ -145,10 +148,10 @@ int main(int argc, char** argv) {
 
     std::printf("%ld saldos de fornecedores na empresa 99 (%s)\n", rows,
                 qPrintable(QGuiApplication::platformName()));
-    std::printf("%-34s %9s %11s %7s %7s %11s %9s %8s\n", "", "total ms", "chamada ms", "voltas",
-                "pinturas", "parada ms", "progresso", "linhas");
+    std::printf("%-30s %8s %10s %6s %8s %9s %9s  %s\n", "", "total ms", "chamada ms", "voltas",
+                "pinturas", "parada ms", "progresso", "barra de status");
     platform::Application& app = platform::Application::Instance();
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < 3; ++round) {
         for (const bool worker : {true, false}) {
             app.SetJobs(worker ? static_cast<platform::JobPort*>(&shell.Jobs()) : nullptr);
             const Run run = ReadOnce(window, shell);

@@ -8,6 +8,7 @@
 #include <QPaintEvent>
 #include <QScrollBar>
 #include <QSettings>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <atomic>
@@ -84,6 +85,24 @@ TEST_F(ShellTest, TheBaseScreensCommandsShowTheirKeysAndNoKeyOrMenuLetterIsTaken
     EXPECT_FALSE(button->icon().isNull());
     EXPECT_EQ(Widget<QToolButton>("sbtConfirmar")->toolTip(), "Confirmar (Ctrl+S)");
     EXPECT_EQ(Widget<QAction>("mnuCancelar")->shortcut(), QKeySequence("F8"));
+}
+
+TEST_F(ShellTest, F1ListsEveryKeyOfTheWindowTheActiveScreensIncluded) {
+    OpenBaseScreen();
+    QStringList rows;
+    hosttest::ModalAnswer answer("Fechar", [&](QWidget* dialog) {
+        auto* table = dialog->findChild<QTableWidget*>();
+        ASSERT_NE(table, nullptr);
+        for (int r = 0; r < table->rowCount(); ++r)
+            rows << table->item(r, 0)->text() + " = " + table->item(r, 1)->text();
+        dialog->close();
+    });
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_EQ(answer.Seen(), 1);
+    EXPECT_TRUE(rows.contains("Editar › Incluir = Ctrl+N")) << rows.join("; ").toStdString();
+    EXPECT_TRUE(rows.contains("Sistema › Sair = Ctrl+Q"));
+    EXPECT_TRUE(rows.contains("Janela › Fechar = Ctrl+F4"));
+    EXPECT_TRUE(rows.contains("Pesquisa (botão … e Pesquisar) = Ctrl+Enter"));
 }
 
 TEST_F(ShellTest, AMenuWithNothingToShowIsHiddenAndComesBackWithItsFirstEntry) {
