@@ -103,7 +103,7 @@ TEST_F(OrvaneTest, ConfigFileSetsWhatTheEnvironmentLeavesOpen) {
     unsetenv("SALDO_SERVER");
     EXPECT_NE(ErrorOf([] { WebPort(); }).find("client.conf (server)"), std::string::npos);
     WriteConfig("just words\n");
-    EXPECT_NE(ErrorOf([] { WebPort(); }).find("Linha 1"), std::string::npos);
+    EXPECT_NE(ErrorOf([] { WebPort(); }).find("linha 1"), std::string::npos);
 }
 
 TEST_F(OrvaneTest, LedgerAccountPictureKeepsItsDots) {
