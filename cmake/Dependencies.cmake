@@ -12,9 +12,16 @@ target_include_directories(asio SYSTEM INTERFACE ${ASIO_INCLUDE_DIR})
 target_compile_definitions(asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
 target_link_libraries(asio INTERFACE Threads::Threads)
 
-# Debian's SOCI ships no CMake package either: import its core and the two backends we use.
+# Firebird's client library (firebird-dev) ships no CMake package.
+find_path(FIREBIRD_INCLUDE_DIR ibase.h REQUIRED)
+find_library(FIREBIRD_CLIENT_LIBRARY fbclient REQUIRED)
+add_library(Firebird::fbclient UNKNOWN IMPORTED)
+set_target_properties(Firebird::fbclient PROPERTIES IMPORTED_LOCATION ${FIREBIRD_CLIENT_LIBRARY}
+                                                   INTERFACE_INCLUDE_DIRECTORIES ${FIREBIRD_INCLUDE_DIR})
+
+# Debian's SOCI ships no CMake package either: import its core and the three backends we use.
 find_path(SOCI_INCLUDE_DIR soci/soci.h REQUIRED)
-foreach(part core sqlite3 postgresql)
+foreach(part core sqlite3 postgresql firebird)
   find_library(SOCI_${part}_LIBRARY soci_${part} REQUIRED)
   add_library(SOCI::${part} UNKNOWN IMPORTED)
   set_target_properties(SOCI::${part} PROPERTIES IMPORTED_LOCATION ${SOCI_${part}_LIBRARY}
@@ -22,6 +29,7 @@ foreach(part core sqlite3 postgresql)
 endforeach()
 set_property(TARGET SOCI::sqlite3 APPEND PROPERTY INTERFACE_LINK_LIBRARIES SOCI::core SQLite::SQLite3)
 set_property(TARGET SOCI::postgresql APPEND PROPERTY INTERFACE_LINK_LIBRARIES SOCI::core PostgreSQL::PostgreSQL)
+set_property(TARGET SOCI::firebird APPEND PROPERTY INTERFACE_LINK_LIBRARIES SOCI::core Firebird::fbclient)
 
 if(SALDO_BUILD_TESTS)
   find_package(GTest REQUIRED)

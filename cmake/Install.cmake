@@ -69,7 +69,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME saldo-server)
 set(CPACK_COMPONENT_SERVER_DESCRIPTION
-    "The application server: stores the opening balances in SQLite or PostgreSQL and serves the desktops, as a systemd service.")
+    "The application server: stores the opening balances in SQLite, PostgreSQL or Firebird and serves the desktops, as a systemd service.")
+# A Firebird database file opened by the server itself needs the engine, which is loaded at run
+# time and so not found among the linked libraries.
+set(CPACK_DEBIAN_SERVER_PACKAGE_SUGGESTS "firebird3.0-server-core")
 set(CPACK_DEBIAN_SERVER_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/server/conffiles

@@ -1,5 +1,5 @@
-// One connection to the business database, SQLite or PostgreSQL, chosen by a URL, with the
-// helper objects the look-up texts use (PARAM, NVLSTR, NVL) available on it.
+// One connection to the business database, SQLite, PostgreSQL or Firebird, chosen by a URL, with
+// the helper objects the look-up texts use (PARAM, NVLSTR, NVL) available on it.
 #pragma once
 
 #include <map>
@@ -16,7 +16,11 @@ struct sqlite3;
 
 namespace db {
 
-enum class Dialect { Sqlite, Postgresql };
+namespace detail {
+class FirebirdTransactions;
+}
+
+enum class Dialect { Sqlite, Postgresql, Firebird };
 
 // Rows of a SELECT: column names upper-cased, every value as text or null.
 struct QueryResult {
@@ -32,9 +36,14 @@ using Params = std::map<std::string, std::optional<std::string>>;
 
 class Connection {
   public:
-    // Opens "sqlite:PATH" or "postgresql://..." (a libpq URI or "postgresql://key=value ...").
+    // Opens "sqlite:PATH", "postgresql://..." (a libpq URI or "postgresql://key=value ..."),
+    // "firebird:PATH" (a Firebird database file opened in this process, by one process at a
+    // time) or "firebird://[USER[:PASSWORD]@]HOST[:PORT]/DATABASE" (a Firebird server; DATABASE
+    // is an alias, or "/" and an absolute path on the server; without a user the client
+    // library's ISC_USER and ISC_PASSWORD apply).
     // SQLite files are opened in WAL mode with synchronous=FULL and a busy time-out.
-    // Throws DbError with the reason when the database cannot be opened.
+    // PostgreSQL and Firebird databases must be UTF-8. Throws DbError with the reason when the
+    // database cannot be opened.
     static std::unique_ptr<Connection> Open(const std::string& url);
 
     ~Connection();
@@ -42,22 +51,31 @@ class Connection {
     Connection& operator=(const Connection&) = delete;
 
     Dialect GetDialect() const { return dialect_; }
-    // "sqlite" or "postgresql".
+    // "sqlite", "postgresql" or "firebird".
     std::string DialectName() const;
 
     // Runs a SELECT whose values come as named parameters (":NAME", case-insensitive; a name may
-    // appear more than once). Every value is bound, never spliced into the text.
+    // appear more than once). Every value is bound, never spliced into the text. On Firebird a
+    // parameter is text of at most 1000 characters wherever it stands (a longer one is refused),
+    // a null one is written as a typed null, every statement outside a write runs in a
+    // transaction of its own, and CHAR results come without their blank padding.
     QueryResult Select(std::string_view sql, const Params& params = {});
     // Runs a statement that returns no rows, with the same binding rules.
     void Execute(std::string_view sql, const Params& params = {});
 
     // Starts a transaction that writes: on SQLite it takes the write lock at once
-    // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade.
+    // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade; on Firebird
+    // it reads one snapshot and waits for rows another transaction locked.
     void BeginWrite();
     void Commit();
     void Rollback();
 
     soci::session& Session() { return *session_; }
+    // Ends a transaction that direct use of Session() left open (Firebird's SOCI backend opens
+    // one on a statement's first use and keeps it until a commit), so that the connection's
+    // next user reads what others committed since. Does nothing on SQLite and PostgreSQL, and
+    // nothing inside a write. Throws DbError.
+    void Settle();
     // The SQLite handle under the session, for hot paths that read many rows; nullptr on
     // PostgreSQL. It stays owned by the connection.
     ::sqlite3* NativeSqlite();
@@ -67,6 +85,7 @@ class Connection {
 
     std::unique_ptr<soci::session> session_;
     Dialect dialect_;
+    std::unique_ptr<detail::FirebirdTransactions> firebird_;
 };
 
 // Rolls back on scope exit unless committed.

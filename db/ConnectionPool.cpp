@@ -34,6 +34,13 @@ ConnectionPool::Lease ConnectionPool::Acquire() {
 }
 
 void ConnectionPool::Return(std::unique_ptr<Connection> connection, bool discard) {
+    if (!discard && connection) {
+        try {
+            connection->Settle();
+        } catch (const std::exception&) {
+            discard = true;
+        }
+    }
     {
         const std::lock_guard lock(mutex_);
         if (discard || !connection) {

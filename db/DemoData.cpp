@@ -302,12 +302,10 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
         {
             // Suppliers shared by every large company; those already there are kept.
             std::string code, number, supplierName;
+            int found = 0;
             soci::statement exists = (sql.prepare << "SELECT COUNT(*) FROM FORNECEDOR WHERE "
                                                      "CDFORNECED = :c",
-                                      use(code));
-            int found = 0;
-            exists.exchange(soci::into(found));
-            exists.define_and_bind();
+                                      soci::into(found), use(code));
             soci::statement insert =
                 (sql.prepare << "INSERT INTO FORNECEDOR (CDFORNECED, IDTPIJURFORN, NRINSJURFORN,"
                                 " NMRAZSOCFORN, IDSITUCADA) VALUES (:a, 'J', :b, :c, 'A')",

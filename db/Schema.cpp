@@ -1,14 +1,16 @@
-// Table definitions, common to SQLite and PostgreSQL but for a few dialect details. Names are
-// unquoted so that PostgreSQL folds them and the look-up texts find them in any letter case.
-// Money is stored in integer cents.
+// Table definitions, common to SQLite, PostgreSQL and Firebird but for a few dialect details.
+// Names are unquoted so that PostgreSQL and Firebird fold them and the look-up texts find them in
+// any letter case. Money is stored in integer cents.
 #include "db/Schema.h"
 
 #include <soci/soci.h>
 
 #include <string>
+#include <vector>
 
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/detail/Firebird.h"
 
 namespace db {
 
@@ -83,11 +85,71 @@ const char* const kPostgresHelpers[] = {
          LANGUAGE sql IMMUTABLE AS $$ SELECT COALESCE($1, $2) $$)",
 };
 
+// Firebird's PARAM is a selectable procedure and NVLSTR and NVL are PSQL functions, all on
+// texts of the size every statement parameter is cast to. Each is created when missing.
+struct FirebirdHelper {
+    const char* name;
+    const char* catalogue;  // the system table listing objects of its kind
+    const char* column;
+    std::string definition;
+};
+
+std::vector<FirebirdHelper> FirebirdHelpers() {
+    const std::string text = "VARCHAR(" + std::to_string(detail::kFirebirdParamChars) + ")";
+    return {
+        {"PARAM", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME",
+         "CREATE PROCEDURE PARAM (P " + text + ") RETURNS (PARAM " + text +
+             ") AS BEGIN PARAM = P; SUSPEND; END"},
+        {"NVLSTR", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
+         "CREATE FUNCTION NVLSTR (A " + text + ", B " + text + ") RETURNS " + text +
+             " AS BEGIN RETURN COALESCE(A, B); END"},
+        {"NVL", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
+         "CREATE FUNCTION NVL (A " + text + ", B " + text + ") RETURNS " + text +
+             " AS BEGIN RETURN COALESCE(A, B); END"},
+    };
+}
+
+bool FirebirdHas(Connection& connection, const std::string& catalogue, const std::string& column,
+                 const std::string& name) {
+    const auto found = connection.Select(
+        "SELECT COUNT(*) FROM " + catalogue + " WHERE " + column + " = :NAME", {{"NAME", name}});
+    return found.rows.at(0).at(0) != "0";
+}
+
+// Firebird 3 has no CREATE ... IF NOT EXISTS: the object is looked up in the catalogue first.
+// Returns the statement to run, or an empty text when the object is there.
+std::string FirebirdStatement(Connection& connection, const std::string& sql) {
+    const std::string marker = "IF NOT EXISTS ";
+    const std::size_t at = sql.find(marker);
+    if (at == std::string::npos) return sql;
+    const std::size_t start = at + marker.size();
+    const std::string name = sql.substr(start, sql.find_first_of(" (", start) - start);
+    const bool index = sql.find("CREATE INDEX") == 0;
+    if (FirebirdHas(connection, index ? "RDB$INDICES" : "RDB$RELATIONS",
+                    index ? "RDB$INDEX_NAME" : "RDB$RELATION_NAME", name)) {
+        return "";
+    }
+    return sql.substr(0, at) + sql.substr(start);
+}
+
 }  // namespace
 
 void CreateSchema(Connection& connection) {
     try {
         WriteTransaction transaction(connection);
+        if (connection.GetDialect() == Dialect::Firebird) {
+            for (const char* sql : kTables) {
+                const std::string text = FirebirdStatement(connection, sql);
+                if (!text.empty()) connection.Session() << text;
+            }
+            for (const auto& helper : FirebirdHelpers()) {
+                if (!FirebirdHas(connection, helper.catalogue, helper.column, helper.name)) {
+                    connection.Session() << helper.definition;
+                }
+            }
+            transaction.Commit();
+            return;
+        }
         for (const char* sql : kTables) {
             std::string text = sql;
             if (connection.GetDialect() == Dialect::Sqlite &&

@@ -34,11 +34,6 @@ platform::MenuItem* Entry(platform::Component& owner, platform::MenuItem* parent
     return item;
 }
 
-void SetPair(platform::ToolButton* button, platform::MenuItem* entry, bool enabled) {
-    button->SetEnabled(enabled);
-    entry->SetEnabled(enabled);
-}
-
 std::string Lowered(std::string text) {
     if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
         text[0] = static_cast<char>(text[0] + 32);
@@ -205,10 +200,79 @@ void TfrmPadrao::BeginDestroy() {
     dtsPadrao.SetDataSet(nullptr);
 }
 
+platform::ToolButton* TfrmPadrao::ButtonOf(Command command) const {
+    switch (command) {
+        case Command::Incluir:
+            return sbtIncluir;
+        case Command::Alterar:
+            return sbtAlterar;
+        case Command::Excluir:
+            return sbtExcluir;
+        case Command::Procurar:
+            return sbtProcurar;
+        case Command::Verificar:
+            return sbtVerificar;
+        case Command::Cancelar:
+            return sbtCancelar;
+        case Command::Confirmar:
+            return sbtConfirmar;
+    }
+    return nullptr;
+}
+
+platform::MenuItem* TfrmPadrao::EntryOf(Command command) const {
+    switch (command) {
+        case Command::Incluir:
+            return mnuIncluir;
+        case Command::Alterar:
+            return mnuAlterar;
+        case Command::Excluir:
+            return mnuExcluir;
+        case Command::Procurar:
+            return mnuProcurar;
+        case Command::Verificar:
+            return mnuVerificar;
+        case Command::Cancelar:
+            return mnuCancelar;
+        case Command::Confirmar:
+            return mnuConfirmar;
+    }
+    return nullptr;
+}
+
+void TfrmPadrao::SetCommand(Command command, bool enabled) {
+    ButtonOf(command)->SetEnabled(enabled);
+    EntryOf(command)->SetEnabled(enabled);
+}
+
+void TfrmPadrao::SetCommands(const CommandState& state) {
+    sbtConfirmar->SetEnabled(state.confirmar);
+    sbtCancelar->SetEnabled(state.cancelar);
+    sbtIncluir->SetEnabled(state.incluir);
+    sbtAlterar->SetEnabled(state.alterar);
+    sbtExcluir->SetEnabled(state.excluir);
+    sbtProcurar->SetEnabled(state.procurar);
+    sbtVerificar->SetEnabled(state.verificar);
+
+    mnuIncluir->SetEnabled(state.incluir);
+    mnuAlterar->SetEnabled(state.alterar);
+    mnuExcluir->SetEnabled(state.excluir);
+    mnuVerificar->SetEnabled(state.verificar);
+    mnuProcurar->SetEnabled(state.procurar);
+    mnuConfirmar->SetEnabled(state.confirmar);
+    mnuCancelar->SetEnabled(state.cancelar);
+}
+
+CommandState TfrmPadrao::Commands() const {
+    return {sbtIncluir->Enabled(),  sbtAlterar->Enabled(),   sbtExcluir->Enabled(),
+            sbtProcurar->Enabled(), sbtVerificar->Enabled(), sbtCancelar->Enabled(),
+            sbtConfirmar->Enabled()};
+}
+
 void TfrmPadrao::FormCreate(platform::Component*) {
     pgcPadrao->SetActivePage(tshFolhaDados);
-    SetPair(sbtCancelar, mnuCancelar, false);
-    SetPair(sbtConfirmar, mnuConfirmar, false);
+    SetCommand(Command::Cancelar, false);
+    SetCommand(Command::Confirmar, false);
     // The screen made its server connections in its constructor: their news go to the
     // status line, unless the screen listens to them itself.
     for (std::size_t i = 0; i < ComponentCount(); ++i) {
@@ -280,8 +344,8 @@ void TfrmPadrao::dtsPadraoStateChange(platform::Component*) {
     const auto state = dtsPadrao.State();
     const bool editing =
         state == platform::DataSetState::Edit || state == platform::DataSetState::Insert;
-    SetPair(sbtCancelar, mnuCancelar, editing);
-    SetPair(sbtConfirmar, mnuConfirmar, editing);
+    SetCommand(Command::Cancelar, editing);
+    SetCommand(Command::Confirmar, editing);
 }
 
 void TfrmPadrao::sbtIncluirClick(platform::Component*) {

@@ -32,6 +32,22 @@ struct TNetEvent;
 // any other field.
 std::string EntryHint(const platform::Field& field);
 
+// The record commands of the tool bar, each a tool button with its menu entry.
+enum class Command { Incluir, Alterar, Excluir, Procurar, Verificar, Cancelar, Confirmar };
+
+// Whether each record command is available.
+struct CommandState {
+    bool incluir = false;
+    bool alterar = false;
+    bool excluir = false;
+    bool procurar = false;
+    bool verificar = false;
+    bool cancelar = false;
+    bool confirmar = false;
+
+    bool operator==(const CommandState&) const = default;
+};
+
 // A print or printer-setup dialog; the balance screens have no printing yet, so the
 // dialogs only stand on the form for the screens that do.
 class TPrintDialog : public platform::Component {
@@ -101,6 +117,17 @@ class TfrmPadrao : public platform::Form {
     // What one row of the screen is called in its status messages ("Saldo gravado."); its
     // plural adds an "s".
     std::string RecordName = "Registro";
+
+    // A command's button and its menu entry change together, only through these, so that the
+    // two always agree: SetCommand sets the button, then its entry; SetCommands sets every
+    // button (confirm, cancel, insert, alter, delete, search, verify), then every entry
+    // (insert, alter, delete, verify, search, confirm, cancel).
+    void SetCommand(Command command, bool enabled);
+    void SetCommands(const CommandState& state);
+    // The state of the commands as their buttons show it.
+    CommandState Commands() const;
+    platform::ToolButton* ButtonOf(Command command) const;
+    platform::MenuItem* EntryOf(Command command) const;
 
     // Handlers, wired by name. A screen overrides what it replaces or extends; the base's
     // record commands act on dtsPadrao's set.

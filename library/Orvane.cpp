@@ -155,10 +155,10 @@ void CheckDatabaseURL(const std::string& text, const std::string& source) {
         return text.starts_with(prefix) ? text.substr(prefix.size()) : std::string();
     };
     const bool ok = !after("sqlite:").empty() || !after("postgresql://").empty() ||
-                    !after("postgres://").empty();
+                    !after("postgres://").empty() || !after("firebird:").empty();
     if (!ok)
         throw platform::Error(source + " inválido: '" + text +
-                              "' (esperado sqlite:ARQUIVO ou postgresql://...)");
+                              "' (esperado sqlite:ARQUIVO, postgresql://... ou firebird:...)");
 }
 
 // The same file the server creates and serves by default, relative to the working folder.

@@ -2,6 +2,7 @@
 #include "library/dtmDBGeral.h"
 
 #include "db/Connection.h"
+#include "db/RedactedUrl.h"
 #include "library/Orvane.h"
 #include "platform/Exceptions.h"
 
@@ -33,8 +34,8 @@ db::Connection& TdtmDBGeral::Connection() {
         try {
             connection_ = db::Connection::Open(url);
         } catch (const platform::Error& e) {
-            throw platform::Error("Não foi possível abrir o banco de dados " + url + ": " +
-                                  e.what());
+            throw platform::Error("Não foi possível abrir o banco de dados " +
+                                  db::RedactedUrl(url) + ": " + e.what());
         }
         url_ = url;
     }
@@ -42,8 +43,15 @@ db::Connection& TdtmDBGeral::Connection() {
 }
 
 SqlDialect TdtmDBGeral::Dialect() {
-    return Connection().GetDialect() == db::Dialect::Postgresql ? SqlDialect::Postgresql
-                                                                : SqlDialect::Sqlite;
+    switch (Connection().GetDialect()) {
+        case db::Dialect::Postgresql:
+            return SqlDialect::Postgresql;
+        case db::Dialect::Firebird:
+            return SqlDialect::InterBase;  // runs the queries' SQL_IB texts as they are
+        case db::Dialect::Sqlite:
+            break;
+    }
+    return SqlDialect::Sqlite;
 }
 
 void TdtmDBGeral::Disconnect() {

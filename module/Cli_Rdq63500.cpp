@@ -2,13 +2,10 @@
 #include "module/Cli_Rdq63500.h"
 
 #include "platform/app/Application.h"
-#include "screen/ModuleVariables.h"
 #include "screen/TfrmSaldComerc.h"
 
 extern "C" {
 SALDO_EXPORT TfrmSaldComerc* frmSaldComerc = nullptr;
-SALDO_EXPORT std::uint16_t woMes = 0;
-SALDO_EXPORT std::uint16_t woAno = 0;
 }
 
 namespace {

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-class TfrmSaldComerc;
+// woMes and woAno, defined by the screen that writes them; also SALDO_EXPORT.
+#include "screen/ModuleVariables.h"
 
-#define SALDO_EXPORT __attribute__((visibility("default")))
+class TfrmSaldComerc;
 
 extern "C" {
 // Opens the screen (see CriaSaldCome). Errors raised while the screen is built travel to
@@ -14,8 +15,6 @@ extern "C" {
 SALDO_EXPORT void IniProc();
 // The one screen, while it exists; null before the first IniProc and once it is freed.
 SALDO_EXPORT extern TfrmSaldComerc* frmSaldComerc;
-SALDO_EXPORT extern std::uint16_t woMes;
-SALDO_EXPORT extern std::uint16_t woAno;
 }
 
 // Creates the screen when it is not open, then shows it in the normal window state. The

@@ -1,11 +1,13 @@
 // The JSON-RPC client: synchronous calls with a time-out over one TCP connection, opened on
-// the first call and again after it was lost.
+// the first call and again after it was lost. Replies are bounded in size, time and depth, and
+// anything that is not this protocol is reported in Portuguese naming host and port.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -14,8 +16,8 @@ namespace rpc {
 struct ClientOptions {
     // Time allowed for connecting, and for each call from sending to the whole reply.
     std::chrono::milliseconds timeout = std::chrono::seconds(60);
-    // Largest reply accepted (the default carries a company of a million balances).
-    std::size_t maxMessageBytes = std::size_t{256} << 20;
+    // Largest reply accepted (the default carries a company of a million balances, about 150 MB).
+    std::size_t maxReplyBytes = std::size_t{256} << 20;
 };
 
 class Client {
@@ -26,8 +28,10 @@ class Client {
     Client& operator=(const Client&) = delete;
 
     // Calls "<server>.<method>" with positional arguments and returns the result. Throws
-    // RpcError when the server answers with an error, TransportError when it cannot be reached
-    // (naming host and port), does not answer in time, or breaks the connection.
+    // RpcError when the server answers with an error (or the arguments hold text that is not
+    // UTF-8), TransportError naming host and port when it cannot be reached, does not answer in
+    // time, breaks the connection, sends a reply over the limit, or is not this protocol's
+    // server at all (another program on the port).
     nlohmann::json Call(const std::string& method, const nlohmann::json& params);
 
     // The same call, returning the result as JSON text, for a caller that parses it its own way
@@ -48,8 +52,16 @@ class Client {
     void Open(std::chrono::steady_clock::time_point deadline);
     // Sends the request and returns the reply line of the call with this id (without "\n").
     std::string Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id);
+    // Reads one line before the deadline; the first byte must open a JSON object.
+    std::string ReadLine(std::chrono::steady_clock::time_point deadline, bool reused);
+    // The reply line parsed; anything that is not a JSON-RPC reply closes the connection and
+    // throws TransportError.
+    nlohmann::json ParseReply(const std::string& line);
     // The result of a parsed reply, or the error it carries as RpcError.
     nlohmann::json ResultOf(nlohmann::json reply, std::int64_t id);
+    // Closes the connection and throws the error saying that the peer is not this server.
+    [[noreturn]] void ThrowForeign(std::string_view received);
+    std::string Where() const;
 
     struct Impl;
     std::string host_;

@@ -1,51 +1,99 @@
-// Asio server: a connection object per socket, all its work on its own strand; lines are
-// framed here and handled by the dispatcher, which never sees a socket.
+// Asio server: one network thread runs the sockets, each connection on its own strand; lines are
+// cut by the LineFramer and handled by the dispatcher on worker threads, which never see a socket.
 #include "rpc/Server.h"
 
 #include <asio.hpp>
 
+#include <array>
 #include <atomic>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "rpc/LineFramer.h"
 #include "rpc/RpcError.h"
 
 namespace rpc {
 
 using asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
 
 class Session;
+
+namespace {
+
+std::string Bytes(std::size_t n) {
+    std::string text = std::to_string(n) + " bytes";
+    if (n >= (std::size_t{1} << 20)) text += " (" + std::to_string(n >> 20) + " MiB)";
+    return text;
+}
+
+// The id of a reply in the dispatcher's form {"jsonrpc":"2.0","id":ID,"result":...}, or null.
+// A JSON string never holds `,"` unescaped, so the first `,"result":` ends the id.
+nlohmann::json IdOfReply(std::string_view reply) {
+    constexpr std::string_view prefix = R"({"jsonrpc":"2.0","id":)";
+    if (reply.substr(0, prefix.size()) != prefix) return nullptr;
+    const std::size_t end = reply.find(R"(,"result":)", prefix.size());
+    if (end == std::string_view::npos || end - prefix.size() > 1024) return nullptr;
+    const auto id =
+        nlohmann::json::parse(reply.substr(prefix.size(), end - prefix.size()), nullptr, false);
+    return id.is_string() || id.is_number() ? id : nlohmann::json(nullptr);
+}
+
+}  // namespace
 
 struct Server::Impl {
     Impl(const Dispatcher& d, ServerOptions o)
         : dispatcher(d),
           options(o),
           acceptor(asio::make_strand(io)),
+          acceptRetry(acceptor.get_executor()),
           signals(acceptor.get_executor()) {}
 
+    struct Entry {
+        std::weak_ptr<Session> session;
+        std::string peer;
+        bool leaving = false;  // chosen to give its place; no longer counted
+    };
+
     void Accept();
-    void Register(const std::shared_ptr<Session>& session);
+    void Admit(tcp::socket socket);
+    // The connection without a call under way that has been silent the longest, among those the
+    // filter accepts; null when there is none. Called with the mutex held.
+    std::shared_ptr<Session> QuietestLocked(const std::function<bool(const Entry&)>& filter);
+    void LeaveLocked(Entry& entry);
     void Unregister(const Session* session);
     void StopNow();
+    // The dispatcher's reply to a line, never an exception, never larger than the reply limit.
+    std::string Handle(std::string_view line) const;
 
     const Dispatcher& dispatcher;
     const ServerOptions options;
     asio::io_context io;
     tcp::acceptor acceptor;
+    asio::steady_timer acceptRetry;
     asio::signal_set signals;
     std::vector<std::thread> threads;
+    std::optional<asio::thread_pool> workers;
     std::mutex mutex;
-    std::map<const Session*, std::weak_ptr<Session>> sessions;
+    std::map<const Session*, Entry> sessions;
+    std::map<std::string, std::size_t> perPeer;  // counted connections per address
+    std::size_t counted = 0;
     bool stopping = false;
 };
 
 class Session : public std::enable_shared_from_this<Session> {
   public:
     Session(tcp::socket socket, Server::Impl& server)
-        : socket_(std::move(socket)), timer_(socket_.get_executor()), server_(server) {}
+        : socket_(std::move(socket)),
+          timer_(socket_.get_executor()),
+          server_(server),
+          framer_(server.options.maxRequestBytes),
+          lastActive_(Clock::now().time_since_epoch().count()) {}
 
     ~Session() { server_.Unregister(this); }
 
@@ -53,7 +101,7 @@ class Session : public std::enable_shared_from_this<Session> {
         asio::post(socket_.get_executor(), [self = shared_from_this()] { self->Next(); });
     }
 
-    // Lets a call under way finish, then closes.
+    // Lets a call under way finish and its reply go out, then closes.
     void Shutdown() {
         asio::post(socket_.get_executor(), [self = shared_from_this()] {
             self->stopping_ = true;
@@ -61,76 +109,101 @@ class Session : public std::enable_shared_from_this<Session> {
         });
     }
 
+    // Between a request handed to the dispatcher and its reply; such a connection is never
+    // chosen to give its place.
+    bool InCall() const { return inCall_; }
+    Clock::rep LastActive() const { return lastActive_; }
+
   private:
-    // Handles the next complete line, or reads more.
+    // Hands the next complete line to the dispatcher, or reads more.
     void Next() {
-        const std::size_t end = buffer_.find('\n', scanned_);
-        if (end != std::string::npos) {
-            std::string line = buffer_.substr(0, end);
-            buffer_.erase(0, end + 1);
-            scanned_ = 0;
-            busy_ = true;
-            timer_.cancel();
-            std::string reply;
-            if (discarding_ || line.size() > server_.options.maxMessageBytes) {
-                discarding_ = false;
-                reply = Dispatcher::ErrorReply(nullptr, kMessageTooLarge,
-                                               "Mensagem maior que o limite de " +
-                                                   std::to_string(server_.options.maxMessageBytes) +
-                                                   " bytes; descartada.");
-            } else {
-                if (!line.empty() && line.back() == '\r') line.pop_back();
-                if (line.find_first_not_of(" \t") != std::string::npos) {
-                    reply = server_.dispatcher.Handle(line);
-                }
+        while (chunkBegin_ < chunkEnd_) {
+            const auto step =
+                framer_.Consume({chunk_.data() + chunkBegin_, chunkEnd_ - chunkBegin_});
+            chunkBegin_ += step.consumed;
+            if (step.result == LineFramer::Result::kLine) {
+                lineDeadline_.reset();
+                Dispatch(framer_.TakeLine());
+                return;
             }
-            if (reply.empty()) {
-                Next();
-            } else {
-                Write(std::move(reply));
+            // The time-out of a message runs from its first byte: set once, never moved.
+            if (!framer_.InLine()) {
+                lineDeadline_.reset();
+            } else if (!lineDeadline_) {
+                lineDeadline_ = Clock::now() + server_.options.readTimeout;
             }
-            return;
-        }
-        scanned_ = buffer_.size();
-        if (buffer_.size() > server_.options.maxMessageBytes) {
-            discarding_ = true;
-            buffer_.clear();
-            scanned_ = 0;
+            if (step.result == LineFramer::Result::kTooLong) {
+                Write(Dispatcher::ErrorReply(nullptr, kMessageTooLarge,
+                                             "Requisição maior que o limite de " +
+                                                 Bytes(framer_.MaxLineBytes()) + "; descartada."));
+                return;
+            }
         }
         busy_ = false;
         if (stopping_) {
             Close();
             return;
         }
-        timer_.expires_after(buffer_.empty() && !discarding_ ? server_.options.idleTimeout
-                                                             : server_.options.readTimeout);
-        timer_.async_wait([self = shared_from_this()](std::error_code ec) {
-            if (!ec) self->Close();
-        });
+        ArmTimer(lineDeadline_ ? *lineDeadline_ : Clock::now() + server_.options.idleTimeout);
         socket_.async_read_some(asio::buffer(chunk_),
                                 [self = shared_from_this()](std::error_code ec, std::size_t n) {
                                     if (ec) {
                                         self->Close();
                                         return;
                                     }
-                                    self->buffer_.append(self->chunk_.data(), n);
+                                    self->lastActive_ = Clock::now().time_since_epoch().count();
+                                    self->chunkBegin_ = 0;
+                                    self->chunkEnd_ = n;
                                     self->Next();
                                 });
     }
 
+    void Dispatch(std::string line) {
+        busy_ = true;
+        inCall_ = true;
+        ArmTimer(Clock::time_point::max());
+        asio::post(*server_.workers, [self = shared_from_this(), line = std::move(line),
+                                      work = asio::make_work_guard(server_.io)]() mutable {
+            std::string reply = self->server_.Handle(line);
+            std::string().swap(line);
+            asio::post(self->socket_.get_executor(), [self, reply = std::move(reply)]() mutable {
+                self->inCall_ = false;
+                if (reply.empty()) {
+                    self->Next();
+                } else {
+                    self->Write(std::move(reply));
+                }
+            });
+        });
+    }
+
     void Write(std::string reply) {
+        busy_ = true;
         reply_ = std::move(reply);
-        reply_ += '\n';
-        asio::async_write(socket_, asio::buffer(reply_),
+        ArmTimer(Clock::now() + server_.options.writeTimeout);
+        static constexpr char kNewline = '\n';
+        const std::array<asio::const_buffer, 2> buffers{asio::buffer(reply_),
+                                                        asio::buffer(&kNewline, 1)};
+        asio::async_write(socket_, buffers,
                           [self = shared_from_this()](std::error_code ec, std::size_t) {
-                              self->reply_.clear();
-                              self->reply_.shrink_to_fit();
+                              std::string().swap(self->reply_);
+                              self->lastActive_ = Clock::now().time_since_epoch().count();
                               if (ec) {
                                   self->Close();
                                   return;
                               }
                               self->Next();
                           });
+    }
+
+    // Closes the connection when the deadline passes. A wait that completes after the deadline
+    // was moved finds a later expiry and does nothing.
+    void ArmTimer(Clock::time_point deadline) {
+        timer_.expires_at(deadline);
+        if (deadline == Clock::time_point::max()) return;
+        timer_.async_wait([self = shared_from_this()](std::error_code ec) {
+            if (!ec && self->timer_.expiry() <= Clock::now()) self->Close();
+        });
     }
 
     void Close() {
@@ -143,69 +216,146 @@ class Session : public std::enable_shared_from_this<Session> {
     tcp::socket socket_;
     asio::steady_timer timer_;
     Server::Impl& server_;
+    LineFramer framer_;
     std::array<char, 65536> chunk_{};
-    std::string buffer_;
-    std::size_t scanned_ = 0;
+    std::size_t chunkBegin_ = 0;
+    std::size_t chunkEnd_ = 0;
+    std::optional<Clock::time_point> lineDeadline_;
     std::string reply_;
-    bool discarding_ = false;
-    bool busy_ = false;
+    bool busy_ = true;  // in a call or writing a reply: a shutdown waits for it
+    std::atomic<bool> inCall_{false};
+    std::atomic<Clock::rep> lastActive_;
     bool stopping_ = false;
 };
 
 void Server::Impl::Accept() {
     acceptor.async_accept(asio::make_strand(io), [this](std::error_code ec, tcp::socket socket) {
+        if (!acceptor.is_open()) return;
         if (ec) {
-            if (acceptor.is_open()) Accept();
+            // Out of file descriptors, or the like: try again shortly instead of spinning.
+            acceptRetry.expires_after(std::chrono::milliseconds(100));
+            acceptRetry.async_wait([this](std::error_code e) {
+                if (!e) Accept();
+            });
             return;
         }
-        std::error_code ignored;
-        socket.set_option(tcp::no_delay(true), ignored);
-        bool full = false;
-        {
-            const std::lock_guard lock(mutex);
-            full = sessions.size() >= options.maxConnections;
-        }
-        if (full) {
-            const std::string reply =
-                Dispatcher::ErrorReply(nullptr, kServerBusy,
-                                       "Servidor ocupado: limite de " +
-                                           std::to_string(options.maxConnections) +
-                                           " conexões atingido. Tente novamente.") +
-                "\n";
-            asio::write(socket, asio::buffer(reply), ignored);
-            socket.close(ignored);
-        } else {
-            auto session = std::make_shared<Session>(std::move(socket), *this);
-            Register(session);
-            session->Start();
-        }
+        Admit(std::move(socket));
         Accept();
     });
 }
 
-void Server::Impl::Register(const std::shared_ptr<Session>& session) {
-    const std::lock_guard lock(mutex);
-    sessions[session.get()] = session;
+void Server::Impl::Admit(tcp::socket socket) {
+    std::error_code ec;
+    socket.set_option(tcp::no_delay(true), ec);
+    const tcp::endpoint remote = socket.remote_endpoint(ec);
+    if (ec) return;  // the peer has gone already
+    const std::string peer = remote.address().to_string();
+
+    std::shared_ptr<Session> session;
+    std::shared_ptr<Session> victim;
+    std::string refusal;
+    {
+        const std::lock_guard lock(mutex);
+        if (stopping) return;
+        const auto it = perPeer.find(peer);
+        const std::size_t fromPeer = it == perPeer.end() ? 0 : it->second;
+        if (fromPeer >= options.maxConnectionsPerPeer) {
+            victim = QuietestLocked([&](const Entry& e) { return e.peer == peer; });
+            if (!victim) {
+                refusal = "Servidor ocupado: o endereço " + peer + " já tem " +
+                          std::to_string(options.maxConnectionsPerPeer) +
+                          " conexões em uso. Tente novamente.";
+            }
+        } else if (counted >= options.maxConnections) {
+            std::size_t most = 0;
+            for (const auto& [address, count] : perPeer) most = std::max(most, count);
+            victim = QuietestLocked([&](const Entry& e) { return perPeer.at(e.peer) == most; });
+            if (!victim) victim = QuietestLocked([](const Entry&) { return true; });
+            if (!victim) {
+                refusal = "Servidor ocupado: limite de " + std::to_string(options.maxConnections) +
+                          " conexões em uso atingido. Tente novamente.";
+            }
+        }
+        if (victim) LeaveLocked(sessions.at(victim.get()));
+        if (refusal.empty()) {
+            session = std::make_shared<Session>(std::move(socket), *this);
+            sessions[session.get()] = Entry{session, peer};
+            ++perPeer[peer];
+            ++counted;
+        }
+    }
+    if (victim) victim->Shutdown();
+    if (session) {
+        session->Start();
+        return;
+    }
+    const std::string reply = Dispatcher::ErrorReply(nullptr, kServerBusy, refusal) + "\n";
+    asio::write(socket, asio::buffer(reply), ec);
+    socket.close(ec);
+}
+
+std::shared_ptr<Session> Server::Impl::QuietestLocked(
+    const std::function<bool(const Entry&)>& filter) {
+    // A session in the map is alive: its destructor waits for the mutex to leave the map.
+    const Session* quietest = nullptr;
+    for (const auto& [key, entry] : sessions) {
+        if (entry.leaving || key->InCall() || !filter(entry)) continue;
+        if (quietest == nullptr || key->LastActive() < quietest->LastActive()) quietest = key;
+    }
+    return quietest == nullptr ? nullptr : sessions.at(quietest).session.lock();
+}
+
+void Server::Impl::LeaveLocked(Entry& entry) {
+    if (entry.leaving) return;
+    entry.leaving = true;
+    --counted;
+    if (--perPeer[entry.peer] == 0) perPeer.erase(entry.peer);
 }
 
 void Server::Impl::Unregister(const Session* session) {
     const std::lock_guard lock(mutex);
-    sessions.erase(session);
+    const auto it = sessions.find(session);
+    if (it == sessions.end()) return;
+    LeaveLocked(it->second);
+    sessions.erase(it);
 }
 
 void Server::Impl::StopNow() {
     std::error_code ignored;
     acceptor.close(ignored);
+    acceptRetry.cancel();
     signals.cancel(ignored);
     std::vector<std::shared_ptr<Session>> open;
     {
         const std::lock_guard lock(mutex);
         stopping = true;
-        for (const auto& [key, weak] : sessions) {
-            if (auto session = weak.lock()) open.push_back(std::move(session));
+        for (const auto& [key, entry] : sessions) {
+            if (auto session = entry.session.lock()) open.push_back(std::move(session));
         }
     }
     for (const auto& session : open) session->Shutdown();
+}
+
+std::string Server::Impl::Handle(std::string_view line) const {
+    std::string reply;
+    try {
+        reply = dispatcher.Handle(line);
+    } catch (const std::bad_alloc&) {
+        return Dispatcher::ErrorReply(nullptr, kInternalError,
+                                      "Memória insuficiente no servidor para atender a chamada.");
+    } catch (const std::exception& e) {
+        return Dispatcher::ErrorReply(nullptr, kInternalError,
+                                      std::string("Erro interno do servidor: ") + e.what());
+    }
+    if (reply.size() > options.maxReplyBytes) {
+        const nlohmann::json id = IdOfReply(reply);
+        const std::size_t size = reply.size();
+        std::string().swap(reply);
+        return Dispatcher::ErrorReply(id, kMessageTooLarge,
+                                      "A resposta tem " + Bytes(size) + ", mais que o limite de " +
+                                          Bytes(options.maxReplyBytes) + " do servidor.");
+    }
+    return reply;
 }
 
 Server::Server(const Dispatcher& dispatcher, ServerOptions options)
@@ -243,20 +393,18 @@ void Server::StopOnSignals() {
 }
 
 void Server::Start() {
+    impl_->workers.emplace(std::max<std::size_t>(1, impl_->options.threads));
     asio::post(impl_->acceptor.get_executor(), [this] { impl_->Accept(); });
-    const std::size_t count = std::max<std::size_t>(1, impl_->options.threads);
-    for (std::size_t i = 0; i < count; ++i) {
-        impl_->threads.emplace_back([this] {
-            for (;;) {
-                try {
-                    impl_->io.run();
-                    return;
-                } catch (const std::exception& e) {
-                    std::cerr << "saldo-server: erro inesperado: " << e.what() << '\n';
-                }
+    impl_->threads.emplace_back([this] {
+        for (;;) {
+            try {
+                impl_->io.run();
+                return;
+            } catch (const std::exception& e) {
+                std::cerr << "saldo-server: erro inesperado: " << e.what() << '\n';
             }
-        });
-    }
+        }
+    });
 }
 
 void Server::Stop() {
@@ -268,6 +416,7 @@ void Server::Wait() {
         if (thread.joinable()) thread.join();
     }
     impl_->threads.clear();
+    if (impl_->workers) impl_->workers->join();
 }
 
 }  // namespace rpc

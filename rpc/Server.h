@@ -1,5 +1,6 @@
 // The JSON-RPC server: accepts TCP connections, reads one request per line, hands each to the
-// dispatcher on a pool of threads and writes the reply line back.
+// dispatcher on a pool of worker threads and writes the reply line back. Every connection is
+// bounded in size, time and number, so no peer can take the server from the others.
 #pragma once
 
 #include <chrono>
@@ -12,14 +13,27 @@
 namespace rpc {
 
 struct ServerOptions {
-    // Largest request line accepted; a longer line is answered with an error and skipped.
-    std::size_t maxMessageBytes = std::size_t{256} << 20;
-    // Time allowed to receive the rest of a line once it has begun.
+    // Largest request line accepted; a longer line is answered with an error and skipped, and the
+    // connection goes on. The default holds a change packet of 100,000 modified rows.
+    std::size_t maxRequestBytes = std::size_t{64} << 20;
+    // Largest reply sent; a larger result is replaced by an error reply. The default carries a
+    // company of a million balances (about 150 MB).
+    std::size_t maxReplyBytes = std::size_t{256} << 20;
+    // Time allowed from a message's first byte to its end; then the connection is closed.
     std::chrono::milliseconds readTimeout = std::chrono::seconds(60);
+    // Time allowed to send a reply to a peer that does not read it; then the connection is closed.
+    std::chrono::milliseconds writeTimeout = std::chrono::seconds(60);
     // A connection that sends nothing for this long is closed.
     std::chrono::milliseconds idleTimeout = std::chrono::minutes(10);
-    // Connections beyond this number get an error reply and are closed.
+    // Open connections. When full, a new connection takes the place of the connection without a
+    // call under way that has been silent the longest, from the address holding the most; only
+    // when every connection is in a call is the new one refused (-32002).
     std::size_t maxConnections = 64;
+    // Open connections from one remote address. Beyond it, a new connection from that address
+    // takes the place of its own connection silent the longest, or is refused (-32002) when all
+    // of them are in a call.
+    std::size_t maxConnectionsPerPeer = 16;
+    // Calls run at the same time.
     std::size_t threads = 4;
 };
 
@@ -35,7 +49,7 @@ class Server {
     void Listen(const std::string& host, std::uint16_t port);
     std::uint16_t Port() const;
 
-    // Starts the worker threads; returns at once.
+    // Starts the network thread and the workers; returns at once.
     void Start();
     // Also stop on SIGTERM and SIGINT. Call before Start().
     void StopOnSignals();

@@ -30,65 +30,49 @@ void RefuseLongAccount(const std::string& code, const platform::Field& field) {
 
 }  // namespace
 
+// Only a row being inserted gets a look-up; the list is read again on every look-up.
 void TfrmSaldComerc::dbgLancSaldComeEditButtonClick(platform::Component*) {
     if (dtsPadrao.State() != platform::DataSetState::Insert) return;
     const platform::Field* selected = dbgLancSaldCome->SelectedField();
     if (!selected) return;
     const std::string& column = selected->FieldName();
-    const int kind = rdgTipoConta->ItemIndex();
-
     if (column == "CDCONTCTBL") {
-        qryContCtbl->Close();
-        qryContCtbl->Open();
-        const std::string title =
-            msgPadrao->Msg("ContCtbl") + "|" + msgPadrao->Msg("Conta_Contab_Empty");
-        if (!library::Pesquisar(dtsContCtbl, title, false, true)) return;
-        const std::string code = qryContCtbl->Query.FieldByName("CDCONTCTBL").AsString();
-        const std::string name = qryContCtbl->Query.FieldByName("NMCONTCTBL").AsString();
-        const auto pick = [&](platform::ClientDataSet& set, platform::Field& codeField,
-                              platform::Field& nameField) {
-            RefuseLongAccount(code, codeField);
-            WritePick(set, codeField, code, nameField, name);
-        };
-        if (kind == 0) pick(cdsSaldForn, *cdsSaldFornCDCONTCTBL, *cdsSaldFornNMCONTCTBL);
-        if (kind == 1) pick(cdsSaldClie, *cdsSaldClieCDCONTCTBL, *cdsSaldClieNMCONTCTBL);
-        if (kind == 2) pick(cdsSaldBanco, *cdsSaldBancoCDCONTCTBL, *cdsSaldBancoNMCONTCTBL);
-        return;
+        PesquisaContaContabil();
+    } else if (column == "NMRAZAOSOCIAL") {
+        if (auto* kind = SelectedKind()) PesquisaTitular(*kind);
     }
+}
 
-    if (column != "NMRAZAOSOCIAL") return;
-    if (kind == 0) {
-        qryFornecedor->Close();
-        qryFornecedor->ParamByName("CDFORNECED").Clear();
-        qryFornecedor->ParamByName("NRINSJURFORN").Clear();
-        qryFornecedor->Open();
-        const std::string title = msgPadrao->Msg("Forn") + "|" + msgPadrao->Msg("Fornecedor_Empty");
-        if (!library::Pesquisar(dtsFornecedor, title, false, true)) return;
-        WritePick(cdsSaldForn, *cdsSaldFornCDSALDCOME,
-                  qryFornecedor->Query.FieldByName("CDFORNECED").AsString(),
-                  *cdsSaldFornNMRAZAOSOCIAL,
-                  qryFornecedor->Query.FieldByName("NMRAZSOCFORN").AsString());
-    }
-    if (kind == 1) {
-        qryCliente->Close();
-        qryCliente->ParamByName("CDCLIENTE").Clear();
-        qryCliente->ParamByName("NRINSJURCLIE").Clear();
-        qryCliente->Open();
-        const std::string title = msgPadrao->Msg("Cliente") + "|" + msgPadrao->Msg("Cliente_Empty");
-        if (!library::Pesquisar(dtsCliente, title, false, true)) return;
-        WritePick(cdsSaldClie, *cdsSaldClieCDSALDCOME,
-                  qryCliente->Query.FieldByName("CDCLIENTE").AsString(), *cdsSaldClieNMRAZAOSOCIAL,
-                  qryCliente->Query.FieldByName("NMRAZSOCCLIE").AsString());
-    }
-    if (kind == 2) {
-        qryBanco->Close();
-        qryBanco->ParamByName("P_CDREDUCONT").Clear();
-        qryBanco->ParamByName("P_TCDREDUCONT").SetAsString("T");
-        qryBanco->Open();
-        const std::string title = msgPadrao->Msg("Banco") + "|" + msgPadrao->Msg("Banco_Empty");
-        if (!library::Pesquisar(dtsBanco, title, false, true)) return;
-        WritePick(cdsSaldBanco, *cdsSaldBancoCDSALDCOME,
-                  qryBanco->Query.FieldByName("CDREDUCONT").AsString(), *cdsSaldBancoNMRAZAOSOCIAL,
-                  qryBanco->Query.FieldByName("NMBANCO").AsString());
-    }
+// The same list for every kind; the pick goes into the selected kind's row.
+void TfrmSaldComerc::PesquisaContaContabil() {
+    qryContCtbl->Close();
+    qryContCtbl->Open();
+    const std::string title =
+        msgPadrao->Msg("ContCtbl") + "|" + msgPadrao->Msg("Conta_Contab_Empty");
+    if (!library::Pesquisar(dtsContCtbl, title, false, true)) return;
+    auto* kind = SelectedKind();
+    if (kind == nullptr) return;
+    const std::string code = qryContCtbl->Query.FieldByName("CDCONTCTBL").AsString();
+    RefuseLongAccount(code, *kind->CDCONTCTBL);
+    WritePick(*kind->set, *kind->CDCONTCTBL, code, *kind->NMCONTCTBL,
+              qryContCtbl->Query.FieldByName("NMCONTCTBL").AsString());
+}
+
+// The kind's own list: suppliers, clients or bank current accounts, every row of it.
+void TfrmSaldComerc::PesquisaTitular(screen::KindMembers& kind) {
+    const records::OwnerLookUp& lookUp = kind.info->owner;
+    auto& query = *kind.ownerQuery;
+    query.Close();
+    query.ParamByName(lookUp.codeParam).Clear();
+    auto& filter = query.ParamByName(lookUp.filterParam);
+    if (lookUp.filterValue)
+        filter.SetAsString(std::string(*lookUp.filterValue));
+    else
+        filter.Clear();
+    query.Open();
+    const std::string title = msgPadrao->Msg(std::string(lookUp.titleKey)) + "|" +
+                              msgPadrao->Msg(std::string(lookUp.emptyKey));
+    if (!library::Pesquisar(*kind.ownerLink, title, false, true)) return;
+    WritePick(*kind.set, *kind.CDSALDCOME, query.Query.FieldByName(lookUp.codeField).AsString(),
+              *kind.NMRAZAOSOCIAL, query.Query.FieldByName(lookUp.nameField).AsString());
 }

@@ -39,29 +39,28 @@ nlohmann::json TfrmSaldComerc::LeSaldComer(std::string_view kindTag) {
 }
 
 // A set being edited is neither read nor rebound, so a reload never throws a row being
-// entered away. What raises travels on with the animation stopped and the set untouched.
+// entered away. What raises travels on with the animation stopped and the set untouched. A
+// blank company code is refused before anything is read (Verify does not leave the field).
 void TfrmSaldComerc::CarregaSaldos(bool bindDataLink) {
+    if (library::EmptyString(medCdEmpresa->Text()))
+        library::MensErro(msgPadrao->Msg("Empr_Inv"), true);
     const screen::BusyAnimation busy(library::kAviReading);
-    if (rdgTipoConta->ItemIndex() == 0 && !cdsSaldForn.Editing()) {
-        cdsSaldForn.SetData(LeSaldComer(services::kTagSuppliers));
-        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldForn);
-    }
-    if (rdgTipoConta->ItemIndex() == 1 && !cdsSaldClie.Editing()) {
-        cdsSaldClie.SetData(LeSaldComer(services::kTagClients));
-        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldClie);
-    }
-    if (rdgTipoConta->ItemIndex() == 2 && !cdsSaldBanco.Editing()) {
-        cdsSaldBanco.SetData(LeSaldComer(services::kTagBanks));
-        if (bindDataLink) dtsPadrao.SetDataSet(&cdsSaldBanco);
-    }
+    auto* kind = SelectedKind();
+    if (kind == nullptr || kind->set->Editing()) return;
+    kind->set->SetData(LeSaldComer(kind->info->serverTag));
+    if (bindDataLink) dtsPadrao.SetDataSet(kind->set);
 }
 
 // Also the enter event of the company code field. Nothing is shown or edited against a
-// half-chosen filter; the entry page stays off until the insert command opens it.
+// half-chosen filter; the entry page stays off until the insert command opens it, and the
+// data sheet is the page the focus goes back to. A row still being entered keeps its page
+// instead, so that the user can return to it: with both pages off the focus could not
+// leave the panel again.
 void TfrmSaldComerc::panFiltroEnter(platform::Component*) {
+    const auto* shown = dtsPadrao.DataSet();
     dtsPadrao.SetEnabled(false);
-    tshFormulario->SetEnabled(false);
-    mnuFormulario->SetEnabled(false);
+    if (shown != nullptr && shown->Editing()) return;
+    ControlaAbas(false);
 }
 
 // The company code was checked by its own exit before this runs. A failed read leaves the

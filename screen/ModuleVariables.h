@@ -1,11 +1,14 @@
-// The module-level variables the screen's month parsing writes; they are defined, and
-// exported, by the module's unit (module/Cli_Rdq63500.cpp).
+// The module-level variables of the screen's unit: the month and year of the last month
+// text parsed. The screen, which writes them, defines them (ModuleVariables.cpp); the module
+// exports them with its entries.
 #pragma once
 
 #include <cstdint>
 
+// What the module exports: visible from outside the module's shared object.
+#define SALDO_EXPORT __attribute__((visibility("default")))
+
 extern "C" {
-// Month and year of the last month text parsed.
-extern std::uint16_t woMes;
-extern std::uint16_t woAno;
+SALDO_EXPORT extern std::uint16_t woMes;
+SALDO_EXPORT extern std::uint16_t woAno;
 }

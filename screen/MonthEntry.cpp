@@ -33,50 +33,48 @@ bool TfrmSaldComerc::CheckMesValido(const std::string& text) {
 }
 
 void TfrmSaldComerc::cdsSaldFornDTIMPSALDOSetText(platform::Field&, const std::string& text) {
-    woMes = 0;
-    woAno = 0;
-    if (CheckMesValido(text))
-        cdsSaldFornDTIMPSALDO->SetAsDateTime(library::UltDiaMes(woMes, woAno));
-    else
-        library::MensErro(msgPadrao->Msg("Data_Inv"), true);
+    EntraMes(Kind(records::BalanceKind::Suppliers), text);
 }
 
 void TfrmSaldComerc::cdsSaldClieDTIMPSALDOSetText(platform::Field&, const std::string& text) {
-    woMes = 0;
-    woAno = 0;
-    if (CheckMesValido(text))
-        cdsSaldClieDTIMPSALDO->SetAsDateTime(library::UltDiaMes(woMes, woAno));
-    else
-        library::MensErro(msgPadrao->Msg("Data_Inv"), true);
+    EntraMes(Kind(records::BalanceKind::Clients), text);
 }
 
 void TfrmSaldComerc::cdsSaldBancoDTIMPSALDOSetText(platform::Field&, const std::string& text) {
+    EntraMes(Kind(records::BalanceKind::Banks), text);
+}
+
+// Stores the month's last day; a text that is no valid month is refused with its message
+// and the field keeps its value.
+void TfrmSaldComerc::EntraMes(screen::KindMembers& kind, const std::string& text) {
     woMes = 0;
     woAno = 0;
     if (CheckMesValido(text))
-        cdsSaldBancoDTIMPSALDO->SetAsDateTime(library::UltDiaMes(woMes, woAno));
+        kind.DTIMPSALDO->SetAsDateTime(library::UltDiaMes(woMes, woAno));
     else
         library::MensErro(msgPadrao->Msg("Data_Inv"), true);
 }
 
-// Display and edit text are the same. While a supplier row is inserted the values show as
-// plain signed numbers, so the one being typed reads as typed.
 void TfrmSaldComerc::cdsSaldFornVRIMPSALDOGetText(platform::Field&, std::string& text, bool) {
-    const double value = cdsSaldFornVRIMPSALDO->AsFloat();
-    text = MarkedValue(value);
-    if (cdsSaldForn.State() == platform::DataSetState::Insert)
-        text = platform::FormatFloat(kValueFormat, value);
+    TextoValor(Kind(records::BalanceKind::Suppliers), text);
 }
 
-// Client and bank values show as their general text while a row of the set is edited.
 void TfrmSaldComerc::cdsSaldClieVRIMPSALDOGetText(platform::Field&, std::string& text, bool) {
-    const double value = cdsSaldClieVRIMPSALDO->AsFloat();
-    text = MarkedValue(value);
-    if (cdsSaldClie.State() == platform::DataSetState::Edit) text = platform::FloatToStr(value);
+    TextoValor(Kind(records::BalanceKind::Clients), text);
 }
 
 void TfrmSaldComerc::cdsSaldBancoVRIMPSALDOGetText(platform::Field&, std::string& text, bool) {
-    const double value = cdsSaldBancoVRIMPSALDO->AsFloat();
+    TextoValor(Kind(records::BalanceKind::Banks), text);
+}
+
+// Display and edit text are the same. While the kind's set is in its plain-value state
+// (inserting suppliers, editing clients or banks) every value of the set shows as a signed
+// number without its mark, so the one being typed reads as typed.
+void TfrmSaldComerc::TextoValor(const screen::KindMembers& kind, std::string& text) const {
+    const double value = kind.VRIMPSALDO->AsFloat();
     text = MarkedValue(value);
-    if (cdsSaldBanco.State() == platform::DataSetState::Edit) text = platform::FloatToStr(value);
+    if (kind.set->State() != kind.info->plainValueState) return;
+    text = kind.info->plainValue == records::PlainValue::Grouped
+               ? platform::FormatFloat(kValueFormat, value)
+               : platform::FloatToStr(value);
 }

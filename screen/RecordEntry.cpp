@@ -1,5 +1,5 @@
 // Record entry: insert, delete, cancel and confirm, new-row defaults and the entry grid's key
-// filter.
+// filter. The commands act on the selected kind's set, not on the set the data link shows.
 #include "screen/TfrmSaldComerc.h"
 
 #include "records/BalanceFields.h"
@@ -8,84 +8,78 @@ namespace {
 
 // Moves to the first row, inserts the new row there (the new-row handler fills its
 // defaults) and prepares the value and month fields for typing.
-void StartNewRow(platform::ClientDataSet& set, platform::Field& value, platform::Field& month) {
-    set.First();
-    set.Insert();
-    value.SetEditFormat(records::kValueEditFormat);
-    month.SetEditMask(records::kMonthEditMask);
-    month.FocusControl();
+void StartNewRow(const screen::KindMembers& kind) {
+    kind.set->First();
+    kind.set->Insert();
+    kind.VRIMPSALDO->SetEditFormat(records::kValueEditFormat);
+    kind.DTIMPSALDO->SetEditMask(records::kMonthEditMask);
+    kind.DTIMPSALDO->FocusControl();
 }
 
 }  // namespace
 
+// A set that cannot take a new row now (not read yet, out of implant mode, a row already
+// being entered) leaves the pages as they are. Should the insert still fail, the data sheet
+// comes back rather than an entry page with no row on it.
 void TfrmSaldComerc::sbtIncluirClick(platform::Component*) {
+    auto* kind = SelectedKind();
+    if (kind != nullptr && !ComandosPermitidos(*kind->set).incluir) return;
     ControlaAbas(true);
-    const int kind = rdgTipoConta->ItemIndex();
-    if (kind == 0) StartNewRow(cdsSaldForn, *cdsSaldFornVRIMPSALDO, *cdsSaldFornDTIMPSALDO);
-    if (kind == 1) StartNewRow(cdsSaldClie, *cdsSaldClieVRIMPSALDO, *cdsSaldClieDTIMPSALDO);
-    if (kind == 2) StartNewRow(cdsSaldBanco, *cdsSaldBancoVRIMPSALDO, *cdsSaldBancoDTIMPSALDO);
+    if (kind == nullptr) return;
+    try {
+        StartNewRow(*kind);
+    } catch (...) {
+        if (kind->set->State() != platform::DataSetState::Insert) ControlaAbas(false);
+        throw;
+    }
 }
 
+// The question is asked only when there is a row to delete.
 void TfrmSaldComerc::sbtExcluirClick(platform::Component*) {
-    const int kind = rdgTipoConta->ItemIndex();
-    const auto confirmed = [this] {
-        return msgMensagensPadroes->ShowMsg("Excl", platform::DialogType::Confirmation,
-                                            platform::mbYes | platform::mbNo, 0) == platform::mrYes;
-    };
-    if (kind == 0 && confirmed()) cdsSaldForn.Delete();
-    if (kind == 1 && confirmed()) cdsSaldClie.Delete();
-    if (kind == 2 && confirmed()) cdsSaldBanco.Delete();
+    auto* kind = SelectedKind();
+    if (kind != nullptr && ComandosPermitidos(*kind->set).excluir &&
+        msgMensagensPadroes->ShowMsg("Excl", platform::DialogType::Confirmation,
+                                     platform::mbYes | platform::mbNo, 0) == platform::mrYes)
+        kind->set->Delete();
     ControlaAbas(false);
 }
 
 void TfrmSaldComerc::sbtCancelarClick(platform::Component* sender) {
     TfrmPadrao::sbtCancelarClick(sender);
-    const int kind = rdgTipoConta->ItemIndex();
-    if (kind == 0) cdsSaldForn.Cancel();
-    if (kind == 1) cdsSaldClie.Cancel();
-    if (kind == 2) cdsSaldBanco.Cancel();
+    if (auto* kind = SelectedKind()) kind->set->Cancel();
     ControlaAbas(false);
 }
 
+// A refused post raises out of here: the row stays in edit and the page stays as it is.
 void TfrmSaldComerc::sbtConfirmarClick(platform::Component* sender) {
     TfrmPadrao::sbtConfirmarClick(sender);
-    const int kind = rdgTipoConta->ItemIndex();
-    // A refused post raises out of here: the row stays in edit and the page stays as it is.
-    const auto post = [this](platform::ClientDataSet& set) {
-        if (!set.Editing()) return;
-        set.Post();
-        ControlaBotoes(set);
-    };
-    if (kind == 0) post(cdsSaldForn);
-    if (kind == 1) post(cdsSaldClie);
-    if (kind == 2) post(cdsSaldBanco);
+    if (auto* kind = SelectedKind(); kind != nullptr && kind->set->Editing()) {
+        kind->set->Post();
+        ControlaBotoes(*kind->set);
+    }
     ControlaAbas(false);
+}
+
+void TfrmSaldComerc::cdsSaldFornNewRecord(platform::ClientDataSet&) {
+    PreencheNovaLinha(Kind(records::BalanceKind::Suppliers));
+}
+
+void TfrmSaldComerc::cdsSaldClieNewRecord(platform::ClientDataSet&) {
+    PreencheNovaLinha(Kind(records::BalanceKind::Clients));
+}
+
+void TfrmSaldComerc::cdsSaldBancoNewRecord(platform::ClientDataSet&) {
+    PreencheNovaLinha(Kind(records::BalanceKind::Banks));
 }
 
 // The defaults of a new row. They run for every new row, started by the insert command or
 // from the grid itself.
-void TfrmSaldComerc::cdsSaldFornNewRecord(platform::ClientDataSet&) {
-    cdsSaldFornTIPSALDO->SetAsString("Sim");
-    cdsSaldFornCDEMPRESA->SetAsString(medCdEmpresa->Text());
-    cdsSaldFornIDSALDCOME->SetAsString("F");
-    cdsSaldFornVRIMPSALDO->SetAsFloat(0);
-    cdsSaldFornDTIMPSALDO->FocusControl();
-}
-
-void TfrmSaldComerc::cdsSaldClieNewRecord(platform::ClientDataSet&) {
-    cdsSaldClieTIPSALDO->SetAsString("Sim");
-    cdsSaldClieCDEMPRESA->SetAsString(medCdEmpresa->Text());
-    cdsSaldClieIDSALDCOME->SetAsString("C");
-    cdsSaldClieVRIMPSALDO->SetAsFloat(0);
-    cdsSaldClieDTIMPSALDO->FocusControl();
-}
-
-void TfrmSaldComerc::cdsSaldBancoNewRecord(platform::ClientDataSet&) {
-    cdsSaldBancoTIPSALDO->SetAsString("Sim");
-    cdsSaldBancoCDEMPRESA->SetAsString(medCdEmpresa->Text());
-    cdsSaldBancoIDSALDCOME->SetAsString("B");
-    cdsSaldBancoVRIMPSALDO->SetAsFloat(0);
-    cdsSaldBancoDTIMPSALDO->FocusControl();
+void TfrmSaldComerc::PreencheNovaLinha(screen::KindMembers& kind) {
+    kind.TIPSALDO->SetAsString("Sim");
+    kind.CDEMPRESA->SetAsString(medCdEmpresa->Text());
+    kind.IDSALDCOME->SetAsString(std::string(kind.info->kindCode));
+    kind.VRIMPSALDO->SetAsFloat(0);
+    kind.DTIMPSALDO->FocusControl();
 }
 
 // The account and owner columns are filled by the look-ups only; the value column takes

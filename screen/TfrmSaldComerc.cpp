@@ -2,10 +2,15 @@
 // sets, server connection and look-up queries), its event wiring, creation and close.
 #include "screen/TfrmSaldComerc.h"
 
+#include <iterator>
+#include <tuple>
+#include <type_traits>
+
 #include "library/Orvane.h"
+#include "platform/Exceptions.h"
 #include "records/BalanceFields.h"
 #include "records/MessageCatalogue.h"
-#include "screen/QueryTexts.h"
+#include "screen/LookupQueries.h"
 #include "services/SaldComerService.h"
 
 namespace {
@@ -18,11 +23,80 @@ T* Placed(platform::Component& owner, platform::WinControl* parent, const char* 
     return control;
 }
 
-library::TADOIBQuery* Query(platform::Component& owner, const char* name) {
+library::TADOIBQuery* Query(platform::Component& owner, void (*define)(library::TADOIBQuery&)) {
     auto* query = owner.Create<library::TADOIBQuery>();
-    query->SetName(name);
+    define(*query);
     return query;
 }
+
+constexpr library::Command kRecordCommands[] = {
+    library::Command::Incluir,   library::Command::Alterar,   library::Command::Excluir,
+    library::Command::Procurar,  library::Command::Verificar, library::Command::Cancelar,
+    library::Command::Confirmar,
+};
+
+using Screen = TfrmSaldComerc;
+
+// The balance row's fields, as the screen names its members for them.
+constexpr const char* kFieldNames[] = {
+    "DTIMPSALDO", "CDCONTCTBL", "NMCONTCTBL", "NMRAZAOSOCIAL", "VRIMPSALDO", "TIPSALDO",
+    "CDEMPRESA",  "IDSALDCOME", "CDSALDCOME", "NRINSJUR",      "IDTPIJUR",
+};
+
+// What each balance kind names on the screen, in the kind table's order: its record set, its
+// field members (as kFieldNames; the bank set has no IDTPIJUR), the data link of its owner
+// look-up and its own handlers.
+struct KindComposition {
+    platform::ClientDataSet Screen::*set;
+    platform::Field* Screen::*fields[std::size(kFieldNames)];
+    platform::DataSource Screen::*ownerLink;
+    void (Screen::*beforePost)(platform::ClientDataSet&);
+    void (Screen::*afterPost)(platform::ClientDataSet&);
+    void (Screen::*newRecord)(platform::ClientDataSet&);
+    void (Screen::*monthSetText)(platform::Field&, const std::string&);
+    void (Screen::*valueGetText)(platform::Field&, std::string&, bool);
+};
+
+constexpr KindComposition kKindComposition[] = {
+    {&Screen::cdsSaldForn,
+     {&Screen::cdsSaldFornDTIMPSALDO, &Screen::cdsSaldFornCDCONTCTBL,
+      &Screen::cdsSaldFornNMCONTCTBL, &Screen::cdsSaldFornNMRAZAOSOCIAL,
+      &Screen::cdsSaldFornVRIMPSALDO, &Screen::cdsSaldFornTIPSALDO, &Screen::cdsSaldFornCDEMPRESA,
+      &Screen::cdsSaldFornIDSALDCOME, &Screen::cdsSaldFornCDSALDCOME, &Screen::cdsSaldFornNRINSJUR,
+      &Screen::cdsSaldFornIDTPIJUR},
+     &Screen::dtsFornecedor,
+     &Screen::cdsSaldFornBeforePost,
+     &Screen::cdsSaldFornAfterPost,
+     &Screen::cdsSaldFornNewRecord,
+     &Screen::cdsSaldFornDTIMPSALDOSetText,
+     &Screen::cdsSaldFornVRIMPSALDOGetText},
+    {&Screen::cdsSaldClie,
+     {&Screen::cdsSaldClieDTIMPSALDO, &Screen::cdsSaldClieCDCONTCTBL,
+      &Screen::cdsSaldClieNMCONTCTBL, &Screen::cdsSaldClieNMRAZAOSOCIAL,
+      &Screen::cdsSaldClieVRIMPSALDO, &Screen::cdsSaldClieTIPSALDO, &Screen::cdsSaldClieCDEMPRESA,
+      &Screen::cdsSaldClieIDSALDCOME, &Screen::cdsSaldClieCDSALDCOME, &Screen::cdsSaldClieNRINSJUR,
+      &Screen::cdsSaldClieIDTPIJUR},
+     &Screen::dtsCliente,
+     &Screen::cdsSaldClieBeforePost,
+     &Screen::cdsSaldClieAfterPost,
+     &Screen::cdsSaldClieNewRecord,
+     &Screen::cdsSaldClieDTIMPSALDOSetText,
+     &Screen::cdsSaldClieVRIMPSALDOGetText},
+    {&Screen::cdsSaldBanco,
+     {&Screen::cdsSaldBancoDTIMPSALDO, &Screen::cdsSaldBancoCDCONTCTBL,
+      &Screen::cdsSaldBancoNMCONTCTBL, &Screen::cdsSaldBancoNMRAZAOSOCIAL,
+      &Screen::cdsSaldBancoVRIMPSALDO, &Screen::cdsSaldBancoTIPSALDO,
+      &Screen::cdsSaldBancoCDEMPRESA, &Screen::cdsSaldBancoIDSALDCOME,
+      &Screen::cdsSaldBancoCDSALDCOME, &Screen::cdsSaldBancoNRINSJUR, nullptr},
+     &Screen::dtsBanco,
+     &Screen::cdsSaldBancoBeforePost,
+     &Screen::cdsSaldBancoAfterPost,
+     &Screen::cdsSaldBancoNewRecord,
+     &Screen::cdsSaldBancoDTIMPSALDOSetText,
+     &Screen::cdsSaldBancoVRIMPSALDOGetText},
+};
+static_assert(std::size(kKindComposition) ==
+              std::tuple_size_v<std::remove_cvref_t<decltype(records::Kinds())>>);
 
 // The entry grid's design-time options: titles, column resize, column and row lines, tabs,
 // row select, always-show-selection, confirm delete, cancel on exit.
@@ -50,9 +124,9 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
     mnuLinha1->SetVisible(false);
     mnuListagem->SetEnabled(false);
     mnuConfigImpressora->SetEnabled(false);
-    for (auto* entry :
-         {mnuIncluir, mnuAlterar, mnuExcluir, mnuProcurar, mnuVerificar, mnuCancelar, mnuConfirmar})
-        entry->SetEnabled(false);
+    // Nothing to act on before the first successful read: every record command starts off,
+    // each button with its menu entry.
+    for (const auto command : kRecordCommands) SetCommand(command, false);
 
     msgPadrao->Lines = records::MessageCatalogue();
 
@@ -77,6 +151,8 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
     };
 
     dtsPadrao.SetDataSet(&cdsSaldForn);
+    BindKinds();
+    AplicaModoImplantacao(cbxImplantSaldo->Checked());
     WireEvents();
 }
 
@@ -136,94 +212,63 @@ void TfrmSaldComerc::ComposeFilterPanel() {
 }
 
 void TfrmSaldComerc::ComposeRecordSets() {
-    using records::BalanceKind;
-    struct Target {
-        platform::ClientDataSet& set;
-        BalanceKind kind;
-        platform::Field** fields[11];
-    };
-    Target targets[] = {
-        {cdsSaldForn,
-         BalanceKind::Suppliers,
-         {&cdsSaldFornDTIMPSALDO, &cdsSaldFornCDCONTCTBL, &cdsSaldFornNMCONTCTBL,
-          &cdsSaldFornNMRAZAOSOCIAL, &cdsSaldFornVRIMPSALDO, &cdsSaldFornTIPSALDO,
-          &cdsSaldFornCDEMPRESA, &cdsSaldFornIDSALDCOME, &cdsSaldFornCDSALDCOME,
-          &cdsSaldFornNRINSJUR, &cdsSaldFornIDTPIJUR}},
-        {cdsSaldClie,
-         BalanceKind::Clients,
-         {&cdsSaldClieDTIMPSALDO, &cdsSaldClieCDCONTCTBL, &cdsSaldClieNMCONTCTBL,
-          &cdsSaldClieNMRAZAOSOCIAL, &cdsSaldClieVRIMPSALDO, &cdsSaldClieTIPSALDO,
-          &cdsSaldClieCDEMPRESA, &cdsSaldClieIDSALDCOME, &cdsSaldClieCDSALDCOME,
-          &cdsSaldClieNRINSJUR, &cdsSaldClieIDTPIJUR}},
-        {cdsSaldBanco,
-         BalanceKind::Banks,
-         {&cdsSaldBancoDTIMPSALDO, &cdsSaldBancoCDCONTCTBL, &cdsSaldBancoNMCONTCTBL,
-          &cdsSaldBancoNMRAZAOSOCIAL, &cdsSaldBancoVRIMPSALDO, &cdsSaldBancoTIPSALDO,
-          &cdsSaldBancoCDEMPRESA, &cdsSaldBancoIDSALDCOME, &cdsSaldBancoCDSALDCOME,
-          &cdsSaldBancoNRINSJUR, nullptr}},
-    };
-    for (auto& target : targets) {
-        records::AddBalanceFields(target.set, target.kind);
-        for (int i = 0; i < target.set.FieldCount(); ++i) *target.fields[i] = &target.set.Fields(i);
+    for (std::size_t i = 0; i < std::size(kKindComposition); ++i) {
+        const auto& composition = kKindComposition[i];
+        auto& set = this->*composition.set;
+        records::AddBalanceFields(set, records::Kinds()[i].kind);
+        for (std::size_t f = 0; f < std::size(kFieldNames); ++f)
+            if (composition.fields[f] != nullptr)
+                this->*composition.fields[f] = &set.FieldByName(kFieldNames[f]);
     }
 }
 
 void TfrmSaldComerc::ComposeQueries() {
-    qryEmpresa = Query(*this, "qryEmpresa");
-    qryEmpresa->SQL = qryEmpresa->SQL_ORACLE = qryEmpresa->SQL_MSSQL = qryEmpresa->SQL_IB =
-        screen::EmpresaSQL();
-    qryEmpresa->AddParam("P_CDEMPRESA");
-    qryEmpresa->AddParam("P_TCDEMPRESA");
-    qryEmpresa->AddField("CDEMPRESA", 2, "Código", 0, true);
-    qryEmpresa->AddField("NMEMPRESA", 50, "Nome", 0, true);
+    qryEmpresa = Query(*this, screen::DefineQryEmpresa);
     dtsEmpresa.SetDataSet(&qryEmpresa->Query);
-
-    qryContCtbl = Query(*this, "qryContCtbl");
-    qryContCtbl->SQL = screen::ContCtblSQL();
-    qryContCtbl->AddField("CDCONTREDU", 20, "Cód. Reduzido", 20, true);
-    qryContCtbl->AddField("CDCONTCTBL", 20, "Código", 20, true);
-    qryContCtbl->AddField("CDRATEIO", 3, "", 3, false);
-    qryContCtbl->AddField("NMCONTCTBL", 40, "Nome", 40, true);
-    qryContCtbl->AddField("CDNVCONTCTBL", 1, "", 1, false);
-    qryContCtbl->AddField("IDTIPOCONT", 1, "", 1, false);
-    qryContCtbl->AddField("IDCONTCCUS", 1, "", 1, false);
-    qryContCtbl->AddField("IDTIPOCOME", 1, "", 1, false);
+    qryContCtbl = Query(*this, screen::DefineQryContCtbl);
     dtsContCtbl.SetDataSet(&qryContCtbl->Query);
-
-    qryFornecedor = Query(*this, "qryFornecedor");
-    qryFornecedor->SQL_ORACLE = screen::FornecedorSQL_ORACLE();
-    qryFornecedor->SQL_MSSQL = screen::FornecedorSQL_MSSQL();
-    qryFornecedor->SQL_IB = screen::FornecedorSQL_IB();
-    qryFornecedor->AddParam("CDFORNECED");
-    qryFornecedor->AddParam("NRINSJURFORN");
-    qryFornecedor->AddField("CDFORNECED", 21, "Código", 21, false);
-    qryFornecedor->AddField("IDTPIJURFORN", 1, "", 1, false);
-    qryFornecedor->AddField("NRINSJURFORN", 20, "Inscrição", 20, true);
-    qryFornecedor->AddField("NMRAZSOCFORN", 40, "Razão Social", 40, true);
+    qryFornecedor = Query(*this, screen::DefineQryFornecedor);
     dtsFornecedor.SetDataSet(&qryFornecedor->Query);
-
-    qryCliente = Query(*this, "qryCliente");
-    qryCliente->SQL_ORACLE = screen::ClienteSQL_ORACLE();
-    qryCliente->SQL_IB = screen::ClienteSQL_IB();
-    qryCliente->AddParam("CDCLIENTE");
-    qryCliente->AddParam("NRINSJURCLIE");
-    qryCliente->AddField("CDCLIENTE", 21, "Código", 21, false);
-    qryCliente->AddField("IDTPIJURCLIE", 1, "", 1, false);
-    qryCliente->AddField("NRINSJURCLIE", 20, "Inscrição", 20, true);
-    qryCliente->AddField("NMRAZSOCCLIE", 40, "Razão Social", 40, true);
+    qryCliente = Query(*this, screen::DefineQryCliente);
     dtsCliente.SetDataSet(&qryCliente->Query);
-
-    qryBanco = Query(*this, "qryBanco");
-    qryBanco->SQL = screen::BancoSQL();
-    qryBanco->AddParam("P_CDREDUCONT");
-    qryBanco->AddParam("P_TCDREDUCONT");
-    qryBanco->AddField("CDREDUCONT", 3, "Cód. Red.", 3, true);
-    qryBanco->AddField("NMBANCO", 30, "Banco", 30, true);
-    qryBanco->AddField("CDAGENCIA", 5, "Agência", 5, true);
-    qryBanco->AddField("CDCONTCORR", 10, "Conta", 10, true);
-    qryBanco->AddField("CDBANCO", 3, "Cód. Banco", 3, true);
-    qryBanco->AddField("DSCONTCORR", 20, "", 20, false);
+    qryBanco = Query(*this, screen::DefineQryBanco);
     dtsBanco.SetDataSet(&qryBanco->Query);
+}
+
+// Each kind's row of the kind table with the members it names: the record set, its fields
+// and the owner look-up query, found by the table's name for it.
+void TfrmSaldComerc::BindKinds() {
+    for (std::size_t i = 0; i < kinds_.size(); ++i) {
+        const auto& composition = kKindComposition[i];
+        const auto& info = records::Kinds()[i];
+        auto& kind = kinds_[i];
+        kind.info = &info;
+        kind.set = &(this->*composition.set);
+        const auto field = [&](std::size_t f) { return this->*composition.fields[f]; };
+        kind.DTIMPSALDO = field(0);
+        kind.CDCONTCTBL = field(1);
+        kind.NMCONTCTBL = field(2);
+        kind.NMRAZAOSOCIAL = field(3);
+        kind.VRIMPSALDO = field(4);
+        kind.TIPSALDO = field(5);
+        kind.CDEMPRESA = field(6);
+        kind.IDSALDCOME = field(7);
+        kind.CDSALDCOME = field(8);
+        kind.ownerQuery = dynamic_cast<library::TADOIBQuery*>(FindComponent(info.ownerQuery));
+        kind.ownerLink = &(this->*composition.ownerLink);
+        if (kind.ownerQuery == nullptr || &kind.ownerQuery->Query != kind.ownerLink->DataSet())
+            throw platform::Error("A consulta " + std::string(info.ownerQuery) +
+                                  " não está na tela de saldo comercial.");
+    }
+}
+
+screen::KindMembers& TfrmSaldComerc::Kind(records::BalanceKind kind) {
+    return kinds_.at(static_cast<std::size_t>(kind));
+}
+
+screen::KindMembers* TfrmSaldComerc::SelectedKind() {
+    const auto kind = records::KindOfIndex(rdgTipoConta->ItemIndex());
+    return kind ? &Kind(*kind) : nullptr;
 }
 
 void TfrmSaldComerc::WireEvents() {
@@ -249,49 +294,31 @@ void TfrmSaldComerc::WireEvents() {
     dtsFornecedor.OnStateChange = [this](platform::DataSource&) { dtsPadraoStateChange(nullptr); };
     dtsCliente.OnStateChange = [this](platform::DataSource&) { dtsPadraoStateChange(nullptr); };
 
-    cdsSaldForn.BeforePost = [this](ClientDataSet& d) { cdsSaldFornBeforePost(d); };
-    cdsSaldForn.AfterPost = [this](ClientDataSet& d) { cdsSaldFornAfterPost(d); };
-    cdsSaldForn.AfterDelete = [this](ClientDataSet& d) { cdsSaldFornAfterPost(d); };
-    cdsSaldForn.OnNewRecord = [this](ClientDataSet& d) { cdsSaldFornNewRecord(d); };
-    cdsSaldFornDTIMPSALDO->OnSetText = [this](Field& f, const std::string& t) {
-        cdsSaldFornDTIMPSALDOSetText(f, t);
-    };
-    cdsSaldFornVRIMPSALDO->OnGetText = [this](Field& f, std::string& t, bool display) {
-        cdsSaldFornVRIMPSALDOGetText(f, t, display);
-    };
-
-    cdsSaldClie.BeforePost = [this](ClientDataSet& d) { cdsSaldClieBeforePost(d); };
-    cdsSaldClie.AfterPost = [this](ClientDataSet& d) { cdsSaldClieAfterPost(d); };
-    cdsSaldClie.AfterDelete = [this](ClientDataSet& d) { cdsSaldClieAfterPost(d); };
-    cdsSaldClie.OnNewRecord = [this](ClientDataSet& d) { cdsSaldClieNewRecord(d); };
-    cdsSaldClieDTIMPSALDO->OnSetText = [this](Field& f, const std::string& t) {
-        cdsSaldClieDTIMPSALDOSetText(f, t);
-    };
-    cdsSaldClieVRIMPSALDO->OnGetText = [this](Field& f, std::string& t, bool display) {
-        cdsSaldClieVRIMPSALDOGetText(f, t, display);
-    };
-
-    cdsSaldBanco.BeforePost = [this](ClientDataSet& d) { cdsSaldBancoBeforePost(d); };
-    cdsSaldBanco.AfterPost = [this](ClientDataSet& d) { cdsSaldBancoAfterPost(d); };
-    cdsSaldBanco.AfterDelete = [this](ClientDataSet& d) { cdsSaldBancoAfterPost(d); };
-    cdsSaldBanco.OnNewRecord = [this](ClientDataSet& d) { cdsSaldBancoNewRecord(d); };
-    cdsSaldBancoDTIMPSALDO->OnSetText = [this](Field& f, const std::string& t) {
-        cdsSaldBancoDTIMPSALDOSetText(f, t);
-    };
-    cdsSaldBancoVRIMPSALDO->OnGetText = [this](Field& f, std::string& t, bool display) {
-        cdsSaldBancoVRIMPSALDOGetText(f, t, display);
-    };
+    // Every kind's events go to its own handlers, which share one body.
+    for (std::size_t i = 0; i < kinds_.size(); ++i) {
+        const KindComposition& h = kKindComposition[i];
+        auto& kind = kinds_[i];
+        kind.set->BeforePost = [this, &h](ClientDataSet& d) { (this->*h.beforePost)(d); };
+        kind.set->AfterPost = [this, &h](ClientDataSet& d) { (this->*h.afterPost)(d); };
+        // A deletion is saved as a post is.
+        kind.set->AfterDelete = [this, &h](ClientDataSet& d) { (this->*h.afterPost)(d); };
+        kind.set->OnNewRecord = [this, &h](ClientDataSet& d) { (this->*h.newRecord)(d); };
+        kind.DTIMPSALDO->OnSetText = [this, &h](Field& f, const std::string& t) {
+            (this->*h.monthSetText)(f, t);
+        };
+        kind.VRIMPSALDO->OnGetText = [this, &h](Field& f, std::string& t, bool display) {
+            (this->*h.valueGetText)(f, t, display);
+        };
+    }
 }
 
 void TfrmSaldComerc::FormCreate(platform::Component* sender) {
     TfrmPadrao::FormCreate(sender);
     pgcPadrao->SetActivePage(tshFolhaDados);
-    cdsSaldFornCDCONTCTBL->SetEditMask(library::DBPict(library::kPictContaContabil));
-    cdsSaldClieCDCONTCTBL->SetEditMask(library::DBPict(library::kPictContaContabil));
-    cdsSaldBancoCDCONTCTBL->SetEditMask(library::DBPict(library::kPictContaContabil));
-    cdsSaldFornDTIMPSALDO->SetEditMask(records::kMonthEditMask);
-    cdsSaldClieDTIMPSALDO->SetEditMask(records::kMonthEditMask);
-    cdsSaldBancoDTIMPSALDO->SetEditMask(records::kMonthEditMask);
+    // The library is asked for the account picture once per set.
+    for (auto& kind : kinds_)
+        kind.CDCONTCTBL->SetEditMask(library::DBPict(library::kPictContaContabil));
+    for (auto& kind : kinds_) kind.DTIMPSALDO->SetEditMask(records::kMonthEditMask);
     // With ThrowException off a server that is down is recorded here and reported by the
     // first call, so the screen still opens.
     netSaldComer->Open();

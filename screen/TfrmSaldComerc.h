@@ -1,8 +1,10 @@
 // TfrmSaldComerc: the "Saldo Comercial" screen, opening balances of suppliers, clients and
-// bank accounts per company, on the base maintenance screen. Every member is public: the
-// module's tests and the shell reach the screen through the exported instance.
+// bank accounts per company, on the base maintenance screen. Its members are public: the
+// module's tests and the shell reach the screen through the exported instance. The handlers
+// of each balance kind keep their own names and share one body, driven by the kind table.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -21,6 +23,7 @@
 #include "platform/ui/MaskEdit.h"
 #include "platform/ui/Panel.h"
 #include "platform/ui/RadioGroup.h"
+#include "screen/KindMembers.h"
 
 class TfrmSaldComerc : public library::TfrmPadrao {
   public:
@@ -120,6 +123,9 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     nlohmann::json LeSaldComer(std::string_view kindTag);
 
     // Command and page state (CommandState.cpp).
+    // The commands the set allows in the current mode: out of implant mode only search and
+    // verify, while the set browses rows; alter never.
+    library::CommandState ComandosPermitidos(const platform::ClientDataSet& dataSet) const;
     void ControlaBotoes(platform::ClientDataSet& dataSet);
     void ControlaAbas(bool entry);
     void dtsPadraoStateChange(platform::Component* sender) override;
@@ -167,5 +173,27 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void ComposeFilterPanel();
     void ComposeRecordSets();
     void ComposeQueries();
+    void BindKinds();
     void WireEvents();
+
+    // The members of a kind, and of the kind selected in rdgTipoConta (null for an item
+    // index outside the kinds: the steps that name a set are then skipped).
+    screen::KindMembers& Kind(records::BalanceKind kind);
+    screen::KindMembers* SelectedKind();
+
+    // The one body of each per-kind handler family.
+    void PreencheNovaLinha(screen::KindMembers& kind);
+    void ValidaLinha(screen::KindMembers& kind);
+    void GravaAlteracoes(screen::KindMembers& kind);
+    void EntraMes(screen::KindMembers& kind, const std::string& text);
+    void TextoValor(const screen::KindMembers& kind, std::string& text) const;
+
+    // Out of implant mode every balance set is read-only, so that no control and no code
+    // path can put one into edit; in implant mode they take new rows and changes.
+    void AplicaModoImplantacao(bool implant);
+    // The account and owner look-ups of the entry grid's ellipsis buttons.
+    void PesquisaContaContabil();
+    void PesquisaTitular(screen::KindMembers& kind);
+
+    std::array<screen::KindMembers, 3> kinds_;
 };

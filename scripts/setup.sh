@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql postgresql-contrib
+  firebird3.0-server firebird3.0-utils firebird-dev libsoci-firebird4.0
   xvfb xauth python3
   tigervnc-standalone-server tigervnc-tools fonts-dejavu-core
 )

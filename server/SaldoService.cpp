@@ -12,6 +12,7 @@
 
 #include "db/Calendar.h"
 #include "db/DbError.h"
+#include "db/WriteTransactionRetry.h"
 #include "rpc/RpcError.h"
 
 namespace server {
@@ -41,7 +42,7 @@ std::string SelectOf(const BalanceKind& kind, bool positional) {
             " LEFT JOIN CONTCORR K ON K.CDREDUCONT = S.CDSALDCOME"
             " LEFT JOIN BANCO B ON B.CDBANCO = K.CDBANCO";
     }
-    return "SELECT CAST(S.DTIMPSALDO AS CHAR(10)), S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO,"
+    return "SELECT CAST(S.DTIMPSALDO AS VARCHAR(10)), S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO,"
            " S.TIPSALDO, S.CDSALDCOME, " +
            owner +
            " LEFT JOIN CONTCTBL C ON C.CDCONTCTBL = S.CDCONTCTBL"
@@ -118,6 +119,20 @@ void AppendRowsSqlite(std::string& out, sqlite3* handle, const std::string& sql,
     if (rc != SQLITE_DONE) {
         throw db::DbError(std::string("Falha ao ler os saldos: ") + sqlite3_errmsg(handle));
     }
+}
+
+// Finds the company and locks its row until the transaction ends.
+std::string LockCompanySql(db::Dialect dialect) {
+    const std::string select = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
+    switch (dialect) {
+        case db::Dialect::Postgresql:
+            return select + " FOR UPDATE";
+        case db::Dialect::Firebird:
+            return select + " WITH LOCK";
+        case db::Dialect::Sqlite:
+            break;
+    }
+    return select;
 }
 
 // "MM/YYYY" to the month's last day, or nullopt.
@@ -319,41 +334,40 @@ void SaldoService::SetSaldComer(const std::string& company, const std::string& t
     if (changes.empty()) return;
     auto lease = pool_.Acquire();
     try {
-        db::WriteTransaction transaction(*lease);
-        soci::session& sql = lease->Session();
-        // Saves of one company take turns (SQLite's write lock already serialises all saves),
-        // so two saves cannot both pass the ledger check on totals that exclude each other.
-        std::string companyCode = company;
-        std::string found;
-        const bool postgres = lease->GetDialect() == db::Dialect::Postgresql;
-        sql << (postgres ? "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c FOR UPDATE"
-                         : "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c"),
-            into(found), use(companyCode);
-        if (!sql.got_data()) throw rpc::RpcError(rpc::kServerError, "Empresa não cadastrada.");
+        // A save that meets a concurrent save of the company on Firebird starts again.
+        db::RunWriteTransaction(*lease, [&] {
+            soci::session& sql = lease->Session();
+            // Saves of one company take turns (SQLite's write lock already serialises all
+            // saves), so two saves cannot both pass the ledger check on totals that exclude
+            // each other.
+            if (lease->Select(LockCompanySql(lease->GetDialect()), {{"c", company}}).rows.empty()) {
+                throw rpc::RpcError(rpc::kServerError, "Empresa não cadastrada.");
+            }
 
-        std::set<std::tuple<std::string, std::string>> checks;  // (account, month)
-        for (std::size_t i = 0; i < changes.size(); ++i) {
-            const BalanceChange& c = changes[i];
-            if (c.old) CheckUnchanged(sql, *c.old, i);
-            if (c.now && (!c.old || !c.old->SameKey(*c.now))) {
-                if (Exists(sql, *c.now)) {
-                    throw rpc::RpcError(rpc::kServerError, "Conta comercial já cadastrada.");
+            std::set<std::tuple<std::string, std::string>> checks;  // (account, month)
+            for (std::size_t i = 0; i < changes.size(); ++i) {
+                const BalanceChange& c = changes[i];
+                if (c.old) CheckUnchanged(sql, *c.old, i);
+                if (c.now && (!c.old || !c.old->SameKey(*c.now))) {
+                    if (Exists(sql, *c.now)) {
+                        throw rpc::RpcError(rpc::kServerError, "Conta comercial já cadastrada.");
+                    }
+                    CheckReferences(sql, *c.now, i);
                 }
-                CheckReferences(sql, *c.now, i);
+                if (c.old) Delete(sql, *c.old);
+                if (c.now) {
+                    Insert(sql, *c.now);
+                    if (c.now->implanted) checks.emplace(c.now->account, c.now->month);
+                }
             }
-            if (c.old) Delete(sql, *c.old);
-            if (c.now) {
-                Insert(sql, *c.now);
-                if (c.now->implanted) checks.emplace(c.now->account, c.now->month);
+            for (const auto& [account, month] : checks) {
+                if (!AccountAllows(sql, company, account, month, 0)) {
+                    throw rpc::RpcError(rpc::kServerError, std::string(kImplantMessage) +
+                                                               " (conta " + account + ", " +
+                                                               MonthText(month) + ")");
+                }
             }
-        }
-        for (const auto& [account, month] : checks) {
-            if (!AccountAllows(sql, company, account, month, 0)) {
-                throw rpc::RpcError(rpc::kServerError, std::string(kImplantMessage) + " (conta " +
-                                                           account + ", " + MonthText(month) + ")");
-            }
-        }
-        transaction.Commit();
+        });
     } catch (const soci::soci_error& e) {
         lease.Discard();
         throw db::DbError(std::string("Falha ao gravar os saldos; nada foi gravado: ") + e.what());

@@ -3,13 +3,14 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <thread>
 
 #include "db/Connection.h"
 #include "db/ConnectionPool.h"
+#include "db/CreateDatabase.h"
 #include "db/DemoData.h"
+#include "db/RedactedUrl.h"
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
@@ -26,13 +27,12 @@ void LogLine(const std::string& line) {
 }
 
 int Init(const std::string& url, bool demo, long long scale) {
-    if (url.rfind("sqlite:", 0) == 0) {
-        const std::filesystem::path parent = std::filesystem::path(url.substr(7)).parent_path();
-        if (!parent.empty()) std::filesystem::create_directories(parent);
+    if (db::CreateDatabaseIfMissing(url)) {
+        LogLine("banco de dados criado em " + db::RedactedUrl(url));
     }
     auto connection = db::Connection::Open(url);
     db::CreateSchema(*connection);
-    LogLine("tabelas criadas em " + url);
+    LogLine("tabelas criadas em " + db::RedactedUrl(url));
     if (demo) {
         LogLine(db::LoadDemoData(*connection) ? "dados de demonstração gravados"
                                               : "o banco já tem empresas; dados de demonstração "
@@ -77,7 +77,7 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
     server.StopOnSignals();
     server.Start();
     LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
-            std::to_string(server.Port()) + " (" + url + ")");
+            std::to_string(server.Port()) + " (" + db::RedactedUrl(url) + ")");
     server.Wait();
     LogLine("encerrado");
     return 0;
@@ -93,7 +93,8 @@ int main(int argc, char** argv) {
     bool demo = false;
     long long scale = 0;
     CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
-    init->add_option("--db", initDb, "sqlite:CAMINHO ou postgresql://...")
+    init->add_option("--db", initDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
         ->capture_default_str()
         ->envname("SALDO_DB");
     init->add_flag("--demo", demo, "Grava os dados de demonstração")->envname("SALDO_DEMO");
@@ -105,10 +106,11 @@ int main(int argc, char** argv) {
     std::string listen = kDefaultListen;
     rpc::ServerOptions options;
     options.threads = std::max(4u, std::thread::hardware_concurrency());
-    std::size_t maxMessage = options.maxMessageBytes;
-    double readTimeout = 60, idleTimeout = 600;
+    double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
-    serve->add_option("--db", serveDb, "sqlite:CAMINHO ou postgresql://...")
+    serve
+        ->add_option("--db", serveDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
         ->capture_default_str()
         ->envname("SALDO_DB");
     serve->add_option("--listen", listen, "HOST:PORTA")
@@ -117,21 +119,52 @@ int main(int argc, char** argv) {
     serve->add_option("--threads", options.threads, "Chamadas atendidas ao mesmo tempo")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
-    serve->add_option("--max-message", maxMessage, "Maior mensagem aceita, em bytes")
-        ->capture_default_str();
+    serve
+        ->add_option("--max-request", options.maxRequestBytes,
+                     "Maior requisição aceita, em bytes (uma maior é recusada e descartada)")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_REQUEST")
+        ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
+    serve
+        ->add_option("--max-reply", options.maxReplyBytes,
+                     "Maior resposta enviada, em bytes (uma maior vira um erro)")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_REPLY")
+        ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
     serve->add_option("--max-connections", options.maxConnections, "Máximo de conexões abertas")
-        ->capture_default_str();
-    serve->add_option("--read-timeout", readTimeout, "Segundos para receber uma mensagem iniciada")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS")
+        ->check(CLI::Range(1, 100000));
+    serve
+        ->add_option("--max-connections-per-address", options.maxConnectionsPerPeer,
+                     "Máximo de conexões abertas de um mesmo endereço")
+        ->capture_default_str()
+        ->envname("SALDO_MAX_CONNECTIONS_PER_ADDRESS")
+        ->check(CLI::Range(1, 100000));
+    serve
+        ->add_option("--read-timeout", readTimeout,
+                     "Segundos para receber uma mensagem, do primeiro byte ao fim")
+        ->capture_default_str()
+        ->envname("SALDO_READ_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
+    serve->add_option("--write-timeout", writeTimeout, "Segundos para enviar uma resposta")
+        ->capture_default_str()
+        ->envname("SALDO_WRITE_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
     serve->add_option("--idle-timeout", idleTimeout, "Segundos até fechar uma conexão ociosa")
-        ->capture_default_str();
+        ->capture_default_str()
+        ->envname("SALDO_IDLE_TIMEOUT")
+        ->check(CLI::Range(0.001, 31536000.0));
 
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return Init(initDb, demo, scale);
-        options.maxMessageBytes = maxMessage;
-        options.readTimeout = std::chrono::milliseconds(static_cast<long long>(readTimeout * 1000));
-        options.idleTimeout = std::chrono::milliseconds(static_cast<long long>(idleTimeout * 1000));
+        const auto milliseconds = [](double seconds) {
+            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+        };
+        options.readTimeout = milliseconds(readTimeout);
+        options.writeTimeout = milliseconds(writeTimeout);
+        options.idleTimeout = milliseconds(idleTimeout);
         return Serve(serveDb, listen, options);
     } catch (const std::exception& e) {
         LogLine(std::string("erro: ") + e.what());

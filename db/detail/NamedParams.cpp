@@ -43,7 +43,7 @@ std::string ToUpper(std::string_view text) {
     return out;
 }
 
-RenamedStatement RenameParams(std::string_view sql) {
+RenamedStatement RenameParams(std::string_view sql, const ParamStyle& style) {
     RenamedStatement result;
     std::string& out = result.sql;
     out.reserve(sql.size() + 16);
@@ -68,8 +68,17 @@ RenamedStatement RenameParams(std::string_view sql) {
         } else if (c == ':' && i + 1 < sql.size() && IsNameStart(sql[i + 1])) {
             std::size_t end = i + 1;
             while (end < sql.size() && IsNameChar(sql[end])) ++end;
-            out += ":p" + std::to_string(result.names.size());
-            result.names.push_back(ToUpper(sql.substr(i + 1, end - i - 1)));
+            std::string name = ToUpper(sql.substr(i + 1, end - i - 1));
+            std::optional<std::string> fixed;
+            if (style.fixed) fixed = style.fixed(name);
+            if (fixed) {
+                out += *fixed;
+            } else {
+                out += style.before;
+                out += ":p" + std::to_string(result.names.size());
+                out += style.after;
+                result.names.push_back(std::move(name));
+            }
             i = end;
         } else {
             out += c;

@@ -2,6 +2,8 @@
 // twice on every backend (SQLite binds equal names once, PostgreSQL numbers each occurrence).
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,8 +15,16 @@ struct RenamedStatement {
     std::vector<std::string> names;  // upper-cased original name of :p0, :p1, ...
 };
 
+// How a parameter is written: bound as ":pN" between `before` and `after`, or, when `fixed`
+// gives a text for its (upper-cased) name, replaced by that text and not bound.
+struct ParamStyle {
+    std::string before;
+    std::string after;
+    std::function<std::optional<std::string>(const std::string& name)> fixed;
+};
+
 // Leaves quoted texts, quoted identifiers, comments and PostgreSQL "::" casts untouched.
-RenamedStatement RenameParams(std::string_view sql);
+RenamedStatement RenameParams(std::string_view sql, const ParamStyle& style = {});
 
 std::string ToUpper(std::string_view text);
 

@@ -229,6 +229,12 @@ Variant ClientDataSet::ReadValue(int field) const {
     return store_->Get(row, field);
 }
 
+void ClientDataSet::SetReadOnly(bool readOnly) {
+    if (readOnly == readOnly_) return;
+    readOnly_ = readOnly;
+    if (Active()) Notify(DataEvent::StateChanged);
+}
+
 void ClientDataSet::CheckWritable(const Field& field) const {
     if (readOnly_)
         throw DataSetError("Não é possível alterar o campo '" + field.DisplayLabel() +

@@ -68,9 +68,12 @@ class ClientDataSet {
     bool IsEmpty() const;
 
     // A read-only set (query results) refuses Insert, Append, Edit, Delete and field
-    // writes with DataSetError; AddRow still fills it.
+    // writes with DataSetError; AddRow still fills it. Switching it on an open set tells the
+    // controls showing it, as a state change does (without changing State()), so that they
+    // offer what it now allows; a row already in edit or insert can still be posted or
+    // cancelled.
     bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    void SetReadOnly(bool readOnly);
 
     // Record packets. Loading replaces the whole content (a pending edit is dropped), opens
     // the set, empties the change log and puts the cursor on the first visible row. A packet

@@ -76,6 +76,29 @@ TEST_F(BaseScreenTest, ToolButtonAndMenuEntryReachTheScreensHandler) {
     EXPECT_EQ(screen->set.RecordCount(), 2);
 }
 
+TEST_F(BaseScreenTest, ACommandsButtonAndMenuEntryChangeTogether) {
+    using library::Command;
+    auto* screen = app().CreateForm<TestScreen>();
+    screen->Show();
+    screen->SetCommand(Command::Incluir, false);
+    EXPECT_FALSE(screen->sbtIncluir->Enabled());
+    EXPECT_FALSE(screen->mnuIncluir->Enabled());
+    screen->sbtIncluir->Click();
+    screen->mnuIncluir->Click();
+    EXPECT_EQ(screen->trace, "create;");
+
+    library::CommandState state;
+    state.excluir = true;
+    state.verificar = true;
+    screen->SetCommands(state);
+    EXPECT_EQ(screen->Commands(), state);
+    for (auto command : {Command::Incluir, Command::Alterar, Command::Excluir, Command::Procurar,
+                         Command::Verificar, Command::Cancelar, Command::Confirmar})
+        EXPECT_EQ(screen->EntryOf(command)->Enabled(), screen->ButtonOf(command)->Enabled());
+    EXPECT_TRUE(screen->mnuVerificar->Enabled());
+    EXPECT_FALSE(screen->mnuProcurar->Enabled());
+}
+
 TEST_F(BaseScreenTest, CancelAndConfirmFollowTheRowBeingEdited) {
     auto* screen = app().CreateForm<TestScreen>();
     EXPECT_FALSE(screen->sbtConfirmar->Enabled());

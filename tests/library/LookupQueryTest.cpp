@@ -1,8 +1,12 @@
-// TADOIBQuery on a real business database (SQLite, and PostgreSQL when SALDO_TEST_PG names
-// a server): which text runs, parameters, and the rows the screen's look-up texts select.
+// TADOIBQuery on a real business database (SQLite, Firebird, and PostgreSQL when SALDO_TEST_PG
+// names a server): which text runs, parameters, and the rows the screen's look-up queries
+// select, built from the screen's own definitions, the same on every backend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +14,7 @@
 #include "library/TADOIBQuery.h"
 #include "library/dtmDBGeral.h"
 #include "platform/Exceptions.h"
-#include "screen/QueryTexts.h"
+#include "screen/LookupQueries.h"
 #include "tests/support/TestDatabase.h"
 
 using library::SqlDialect;
@@ -44,6 +48,27 @@ std::vector<std::string> Reference(db::Connection& c, const std::string& sql) {
 bool Has(const std::vector<std::string>& v, const std::string& x) {
     return std::find(v.begin(), v.end(), x) != v.end();
 }
+
+// Points the client library's connection at a database for one scope.
+class UseDatabase {
+  public:
+    explicit UseDatabase(const std::string& url) {
+        if (const char* old = std::getenv("SALDO_DB")) old_ = old;
+        setenv("SALDO_DB", url.c_str(), 1);
+    }
+    ~UseDatabase() {
+        library::dtmDBGeral().Disconnect();
+        if (old_)
+            setenv("SALDO_DB", old_->c_str(), 1);
+        else
+            unsetenv("SALDO_DB");
+    }
+    UseDatabase(const UseDatabase&) = delete;
+    UseDatabase& operator=(const UseDatabase&) = delete;
+
+  private:
+    std::optional<std::string> old_;
+};
 
 }  // namespace
 
@@ -89,37 +114,23 @@ class LookupQueryTest : public ::testing::TestWithParam<std::string> {
         SALDO_SKIP_UNAVAILABLE_BACKEND();
         database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
         database_->Populate();
-        if (const char* old = std::getenv("SALDO_DB")) old_ = old;
-        setenv("SALDO_DB", database_->Url().c_str(), 1);
+        use_ = std::make_unique<UseDatabase>(database_->Url());
         reference_ = db::Connection::Open(database_->Url());
     }
     void TearDown() override {
-        library::dtmDBGeral().Disconnect();
-        if (old_)
-            setenv("SALDO_DB", old_->c_str(), 1);
-        else
-            unsetenv("SALDO_DB");
+        use_.reset();
         reference_.reset();
         database_.reset();
     }
 
     std::unique_ptr<testsupport::TestDatabase> database_;
+    std::unique_ptr<UseDatabase> use_;
     std::unique_ptr<db::Connection> reference_;
-    std::optional<std::string> old_;
 };
 
 TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    q.SetName("qryFornecedor");
-    q.SQL_ORACLE = screen::FornecedorSQL_ORACLE();
-    q.SQL_MSSQL = screen::FornecedorSQL_MSSQL();
-    q.SQL_IB = screen::FornecedorSQL_IB();
-    q.AddParam("CDFORNECED");
-    q.AddParam("NRINSJURFORN");
-    q.AddField("CDFORNECED", 21, "Código", 21, false);
-    q.AddField("IDTPIJURFORN", 1, "", 1, false);
-    q.AddField("NRINSJURFORN", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCFORN", 40, "Razão Social", 40, true);
+    screen::DefineQryFornecedor(q);
     q.ParamByName("CDFORNECED").Clear();
     q.ParamByName("NRINSJURFORN").Clear();
     q.Open();
@@ -138,15 +149,7 @@ TEST_P(LookupQueryTest, SupplierListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
     TADOIBQuery q;
-    q.SetName("qryCliente");
-    q.SQL_ORACLE = screen::ClienteSQL_ORACLE();
-    q.SQL_IB = screen::ClienteSQL_IB();
-    q.AddParam("CDCLIENTE");
-    q.AddParam("NRINSJURCLIE");
-    q.AddField("CDCLIENTE", 21, "Código", 21, false);
-    q.AddField("IDTPIJURCLIE", 1, "", 1, false);
-    q.AddField("NRINSJURCLIE", 20, "Inscrição", 20, true);
-    q.AddField("NMRAZSOCCLIE", 40, "Razão Social", 40, true);
+    screen::DefineQryCliente(q);
     q.Open();
     const auto codes = Column(q, "CDCLIENTE");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -158,16 +161,7 @@ TEST_P(LookupQueryTest, ClientListIncludesInactiveRowsAndLeavesOutNulls) {
 
 TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
     TADOIBQuery q;
-    q.SetName("qryBanco");
-    q.SQL = screen::BancoSQL();
-    q.AddParam("P_CDREDUCONT");
-    q.AddParam("P_TCDREDUCONT");
-    q.AddField("CDREDUCONT", 3, "Cód. Red.", 3, true);
-    q.AddField("NMBANCO", 30, "Banco", 30, true);
-    q.AddField("CDAGENCIA", 5, "Agência", 5, true);
-    q.AddField("CDCONTCORR", 10, "Conta", 10, true);
-    q.AddField("CDBANCO", 3, "Cód. Banco", 3, true);
-    q.AddField("DSCONTCORR", 20, "", 20, false);
+    screen::DefineQryBanco(q);
     q.ParamByName("P_CDREDUCONT").Clear();
     q.ParamByName("P_TCDREDUCONT").SetAsString("T");
     q.Open();
@@ -187,13 +181,7 @@ TEST_P(LookupQueryTest, BankListJoinsTheBanksName) {
 
 TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
     TADOIBQuery q;
-    q.SetName("qryContCtbl");
-    q.SQL = screen::ContCtblSQL();
-    q.AddField("CDCONTREDU", 20, "Cód. Reduzido", 20, true);
-    q.AddField("CDCONTCTBL", 20, "Código", 20, true);
-    q.AddField("NMCONTCTBL", 40, "Nome", 40, true);
-    q.AddField("IDTIPOCONT", 1, "", 1, false);
-    q.AddField("IDTIPOCOME", 1, "", 1, false);
+    screen::DefineQryContCtbl(q);
     q.Open();
     const auto codes = Column(q, "CDCONTCTBL");
     EXPECT_EQ(codes, Reference(*reference_,
@@ -208,12 +196,7 @@ TEST_P(LookupQueryTest, AccountListHoldsAnalyticCommercialAccountsInCodeOrder) {
 
 TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
     TADOIBQuery q;
-    q.SetName("qryEmpresa");
-    q.SQL = screen::EmpresaSQL();
-    q.AddParam("P_CDEMPRESA");
-    q.AddParam("P_TCDEMPRESA");
-    q.AddField("CDEMPRESA", 2, "Código", 0, true);
-    q.AddField("NMEMPRESA", 50, "Nome", 0, true);
+    screen::DefineQryEmpresa(q);
     q.ParamByName("P_CDEMPRESA").SetAsString("");
     q.ParamByName("P_TCDEMPRESA").SetAsString("T");
     q.Open();
@@ -229,5 +212,105 @@ TEST_P(LookupQueryTest, CompanyQueryFindsOneOrLists) {
     EXPECT_TRUE(q.IsEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, LookupQueryTest, ::testing::Values("sqlite", "postgresql"),
+INSTANTIATE_TEST_SUITE_P(Backends, LookupQueryTest, ::testsupport::Backends(),
                          testsupport::BackendName);
+
+namespace {
+
+using ParamValues = std::vector<std::pair<std::string, std::optional<std::string>>>;
+
+struct LookupCases {
+    void (*make)(TADOIBQuery&);
+    std::vector<ParamValues> cases;
+};
+
+// Each look-up with the parameters the screen gives it, and with values a typed code could
+// carry: empty, short, too long for the column, hostile, or null where the screen sets text.
+std::vector<LookupCases> AllLookups() {
+    const std::optional<std::string> null;
+    return {
+        {screen::DefineQryEmpresa,
+         {{{"P_CDEMPRESA", ""}, {"P_TCDEMPRESA", "T"}},
+          {{"P_CDEMPRESA", "02"}, {"P_TCDEMPRESA", ""}},
+          {{"P_CDEMPRESA", "2"}, {"P_TCDEMPRESA", ""}},
+          {{"P_CDEMPRESA", "99"}, {"P_TCDEMPRESA", ""}},
+          {{"P_CDEMPRESA", "0123456789"}, {"P_TCDEMPRESA", "TT"}},
+          {{"P_CDEMPRESA", "01' OR '1'='1"}, {"P_TCDEMPRESA", ""}},
+          {{"P_CDEMPRESA", null}, {"P_TCDEMPRESA", "T"}},
+          {{"P_CDEMPRESA", null}, {"P_TCDEMPRESA", null}}}},
+        {screen::DefineQryContCtbl, {{}}},
+        {screen::DefineQryFornecedor,
+         {{{"CDFORNECED", null}, {"NRINSJURFORN", null}},
+          {{"CDFORNECED", "000003"}, {"NRINSJURFORN", null}},
+          {{"CDFORNECED", null}, {"NRINSJURFORN", "123.456.789-09"}},
+          {{"CDFORNECED", "000004"}, {"NRINSJURFORN", "123.456.789-09"}},
+          {{"CDFORNECED", "000006"}, {"NRINSJURFORN", null}},
+          {{"CDFORNECED", ""}, {"NRINSJURFORN", null}},
+          {{"CDFORNECED", std::string(40, '9')}, {"NRINSJURFORN", null}}}},
+        {screen::DefineQryCliente,
+         {{{"CDCLIENTE", null}, {"NRINSJURCLIE", null}},
+          {{"CDCLIENTE", "C00004"}, {"NRINSJURCLIE", null}},
+          {{"CDCLIENTE", null}, {"NRINSJURCLIE", "111.222.333-96"}},
+          {{"CDCLIENTE", "C00005"}, {"NRINSJURCLIE", null}}}},
+        {screen::DefineQryBanco,
+         {{{"P_CDREDUCONT", null}, {"P_TCDREDUCONT", "T"}},
+          {{"P_CDREDUCONT", "003"}, {"P_TCDREDUCONT", ""}},
+          {{"P_CDREDUCONT", "0030"}, {"P_TCDREDUCONT", ""}},
+          {{"P_CDREDUCONT", ""}, {"P_TCDREDUCONT", "T"}},
+          {{"P_CDREDUCONT", null}, {"P_TCDREDUCONT", ""}},
+          {{"P_CDREDUCONT", null}, {"P_TCDREDUCONT", null}}}},
+    };
+}
+
+// Every row of every case, as "query case: field|field|...", sorted within a case so that a
+// backend's collation cannot tell two equal answers apart.
+std::vector<std::string> RowsOf(const std::string& url) {
+    UseDatabase use(url);
+    std::vector<std::string> out;
+    for (const auto& lookup : AllLookups()) {
+        for (std::size_t c = 0; c < lookup.cases.size(); ++c) {
+            TADOIBQuery q;
+            lookup.make(q);
+            for (const auto& [name, value] : lookup.cases[c]) {
+                if (value)
+                    q.ParamByName(name).SetAsString(*value);
+                else
+                    q.ParamByName(name).Clear();
+            }
+            q.Open();
+            std::vector<std::string> rows;
+            for (q.Query.First(); !q.Query.Eof(); q.Query.Next()) {
+                std::string row = q.Name() + " " + std::to_string(c) + ":";
+                for (int f = 0; f < q.Query.FieldCount(); ++f)
+                    row += q.Query.Fields(f).AsString() + "|";
+                rows.push_back(row);
+            }
+            if (rows.empty()) rows.push_back(q.Name() + " " + std::to_string(c) + ": none");
+            std::sort(rows.begin(), rows.end());
+            out.insert(out.end(), rows.begin(), rows.end());
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// The screen's look-up texts run as they are on each backend (SQL_IB on Firebird) and must
+// list the same rows everywhere, nulls and odd values included.
+TEST(LookupAcrossBackendsTest, EveryLookupListsTheSameRowsOnEveryBackend) {
+    std::map<std::string, std::vector<std::string>> rows;
+    for (const std::string backend : {"sqlite", "postgresql", "firebird"}) {
+        if (testsupport::SkipUnavailable(backend)) continue;
+        testsupport::TestDatabase database(backend);
+        database.Populate();
+        rows[backend] = RowsOf(database.Url());
+    }
+    const auto& reference = rows.at("sqlite");
+    for (const auto& [backend, list] : rows) EXPECT_EQ(list, reference) << backend;
+
+    // The bank look-up as the screen opens it lists every current account on Firebird.
+    const std::string bankAll = "qryBanco 0:";
+    EXPECT_EQ(std::count_if(rows.at("firebird").begin(), rows.at("firebird").end(),
+                            [&](const std::string& r) { return r.starts_with(bankAll); }),
+              6);
+}

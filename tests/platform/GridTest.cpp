@@ -10,6 +10,7 @@
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/DataSource.h"
 #include "platform/ui/DBGrid.h"
+#include "platform/ui/DBNavigator.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/Form.h"
 #include "platform/ui/PageControl.h"
@@ -164,6 +165,38 @@ TEST_F(GridTest, ReadOnlyGridOrRowSelectionTakesNoTyping) {
     grid->UserKey(GridKey::F2);
     EXPECT_FALSE(grid->EditorOpen());
     EXPECT_EQ("Ana;Bia;", Names());
+}
+
+// The set's own switch: the grid closes an editor the set no longer takes and the navigator
+// offers no change, both told at once.
+TEST_F(GridTest, ASetMadeReadOnlyTellsItsControlsAndTakesNoChangeFromThem) {
+    auto* navigator = Add<DBNavigator>(form, form, "navigator");
+    navigator->SetDataSource(&source);
+    int navigatorChanges = 0;
+    const int token = app.SubscribeApp([&](const Notification& n) {
+        if (n.component == navigator && n.property == Property::GridData) ++navigatorChanges;
+    });
+    grid->UserKey(GridKey::F2);
+    ASSERT_TRUE(grid->EditorOpen());
+    ASSERT_TRUE(navigator->ButtonEnabled(NavigateButton::Insert));
+
+    set.SetReadOnly(true);
+    EXPECT_FALSE(grid->EditorOpen());
+    EXPECT_GT(navigatorChanges, 0);
+    for (auto button : {NavigateButton::Insert, NavigateButton::Edit, NavigateButton::Delete})
+        EXPECT_FALSE(navigator->ButtonEnabled(button));
+    grid->UserType("Zé\r");
+    grid->UserKey(GridKey::Insert);
+    grid->UserKey(GridKey::CtrlDelete);
+    navigator->Click(NavigateButton::Delete);
+    EXPECT_EQ(DataSetState::Browse, set.State());
+    EXPECT_EQ("Ana;Bia;", Names());
+
+    set.SetReadOnly(false);
+    EXPECT_TRUE(navigator->ButtonEnabled(NavigateButton::Insert));
+    grid->UserType("Zé\r");
+    EXPECT_EQ("Zé;Bia;", Names());
+    app.UnsubscribeApp(token);
 }
 
 TEST_F(GridTest, InsertAndDownAddRowsAndAnUntouchedNewRowIsCancelledOnExit) {

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <thread>
+
 #include "db/ConnectionPool.h"
 #include "rpc/Dispatcher.h"
 #include "rpc/RpcError.h"
@@ -281,6 +283,50 @@ TEST_P(ServiceTest, TwoSavesThatEachFitCannotTogetherOverdrawTheLedger) {
     EXPECT_FALSE(Result("GetVdSaldoContCtbl", {"01", account, "05/2025", 0.01}).get<bool>());
 }
 
+// Saves of one company made at the same moment take turns: each counts the rows the others
+// saved, so together they never overdraw the ledger, and none fails for having met another.
+TEST_P(ServiceTest, SimultaneousSavesOfOneCompanyTakeTurns) {
+    const std::string account = "2.1.1.01.0002", date = "2025-06-30";
+    const long long before = Implanted("01", account, date);
+    const long long room = Ledger("01", account, date) - before;
+    const long long each = room / 4 + 1;  // three fit, four do not
+    ASSERT_GT(each, 1);
+    const char* const owners[] = {"000001", "000002", "000003", "000004", "000006", "000007"};
+    std::vector<std::string> requests;
+    for (const char* owner : owners) {
+        const json packet =
+            Packet({{{"kind", "inserted"},
+                     {"new", SupplierRow(date, owner, static_cast<double>(each) / 100.0)}}});
+        requests.push_back(json({{"jsonrpc", "2.0"},
+                                 {"id", 1},
+                                 {"method", "Rdq63500.rdmSaldComer.SetSaldComer"},
+                                 {"params", {"01", "", packet}}})
+                               .dump());
+    }
+    db::ConnectionPool pool(database_->Url(), requests.size());
+    server::SaldoService service(pool);
+    rpc::Dispatcher dispatcher;
+    server::RegisterMethods(dispatcher, service, [](const std::string&) {});
+    std::vector<json> replies(requests.size());
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        threads.emplace_back([&, i] { replies[i] = json::parse(dispatcher.Handle(requests[i])); });
+    }
+    for (auto& thread : threads) thread.join();
+    int saved = 0;
+    for (const json& reply : replies) {
+        if (!reply.contains("error")) {
+            ++saved;
+            continue;
+        }
+        EXPECT_NE(reply["error"]["message"].get<std::string>().find("Não é possível implantar"),
+                  std::string::npos)
+            << reply;
+    }
+    EXPECT_EQ(saved, 3);
+    EXPECT_EQ(Implanted("01", account, date), before + 3 * each);
+}
+
 TEST_P(ServiceTest, BalanceCheckFollowsTheLedgersSign) {
     // Client accounts carry debit (negative) ledger balances.
     const std::string account = "1.1.2.01.0001", date = "2026-07-31";
@@ -329,8 +375,7 @@ TEST_P(ServiceTest, MalformedCallsGetClearErrors) {
     EXPECT_EQ(Balances(), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, ServiceTest, testing::Values("sqlite", "postgresql"),
-                         testsupport::BackendName);
+INSTANTIATE_TEST_SUITE_P(Backends, ServiceTest, testsupport::Backends(), testsupport::BackendName);
 
 TEST(LedgerRuleTest, CreditAndDebitBounds) {
     EXPECT_TRUE(server::WithinLedger(0, 0));

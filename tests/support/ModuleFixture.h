@@ -46,12 +46,16 @@ class ModuleFixture : public ::testing::Test {
   protected:
     // Override to run without a server (then SALDO_SERVER names a port nobody listens on).
     virtual bool WithServer() const { return true; }
+    // Override to serve another database: "firebird" (skipped unless SALDO_TEST_FB is set).
+    virtual std::string Backend() const { return "sqlite"; }
 
     void SetUp() override {
         if (WithServer()) {
             if (std::string(SALDO_SERVER_BINARY).empty())
                 GTEST_SKIP() << "saldo-server is not built";
-            server_ = std::make_unique<ServerProcess>();
+            if (Backend() == "firebird" && std::getenv("SALDO_TEST_FB") == nullptr)
+                GTEST_SKIP() << "SALDO_TEST_FB is not set: no Firebird server for this test";
+            server_ = std::make_unique<ServerProcess>(SALDO_SERVER_BINARY, Backend());
             serverEnv_ = std::make_unique<ScopedEnv>("SALDO_SERVER", server_->Address());
             dbEnv_ = std::make_unique<ScopedEnv>("SALDO_DB", server_->DatabaseURL());
         } else {

@@ -9,9 +9,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 #include <vector>
+
+#include "db/detail/Firebird.h"
 
 namespace testsupport {
 
@@ -68,17 +71,29 @@ int ServerProcess::FreePort() {
     return ntohs(addr.sin_port);
 }
 
-ServerProcess::ServerProcess(std::string serverBinary) : binary_(std::move(serverBinary)) {
+ServerProcess::ServerProcess(std::string serverBinary, const std::string& backend,
+                             std::vector<std::string> serveOptions)
+    : binary_(std::move(serverBinary)) {
     static int counter = 0;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("saldo-test-" + std::to_string(getpid()) + "-" + std::to_string(++counter));
+    const std::string unique = std::to_string(getpid()) + "-" + std::to_string(++counter);
+    dir_ = std::filesystem::temp_directory_path() / ("saldo-test-" + unique);
     std::filesystem::create_directories(dir_);
+    if (backend == "firebird") {
+        const char* base = std::getenv("SALDO_TEST_FB");
+        if (base == nullptr) throw std::runtime_error("SALDO_TEST_FB is not set");
+        url_ = std::string(base) + "/screen-" + unique + ".fdb";
+    } else {
+        file_ = dir_ / "saldo.db";
+        url_ = "sqlite:" + file_.string();
+    }
     if (WaitExit(Spawn(binary_, {"init", "--db", DatabaseURL(), "--demo"})) != 0)
         throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
     for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
         port_ = FreePort();
-        pid_ = Spawn(binary_, {"serve", "--db", DatabaseURL(), "--listen",
-                               "127.0.0.1:" + std::to_string(port_)});
+        std::vector<std::string> args{"serve", "--db", DatabaseURL(), "--listen",
+                                      "127.0.0.1:" + std::to_string(port_)};
+        args.insert(args.end(), serveOptions.begin(), serveOptions.end());
+        pid_ = Spawn(binary_, args);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
         while (!Accepts(port_)) {
             int status = 0;
@@ -92,7 +107,7 @@ ServerProcess::ServerProcess(std::string serverBinary) : binary_(std::move(serve
     }
     if (pid_ < 0) {
         std::filesystem::remove_all(dir_);
-        throw std::runtime_error("saldo-server did not start listening");
+        throw std::runtime_error("saldo-server did not start listening on " + url_);
     }
 }
 
@@ -100,6 +115,12 @@ ServerProcess::~ServerProcess() {
     Stop();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
+    if (file_.empty()) {
+        try {
+            db::detail::DropFirebirdDatabase(db::detail::ParseFirebirdUrl(url_));
+        } catch (const std::exception&) {
+        }
+    }
 }
 
 void ServerProcess::Stop() {

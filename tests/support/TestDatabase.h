@@ -1,5 +1,7 @@
-// A throw-away business database for tests: a temporary SQLite file, or a fresh schema on the
-// PostgreSQL server named by SALDO_TEST_PG (tests of that backend skip when it is not set).
+// A throw-away business database for tests: a temporary SQLite file, a fresh schema on the
+// PostgreSQL server named by SALDO_TEST_PG (tests of that backend skip when it is not set), or a
+// new Firebird database on the server SALDO_TEST_FB points into (scripts/fb_virtualenv.sh), else
+// a Firebird file opened in the test's own process.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,8 +13,10 @@
 #include <string>
 
 #include "db/Connection.h"
+#include "db/CreateDatabase.h"
 #include "db/DemoData.h"
 #include "db/Schema.h"
+#include "db/detail/Firebird.h"
 
 namespace testsupport {
 
@@ -20,9 +24,19 @@ inline const char* PostgresBase() {
     return std::getenv("SALDO_TEST_PG");
 }
 
+// The URL prefix of the throw-away Firebird server's database folder, or nullptr.
+inline const char* FirebirdBase() {
+    return std::getenv("SALDO_TEST_FB");
+}
+
+// The backends every backend-parameterised suite runs on.
+inline auto Backends() {
+    return testing::Values("sqlite", "postgresql", "firebird");
+}
+
 class TestDatabase {
   public:
-    // backend: "sqlite" or "postgresql".
+    // backend: "sqlite", "postgresql" or "firebird".
     explicit TestDatabase(const std::string& backend) {
         static std::atomic<int> counter{0};
         const std::string unique =
@@ -31,6 +45,15 @@ class TestDatabase {
             directory_ = std::filesystem::temp_directory_path() / ("saldo_test_" + unique);
             std::filesystem::create_directories(directory_);
             url_ = "sqlite:" + (directory_ / "saldo.db").string();
+        } else if (backend == "firebird") {
+            if (const char* base = FirebirdBase()) {
+                url_ = std::string(base) + "/saldo_test_" + unique + ".fdb";
+            } else {
+                directory_ = std::filesystem::temp_directory_path() / ("saldo_test_" + unique);
+                url_ = "firebird:" + (directory_ / "saldo.fdb").string();
+            }
+            db::CreateDatabaseIfMissing(url_);
+            firebird_ = true;
         } else {
             const std::string base = PostgresBase();
             schema_ = "t_" + unique;
@@ -42,6 +65,12 @@ class TestDatabase {
     }
 
     ~TestDatabase() {
+        if (firebird_) {
+            try {
+                db::detail::DropFirebirdDatabase(db::detail::ParseFirebirdUrl(url_));
+            } catch (const std::exception&) {
+            }
+        }
         if (!directory_.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(directory_, ignored);
@@ -71,6 +100,7 @@ class TestDatabase {
     std::string base_;
     std::string schema_;
     std::filesystem::path directory_;
+    bool firebird_ = false;
 };
 
 // Skips the running test when its backend is PostgreSQL and no server was given.
