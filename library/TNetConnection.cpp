@@ -2,6 +2,7 @@
 #include "library/TNetConnection.h"
 
 #include <cstdint>
+#include <thread>
 
 #include "platform/Exceptions.h"
 #include "rpc/Client.h"
@@ -55,15 +56,46 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
     return {false, nullptr, std::move(message), code};
 }
 
-TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
-    if (!Connected() && !Connect()) return Fail(lastError_);
+TServerResult TNetConnection::Send(const std::string& method, const nlohmann::json& arguments) {
     try {
         return {true, client_->Call(ServerName + "." + method, arguments), {}, 0};
     } catch (const rpc::RpcError& e) {
         return Fail(e.what(), e.Code());
+    }
+}
+
+TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
+    if (!Connected() && !Connect()) return Fail(lastError_);
+    try {
+        return Send(method, arguments);
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
         return Fail(e.what());
+    }
+}
+
+TServerResult TNetConnection::CallWithKey(const std::string& method,
+                                          const nlohmann::json& arguments) {
+    if (!Connected() && !Connect()) return Fail(lastError_);
+    try {
+        return Send(method, arguments);
+    } catch (const rpc::TransportError& e) {
+        const std::string first = e.what();
+        // The server may be starting again (a restart after a crash): keep trying to connect
+        // for a while before giving up.
+        const auto deadline = std::chrono::steady_clock::now() + RetryWindow;
+        while (!Connect()) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return Fail(first + " Não foi possível saber se a gravação foi feita: " +
+                            lastError_);
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        try {
+            return Send(method, arguments);
+        } catch (const rpc::TransportError& again) {
+            return Fail(std::string(again.what()) +
+                        " Não foi possível saber se a gravação foi feita.");
+        }
     }
 }
 
