@@ -122,6 +122,10 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
     mnuFormulario->SetCaption("C&adastro de Saldo Comercial");
     mnuFormulario->SetVisible(false);
     mnuLinha1->SetVisible(false);
+    mnuHistSaldo = Create<platform::MenuItem>();
+    mnuHistSaldo->SetName("mnuHistSaldo");
+    mnuHistSaldo->SetCaption("&Histórico do saldo");
+    mnuExibir->Add(mnuHistSaldo);
     mnuListagem->SetEnabled(false);
     mnuConfigImpressora->SetEnabled(false);
     // Nothing to act on before the first successful read: every record command starts off,
@@ -276,6 +280,7 @@ void TfrmSaldComerc::WireEvents() {
     using platform::Component;
     using platform::Field;
 
+    mnuHistSaldo->OnClick = [this](Component* s) { mnuHistSaldoClick(s); };
     medCdEmpresa->OnChange = [this](Component* s) { medCdEmpresaChange(s); };
     medCdEmpresa->OnExit = [this](Component* s) { medCdEmpresaExit(s); };
     medCdEmpresa->OnEnter = [this](Component* s) { panFiltroEnter(s); };

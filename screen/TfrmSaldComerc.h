@@ -164,6 +164,11 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void Vd_SaldoContCtbl(platform::ClientDataSet& dataSet);
     void Vd_Campos(bool check, const std::string& text, const std::string& key);
 
+    // "Exibir" → "Histórico do saldo": the changes of the balance under the cursor, in a
+    // window of their own (History.cpp).
+    platform::MenuItem* mnuHistSaldo;
+    void mnuHistSaldoClick(platform::Component* sender);
+
     // Saving changes (Saving.cpp).
     void cdsSaldFornAfterPost(platform::ClientDataSet& dataSet);
     void cdsSaldClieAfterPost(platform::ClientDataSet& dataSet);
