@@ -179,8 +179,7 @@ void CreateSchema(Connection& connection) {
                 const std::string text = FirebirdStatement(connection, sql);
                 if (!text.empty()) connection.Session() << text;
             }
-            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME",
-                             kAuditSequence)) {
+            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME", kAuditSequence)) {
                 connection.Session() << "CREATE SEQUENCE " << kAuditSequence;
             }
             for (const auto& helper : FirebirdHelpers()) {

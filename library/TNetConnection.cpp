@@ -86,8 +86,8 @@ TServerResult TNetConnection::CallWithKey(const std::string& method,
         const auto deadline = std::chrono::steady_clock::now() + RetryWindow;
         while (!Connect()) {
             if (std::chrono::steady_clock::now() >= deadline)
-                return Fail(first + " Não foi possível saber se a gravação foi feita: " +
-                            lastError_);
+                return Fail(first +
+                            " Não foi possível saber se a gravação foi feita: " + lastError_);
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         try {

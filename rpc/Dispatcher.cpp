@@ -251,8 +251,7 @@ std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer
                           "O servidor \"" + server + "\" não tem o método " +
                               core::Quoted(method.substr(dot + 1), kNameChars) + ".");
     }
-    const Arguments arguments(request.arguments, request.argumentCount, request.params.json,
-                              peer);
+    const Arguments arguments(request.arguments, request.argumentCount, request.params.json, peer);
     const auto answer = [&](int code, const std::string& message) {
         return notification ? std::string() : ErrorReply(id, code, message);
     };

@@ -29,9 +29,9 @@ void TfrmSaldComerc::mnuHistSaldoClick(platform::Component*) {
     {
         const screen::BusyAnimation busy(library::kAviReading);
         packet = library::CheckResultServ(
-            netSaldComer->Call(std::string(services::kGetHistSaldComer),
-                               {medCdEmpresa->Text(), std::string(kind->info->serverTag), date,
-                                account, owner}),
+            netSaldComer->Call(
+                std::string(services::kGetHistSaldComer),
+                {medCdEmpresa->Text(), std::string(kind->info->serverTag), date, account, owner}),
             true, 0);
     }
     char period[8];

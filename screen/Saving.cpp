@@ -30,10 +30,10 @@ void TfrmSaldComerc::GravaAlteracoes(screen::KindMembers& kind) {
             const auto packet = set.Delta();
             const std::string company = medCdEmpresa->Text();
             // A fresh key per save: a save resent after a lost reply is applied once.
-            const auto result = netSaldComer->CallWithKey(
-                std::string(services::kSetSaldComer),
-                {company, std::string(kind.info->serverTag), packet, library::NewRequestKey(),
-                 library::DesktopUserName()});
+            const auto result =
+                netSaldComer->CallWithKey(std::string(services::kSetSaldComer),
+                                          {company, std::string(kind.info->serverTag), packet,
+                                           library::NewRequestKey(), library::DesktopUserName()});
             library::CheckResultServ(result, true, 0);
             busy.Stop();
             if (set.LogChanges()) set.MergeChangeLog();

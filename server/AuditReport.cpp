@@ -36,9 +36,9 @@ std::string Amount(std::int64_t cents) {
 }
 
 const std::vector<std::string> kHeader = {
-    "sequencia", "item",          "momento_utc",   "empresa",       "tipo",
-    "endereco",  "usuario",       "chave",         "alteracao",     "mes_antes",
-    "conta_antes", "codigo_antes", "valor_antes",  "implantado_antes", "mes_depois",
+    "sequencia",    "item",          "momento_utc",  "empresa",          "tipo",
+    "endereco",     "usuario",       "chave",        "alteracao",        "mes_antes",
+    "conta_antes",  "codigo_antes",  "valor_antes",  "implantado_antes", "mes_depois",
     "conta_depois", "codigo_depois", "valor_depois", "implantado_depois"};
 
 std::vector<std::string> Cells(const AuditRecord& r) {
@@ -82,7 +82,7 @@ void TableLine(std::ostream& out, const std::vector<std::string>& cells) {
         std::size_t width;
         bool right;
     };
-    static const Column kColumns[] = {{6, true},  {20, false}, {3, false},  {4, false},
+    static const Column kColumns[] = {{6, true},   {20, false}, {3, false}, {4, false},
                                       {16, false}, {15, false}, {9, false}, {10, false},
                                       {16, false}, {10, false}, {16, true}, {16, true}};
     std::string line;
@@ -104,9 +104,18 @@ std::string Side(const std::optional<AuditValues>& side) {
 
 std::vector<std::string> TableCells(const AuditRecord& r) {
     const AuditValues& row = r.after ? *r.after : *r.before;
-    return {std::to_string(r.sequence), r.origin.time, r.company, r.kindCode, r.origin.user,
-            r.origin.peer, ChangeWord(r.change), row.month, row.account, row.owner,
-            Side(r.before), Side(r.after)};
+    return {std::to_string(r.sequence),
+            r.origin.time,
+            r.company,
+            r.kindCode,
+            r.origin.user,
+            r.origin.peer,
+            ChangeWord(r.change),
+            row.month,
+            row.account,
+            row.owner,
+            Side(r.before),
+            Side(r.after)};
 }
 
 }  // namespace

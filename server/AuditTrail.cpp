@@ -17,10 +17,10 @@ constexpr const char* kColumns =
     " DTDEPOIS, CDCONTDEPOIS, CDSALDDEPOIS, VRDEPOIS, TIPDEPOIS FROM SALDAUDI";
 
 const std::vector<ColumnType> kTypes = {
-    ColumnType::Integer, ColumnType::Integer, ColumnType::Text,    ColumnType::Text,
-    ColumnType::Text,    ColumnType::Text,    ColumnType::Text,    ColumnType::Text,
-    ColumnType::Text,    ColumnType::Text,    ColumnType::Text,    ColumnType::Text,
-    ColumnType::Integer, ColumnType::Text,    ColumnType::Text,    ColumnType::Text,
+    ColumnType::Integer, ColumnType::Integer, ColumnType::Text, ColumnType::Text,
+    ColumnType::Text,    ColumnType::Text,    ColumnType::Text, ColumnType::Text,
+    ColumnType::Text,    ColumnType::Text,    ColumnType::Text, ColumnType::Text,
+    ColumnType::Integer, ColumnType::Text,    ColumnType::Text, ColumnType::Text,
     ColumnType::Text,    ColumnType::Integer, ColumnType::Text};
 
 std::optional<AuditValues> ValuesAt(const db::RowView& row, std::size_t first) {
@@ -68,8 +68,7 @@ std::int64_t AuditTrail::NextSequence() {
             sql = std::string("SELECT nextval('") + db::kAuditSequence + "')";
             break;
         case db::Dialect::Firebird:
-            sql = std::string("SELECT NEXT VALUE FOR ") + db::kAuditSequence +
-                  " FROM RDB$DATABASE";
+            sql = std::string("SELECT NEXT VALUE FOR ") + db::kAuditSequence + " FROM RDB$DATABASE";
             break;
     }
     std::int64_t value = 0;
@@ -143,14 +142,15 @@ void AuditTrail::History(const std::string& company, core::BalanceKind kind,
                          const std::string& month, const std::string& account,
                          const std::string& owner,
                          const std::function<void(const AuditRecord&)>& visit) {
-    Select(" WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND ((DTANTES = :m AND CDCONTANTES = :a"
-           " AND CDSALDANTES = :o) OR (DTDEPOIS = :m AND CDCONTDEPOIS = :a AND CDSALDDEPOIS = :o))",
-           {{"c", company},
-            {"k", std::string(core::KindInfo(kind).code)},
-            {"m", month},
-            {"a", account},
-            {"o", owner}},
-           visit);
+    Select(
+        " WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND ((DTANTES = :m AND CDCONTANTES = :a"
+        " AND CDSALDANTES = :o) OR (DTDEPOIS = :m AND CDCONTDEPOIS = :a AND CDSALDDEPOIS = :o))",
+        {{"c", company},
+         {"k", std::string(core::KindInfo(kind).code)},
+         {"m", month},
+         {"a", account},
+         {"o", owner}},
+        visit);
 }
 
 }  // namespace server

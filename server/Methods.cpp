@@ -48,10 +48,9 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
         std::string names;
         for (const Argument& a : expected)
             names += (names.empty() ? "" : ", ") + std::string(a.name);
-        const std::string count =
-            optional == 0 ? std::to_string(expected.size())
-                          : "de " + std::to_string(expected.size()) + " a " +
-                                std::to_string(expected.size() + optional);
+        const std::string count = optional == 0 ? std::to_string(expected.size())
+                                                : "de " + std::to_string(expected.size()) + " a " +
+                                                      std::to_string(expected.size() + optional);
         throw ArgumentError(std::string(method) + " espera " + count + " argumentos (" + names +
                             (optional == 0 ? "" : ", ...") + "), recebeu " +
                             std::to_string(arguments.Count()) + ".");
@@ -85,7 +84,7 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
 
 // An optional trailing text argument: absent or null gives nullopt.
 std::optional<std::string> OptionalText(std::string_view method, const rpc::Arguments& arguments,
-                         std::size_t index, const char* name, std::size_t maxChars) {
+                                        std::size_t index, const char* name, std::size_t maxChars) {
     if (arguments.Count() <= index || arguments.Type(index) == ArgumentType::Null)
         return std::nullopt;
     if (arguments.Type(index) != ArgumentType::String)
@@ -160,9 +159,9 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
         // The request key and the user name are optional trailing arguments: a caller that
         // predates them sends three.
         constexpr std::string_view method = services::kSetSaldComer;
-        CheckArguments(
-            method, a, {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}},
-            2);
+        CheckArguments(method, a,
+                       {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}},
+                       2);
         SaveOrigin origin;
         if (const auto key = OptionalText(method, a, 3, "chave", kMaxRequestKeyChars)) {
             CheckRequestKey(*key);

@@ -17,8 +17,7 @@ void CheckRequestKey(const std::string& key) {
     bool valid = !key.empty() && key.size() <= kMaxRequestKeyChars;
     for (const char c : key) {
         const bool allowed = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                             (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' ||
-                             c == ':';
+                             (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
         valid = valid && allowed;
     }
     if (!valid)

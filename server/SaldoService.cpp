@@ -8,9 +8,9 @@
 #include "core/Calendar.h"
 #include "core/MessageText.h"
 #include "core/Money.h"
+#include "core/Packet.h"
 #include "db/DbError.h"
 #include "db/WriteTransactionRetry.h"
-#include "core/Packet.h"
 #include "server/AuditTrail.h"
 #include "server/BalanceChanges.h"
 #include "server/BalanceStore.h"
@@ -108,50 +108,51 @@ void SaldoService::SetSaldComer(const std::string& company, const std::string& t
     const BalanceChanges changes = ReadBalanceChanges(packet, kind, company);
     if (changes.changes.empty()) return;
     const bool keyed = !origin.key.empty();
-    SaveOutcome outcome{SaveOutcome::Result::Stored, {}, company,
-                        std::string(core::KindInfo(kind).code)};
+    SaveOutcome outcome{
+        SaveOutcome::Result::Stored, {}, company, std::string(core::KindInfo(kind).code)};
     std::optional<SaveOutcome> earlier;
-    OnConnection(pool_, "Falha ao gravar os saldos; nada foi gravado: ", [&](db::Connection&
-                                                                                 connection) {
-        try {
-            // A save that meets a concurrent save of the company on Firebird starts again from
-            // the beginning.
-            db::RunWriteTransaction(connection, [&] {
-                earlier.reset();
-                BalanceStore store(connection);
-                // Saves of one company take turns from here, so a key sent twice at once is
-                // seen by the second once the first has committed.
-                if (!store.LockCompany(company)) throw RuleError("Empresa não cadastrada.");
-                RequestKeys keys(connection);
-                if (keyed && (earlier = keys.Find(origin.key))) return;
-                ApplyChanges(store, changes);
-                AuditTrail trail(connection);
-                trail.Append(trail.NextSequence(), {UtcNow(), origin.peer, origin.user, origin.key},
-                             changes);
-                if (keyed) keys.Store(origin.key, outcome, SecondsNow());
-            });
-        } catch (const core::Error& e) {
-            const bool conflict = dynamic_cast<const ConflictError*>(&e) != nullptr;
-            if (!keyed || (!conflict && dynamic_cast<const RuleError*>(&e) == nullptr)) throw;
-            // A refusal is kept too, in a transaction of its own, so that a repeat shows it
-            // rather than a different outcome on what the database holds by then. Keeping it is
-            // a courtesy: when it fails, the refusal still stands.
-            outcome.result = conflict ? SaveOutcome::Result::Conflict : SaveOutcome::Result::Refused;
-            outcome.message = e.what();
+    OnConnection(
+        pool_, "Falha ao gravar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
             try {
+                // A save that meets a concurrent save of the company on Firebird starts again from
+                // the beginning.
                 db::RunWriteTransaction(connection, [&] {
                     earlier.reset();
-                    BalanceStore(connection).LockCompany(company);
+                    BalanceStore store(connection);
+                    // Saves of one company take turns from here, so a key sent twice at once is
+                    // seen by the second once the first has committed.
+                    if (!store.LockCompany(company)) throw RuleError("Empresa não cadastrada.");
                     RequestKeys keys(connection);
-                    if (!(earlier = keys.Find(origin.key)))
-                        keys.Store(origin.key, outcome, SecondsNow());
+                    if (keyed && (earlier = keys.Find(origin.key))) return;
+                    ApplyChanges(store, changes);
+                    AuditTrail trail(connection);
+                    trail.Append(trail.NextSequence(),
+                                 {UtcNow(), origin.peer, origin.user, origin.key}, changes);
+                    if (keyed) keys.Store(origin.key, outcome, SecondsNow());
                 });
-            } catch (const db::DbError&) {
+            } catch (const core::Error& e) {
+                const bool conflict = dynamic_cast<const ConflictError*>(&e) != nullptr;
+                if (!keyed || (!conflict && dynamic_cast<const RuleError*>(&e) == nullptr)) throw;
+                // A refusal is kept too, in a transaction of its own, so that a repeat shows it
+                // rather than a different outcome on what the database holds by then. Keeping it is
+                // a courtesy: when it fails, the refusal still stands.
+                outcome.result =
+                    conflict ? SaveOutcome::Result::Conflict : SaveOutcome::Result::Refused;
+                outcome.message = e.what();
+                try {
+                    db::RunWriteTransaction(connection, [&] {
+                        earlier.reset();
+                        BalanceStore(connection).LockCompany(company);
+                        RequestKeys keys(connection);
+                        if (!(earlier = keys.Find(origin.key)))
+                            keys.Store(origin.key, outcome, SecondsNow());
+                    });
+                } catch (const db::DbError&) {
+                }
+                if (!earlier) throw;
             }
-            if (!earlier) throw;
-        }
-        if (keyed) ForgetOldKeys(connection);
-    });
+            if (keyed) ForgetOldKeys(connection);
+        });
     if (earlier) Replay(*earlier, company, kind);
 }
 

@@ -83,8 +83,8 @@ TEST_P(SaveRetryTest, EverySaveIsAppliedOnceAndEveryRefusalIsReal) {
     const auto row = [](int index, long long cents) {
         const int year = 2040 + index / 12;
         return json::array({core::LastDayIso(year, index % 12 + 1), "2.1.1.01.0002", "x", "x",
-                            static_cast<double>(cents) / 100, "Não", "01", "F", "000002",
-                            nullptr, nullptr});
+                            static_cast<double>(cents) / 100, "Não", "01", "F", "000002", nullptr,
+                            nullptr});
     };
     const auto packet = [&](const json& change) {
         return json{{"fields", fields}, {"changes", json::array({change})}};
@@ -180,10 +180,10 @@ TEST_P(SaveRetryTest, EverySaveIsAppliedOnceAndEveryRefusalIsReal) {
     EXPECT_EQ(falseRefusals, 0);
     EXPECT_EQ(lost, 0);
     EXPECT_GT(killer.Kills(), 0);
-    std::cout << GetParam() << ": " << saves << " saves, " << killer.Kills()
-              << " server kills, " << resent << " sent again by hand, " << realRefusals
-              << " real refusals; " << duplicates << " duplicates, " << falseRefusals
-              << " false refusals, " << lost << " lost\n";
+    std::cout << GetParam() << ": " << saves << " saves, " << killer.Kills() << " server kills, "
+              << resent << " sent again by hand, " << realRefusals << " real refusals; "
+              << duplicates << " duplicates, " << falseRefusals << " false refusals, " << lost
+              << " lost\n";
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SaveRetryTest, testing::Values("sqlite", "postgresql"),

@@ -35,8 +35,8 @@ class AuditCommandTest : public testing::Test {
         server::SaldoService service(pool);
         const json fields = json::parse(service.GetSaldComer("01", ""))["fields"];
         const auto row = [](const std::string& company, double value) {
-            return json::array({"2030-01-31", "2.1.1.01.0002", "x", "x", value, "Não", company,
-                                "F", "000001", nullptr, nullptr});
+            return json::array({"2030-01-31", "2.1.1.01.0002", "x", "x", value, "Não", company, "F",
+                                "000001", nullptr, nullptr});
         };
         const auto save = [&](const std::string& company, const json& change,
                               const std::string& user) {
@@ -85,8 +85,7 @@ TEST_F(AuditCommandTest, TheThreeFormatsCarryTheSameLines) {
               std::string::npos)
         << first;
     EXPECT_NE(second.find(",\"josé, \"\"o revisor\"\"\","), std::string::npos) << second;
-    EXPECT_NE(second.find(",1234.50,N,2030-01-31,2.1.1.01.0002,000001,-0.10,N"),
-              std::string::npos)
+    EXPECT_NE(second.find(",1234.50,N,2030-01-31,2.1.1.01.0002,000001,-0.10,N"), std::string::npos)
         << second;
 
     const auto [table, tableStatus] = RunAudit(db + " --company 02");

@@ -47,8 +47,8 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
 
     static json Row(const std::string& owner, double value, const std::string& date = "2030-01-31",
                     const std::string& company = "01") {
-        return json::array({date, "2.1.1.01.0002", "x", "x", value, "Não", company, "F", owner,
-                            nullptr, nullptr});
+        return json::array(
+            {date, "2.1.1.01.0002", "x", "x", value, "Não", company, "F", owner, nullptr, nullptr});
     }
     json Insert(const json& row) {
         return {{"fields", fields_}, {"changes", {{{"kind", "inserted"}, {"new", row}}}}};
@@ -66,13 +66,13 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
 
     // The stored value of the owner's test row in cents, or -1 when there is none.
     long long Stored(const std::string& owner) {
-        const auto rows =
-            connection_
-                ->Select("SELECT VRIMPSALDO FROM SALDCOME WHERE CDEMPRESA = '01' AND"
-                         " CDSALDCOME = :O AND CDCONTCTBL = '2.1.1.01.0002' AND"
-                         " DTIMPSALDO = '2030-01-31'",
-                         {{"O", owner}})
-                .rows;
+        const auto rows = connection_
+                              ->Select(
+                                  "SELECT VRIMPSALDO FROM SALDCOME WHERE CDEMPRESA = '01' AND"
+                                  " CDSALDCOME = :O AND CDCONTCTBL = '2.1.1.01.0002' AND"
+                                  " DTIMPSALDO = '2030-01-31'",
+                                  {{"O", owner}})
+                              .rows;
         return rows.empty() ? -1 : std::stoll(*rows.at(0).at(0));
     }
     std::vector<server::AuditRecord> History(const std::string& owner) {
@@ -134,13 +134,12 @@ TEST_P(SafeRetryTest, OldStyleSavesWorkAndBadTrailingArgumentsAreRefused) {
     EXPECT_EQ(Code(Call("SetSaldComer", {"01", "", Insert(Row("000003", 1)), nullptr})), 0);
     EXPECT_EQ(Code(Save(Insert(Row("000004", 1)), nullptr, nullptr)), 0);
     EXPECT_EQ(AuditLines(), 3u);
-    for (const json& params :
-         {json{"01", "", Insert(Row("000006", 1)), "chave com espaço"},
-          json{"01", "", Insert(Row("000006", 1)), std::string(65, 'k')},
-          json{"01", "", Insert(Row("000006", 1)), ""},
-          json{"01", "", Insert(Row("000006", 1)), 42},
-          json{"01", "", Insert(Row("000006", 1)), "k", std::string(65, 'u')},
-          json{"01", "", Insert(Row("000006", 1)), "k", "u", "extra"}}) {
+    for (const json& params : {json{"01", "", Insert(Row("000006", 1)), "chave com espaço"},
+                               json{"01", "", Insert(Row("000006", 1)), std::string(65, 'k')},
+                               json{"01", "", Insert(Row("000006", 1)), ""},
+                               json{"01", "", Insert(Row("000006", 1)), 42},
+                               json{"01", "", Insert(Row("000006", 1)), "k", std::string(65, 'u')},
+                               json{"01", "", Insert(Row("000006", 1)), "k", "u", "extra"}}) {
         const json reply = Call("SetSaldComer", params);
         EXPECT_EQ(Code(reply), rpc::kInvalidParams) << params.dump().substr(0, 80) << reply;
     }
@@ -154,8 +153,7 @@ TEST_P(SafeRetryTest, TheSameKeySentTwiceAtOnceIsAppliedOnce) {
         const std::string key = "k-race-" + std::to_string(round);
         json replies[3];
         std::vector<std::thread> threads;
-        for (json& reply : replies)
-            threads.emplace_back([&, key] { reply = Save(packet, key); });
+        for (json& reply : replies) threads.emplace_back([&, key] { reply = Save(packet, key); });
         for (auto& t : threads) t.join();
         for (const json& reply : replies) EXPECT_EQ(Code(reply), 0) << reply;
     }
@@ -189,8 +187,8 @@ TEST_P(SafeRetryTest, TheTrailSaysWhoChangedWhatFromWhatToWhat) {
     EXPECT_EQ(lines[2].origin.time.size(), 20u);
     EXPECT_EQ(lines[2].origin.time.back(), 'Z');
 
-    const json history = Call("GetHistSaldComer", {"01", "", "2030-01-31", "2.1.1.01.0002",
-                                                   "000001"})["result"];
+    const json history =
+        Call("GetHistSaldComer", {"01", "", "2030-01-31", "2.1.1.01.0002", "000001"})["result"];
     ASSERT_EQ(history["rows"].size(), 3u);
     EXPECT_EQ(history["fields"].size(), 8u);
     EXPECT_EQ(history["rows"][1][1], "joão");
@@ -198,9 +196,9 @@ TEST_P(SafeRetryTest, TheTrailSaysWhoChangedWhatFromWhatToWhat) {
     EXPECT_EQ(history["rows"][1][4], 10.0);
     EXPECT_EQ(history["rows"][1][6], -2.5);
     EXPECT_EQ(history["rows"][2][6], nullptr);
-    EXPECT_EQ(Call("GetHistSaldComer", {"01", "", "2030-01-31", "2.1.1.01.0002", "000002"})
-                  ["result"]["rows"]
-                      .size(),
+    EXPECT_EQ(Call("GetHistSaldComer",
+                   {"01", "", "2030-01-31", "2.1.1.01.0002", "000002"})["result"]["rows"]
+                  .size(),
               0u);
 }
 

@@ -136,8 +136,7 @@ void ServerProcess::Restart() {
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (Serve()) return;
     }
-    throw std::runtime_error("saldo-server did not start again on port " +
-                             std::to_string(port_));
+    throw std::runtime_error("saldo-server did not start again on port " + std::to_string(port_));
 }
 
 ServerProcess::~ServerProcess() {
