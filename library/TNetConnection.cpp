@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 #include "rpc/Client.h"
 #include "rpc/RpcError.h"
 
@@ -22,7 +23,9 @@ bool TNetConnection::Connected() const {
 
 void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
-        if (client_) client_->Close();
+        if (!Connected()) return;
+        client_->Close();
+        Report({TNetEvent::Kind::Disconnected, {}, nullptr, nullptr, {}});
         return;
     }
     if (Connected()) return;
@@ -42,12 +45,23 @@ bool TNetConnection::Connect() {
     options.timeout = Timeout;
     client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
     try {
-        client_->Connect();
+        rpc::Client& client = *client_;
+        platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });
         lastError_.clear();
+        Report({TNetEvent::Kind::Connected, {}, nullptr, nullptr, {}});
         return true;
     } catch (const rpc::TransportError& e) {
         lastError_ = e.what();
+        Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_});
         return false;
+    }
+}
+
+void TNetConnection::Report(const TNetEvent& event) noexcept {
+    if (!OnEvent) return;
+    try {
+        OnEvent(*this, event);
+    } catch (...) {
     }
 }
 
@@ -58,43 +72,61 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
 
 TServerResult TNetConnection::Send(const std::string& method, const nlohmann::json& arguments) {
     try {
-        return {true, client_->Call(ServerName + "." + method, arguments), {}, 0};
+        rpc::Client& client = *client_;
+        const std::string name = ServerName + "." + method;
+        nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
+                                                 [&] { return client.Call(name, arguments); });
+        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}});
+        return {true, std::move(result), {}, 0};
     } catch (const rpc::RpcError& e) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, e.what()});
         return Fail(e.what(), e.Code());
     }
 }
 
 TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
-    if (!Connected() && !Connect()) return Fail(lastError_);
+    const auto failed = [&](const std::string& why) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+    };
+    if (!Connected() && !Connect()) {
+        failed(lastError_);
+        return Fail(lastError_);
+    }
     try {
         return Send(method, arguments);
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
+        failed(e.what());
         return Fail(e.what());
     }
 }
 
 TServerResult TNetConnection::CallWithKey(const std::string& method,
                                           const nlohmann::json& arguments) {
-    if (!Connected() && !Connect()) return Fail(lastError_);
+    const auto failed = [&](const std::string& why) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+        return Fail(why);
+    };
+    if (!Connected() && !Connect()) return failed(lastError_);
     try {
         return Send(method, arguments);
     } catch (const rpc::TransportError& e) {
         const std::string first = e.what();
         // The server may be starting again (a restart after a crash): keep trying to connect
-        // for a while before giving up.
+        // for a while before giving up, waiting off the user-interface thread.
         const auto deadline = std::chrono::steady_clock::now() + RetryWindow;
         while (!Connect()) {
             if (std::chrono::steady_clock::now() >= deadline)
-                return Fail(first +
-                            " Não foi possível saber se a gravação foi feita: " + lastError_);
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                return failed(first +
+                              " Não foi possível saber se a gravação foi feita: " + lastError_);
+            platform::Application::Instance().Jobs().Run(
+                [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
         }
         try {
             return Send(method, arguments);
         } catch (const rpc::TransportError& again) {
-            return Fail(std::string(again.what()) +
-                        " Não foi possível saber se a gravação foi feita.");
+            return failed(std::string(again.what()) +
+                          " Não foi possível saber se a gravação foi feita.");
         }
     }
 }
