@@ -190,6 +190,9 @@ void CreateSchema(Connection& connection) {
             transaction.Commit();
             return;
         }
+        // "already exists, skipping" for every table would fill a server's log at each start.
+        if (connection.GetDialect() == Dialect::Postgresql)
+            connection.Session() << "SET LOCAL client_min_messages = warning";
         for (const char* sql : kTables) {
             std::string text = sql;
             if (connection.GetDialect() == Dialect::Sqlite &&
