@@ -42,5 +42,9 @@ void TfrmSaldComerc::mnuHistSaldoClick(platform::Component*) {
         heading += " (" + name + ")";
     if (packet.value("rows", nlohmann::json::array()).empty())
         heading += ": nenhuma alteração registrada.";
-    App().CreateForm<TfrmHistSaldo>()->Mostra(heading, packet);
+    if (history_ == nullptr) {
+        history_ = App().CreateForm<TfrmHistSaldo>();
+        history_->Destroyed = [this] { history_ = nullptr; };
+    }
+    history_->Mostra(heading, packet);
 }

@@ -57,6 +57,7 @@ TfrmHistSaldo::~TfrmHistSaldo() {
     // The grid holds a link to dtsHistorico: free it while the link is alive.
     dtsHistorico.SetDataSet(nullptr);
     DestroyComponents();
+    if (Destroyed) Destroyed();
 }
 
 void TfrmHistSaldo::Mostra(const std::string& heading, const nlohmann::json& packet) {

@@ -1,7 +1,9 @@
 // The window "Histórico do saldo": who changed one balance, when, from what to what, as the
-// server's audit trail tells it. Read-only; it frees itself when closed.
+// server's audit trail tells it. Read-only; it frees itself when closed, and the screen that
+// opened it frees it when the screen goes (its code lives in the screen's module).
 #pragma once
 
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -23,4 +25,7 @@ class TfrmHistSaldo : public platform::Form {
     platform::DBGrid* dbgHistorico;
     platform::ClientDataSet cdsHistorico;
     platform::DataSource dtsHistorico;
+
+    // Run by the destructor: the screen forgets the window here.
+    std::function<void()> Destroyed;
 };

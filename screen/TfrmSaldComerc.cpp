@@ -8,9 +8,11 @@
 
 #include "library/Orvane.h"
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 #include "records/BalanceFields.h"
 #include "records/MessageCatalogue.h"
 #include "screen/LookupQueries.h"
+#include "screen/TfrmHistSaldo.h"
 #include "services/SaldComerService.h"
 
 namespace {
@@ -164,6 +166,13 @@ TfrmSaldComerc::~TfrmSaldComerc() {
     BeginDestroy();
     dtsFornecedor.OnStateChange = nullptr;
     dtsCliente.OnStateChange = nullptr;
+    // The history window's code lives in this module, which may be unloaded after the screen
+    // goes: the window goes first.
+    if (history_ != nullptr) {
+        history_->Destroyed = nullptr;
+        App().RemoveComponent(history_);
+        history_ = nullptr;
+    }
     // Controls, queries and the connection refer to the record sets and links below.
     DestroyComponents();
     if (Destroyed) Destroyed();

@@ -25,6 +25,8 @@
 #include "platform/ui/RadioGroup.h"
 #include "screen/KindMembers.h"
 
+class TfrmHistSaldo;
+
 class TfrmSaldComerc : public library::TfrmPadrao {
   public:
     explicit TfrmSaldComerc(platform::Application& app);
@@ -166,6 +168,7 @@ class TfrmSaldComerc : public library::TfrmPadrao {
 
     // "Exibir" → "Histórico do saldo": the changes of the balance under the cursor, in a
     // window of their own (History.cpp).
+    // One window serves every request; it shows the balance last asked for.
     platform::MenuItem* mnuHistSaldo;
     void mnuHistSaldoClick(platform::Component* sender);
 
@@ -175,6 +178,8 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void cdsSaldBancoAfterPost(platform::ClientDataSet& dataSet);
 
   private:
+    TfrmHistSaldo* history_ = nullptr;
+
     void ComposeFilterPanel();
     void ComposeRecordSets();
     void ComposeQueries();

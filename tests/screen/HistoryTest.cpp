@@ -1,6 +1,6 @@
 // "Exibir" → "Histórico do saldo" on the real screen: after a save, the window lists who made
-// it, when and from what to what; a balance nobody changed shows an empty list, and a row
-// still being entered is refused with a message.
+// it, when and from what to what; a balance nobody changed shows an empty list, a row still
+// being entered is refused with a message, and one window serves every request.
 #include <gtest/gtest.h>
 
 #include "library/RequestKey.h"
@@ -73,4 +73,13 @@ TEST_F(HistoryTest, TheWindowShowsWhoChangedTheBalanceAndFromWhatToWhat) {
     const auto* heading = dynamic_cast<platform::Label*>(window->FindComponent("lblSaldo"));
     EXPECT_NE(heading->Caption().find("nenhuma alteração"), std::string::npos)
         << heading->Caption();
+
+    // Asked again while open, the one window shows the balance asked for; it is left open
+    // here, and goes with the screen (before the module that holds its code).
+    s.cdsSaldForn.First();
+    s.mnuHistSaldo->Click();
+    int windows = 0;
+    for (auto* form : platform::Application::Instance().Forms())
+        windows += form->Name() == "frmHistSaldo" ? 1 : 0;
+    EXPECT_EQ(windows, 1);
 }
