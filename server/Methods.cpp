@@ -145,6 +145,10 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
             service.GetVdSaldoContCtbl(a.String(0), a.String(1), a.String(2), a.Number(3));
         return std::string(allowed ? "true" : "false");
     });
+    add(services::kGetConfContabil, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kGetConfContabil, a, {{"empresa", kString}, {"tipo", kString}});
+        return service.GetConfContabil(a.String(0), a.String(1));
+    });
 }
 
 }  // namespace server

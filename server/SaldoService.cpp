@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include <nlohmann/json.hpp>
+
 #include "core/BalanceLayout.h"
 #include "core/Calendar.h"
 #include "core/MessageText.h"
@@ -15,6 +17,7 @@
 #include "server/Errors.h"
 #include "server/PacketWriter.h"
 #include "server/Rules.h"
+#include "server/TieOutReport.h"
 
 namespace server {
 namespace {
@@ -92,6 +95,18 @@ bool SaldoService::GetVdSaldoContCtbl(const std::string& company, const std::str
             BalanceStore store(connection);
             return AccountAllows(store, company, account, *lastDay, *cents);
         });
+}
+
+std::string SaldoService::GetConfContabil(const std::string& company, const std::string& kindCode) {
+    const auto kind = core::TieOutKindOfCode(kindCode);
+    if (!kind)
+        throw ArgumentError("Tipo de saldo desconhecido: " + core::Quoted(kindCode, 20) +
+                            ". Use \"F\" (fornecedores), \"C\" (clientes), \"B\" (bancos) ou "
+                            "\"\" (todos).");
+    return OnConnection(pool_, "Falha ao conferir os saldos: ", [&](db::Connection& connection) {
+        BalanceStore store(connection);
+        return core::TieOutToJson(BuildTieOut(store, company, *kind)).dump();
+    });
 }
 
 }  // namespace server

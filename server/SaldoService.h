@@ -33,6 +33,11 @@ class SaldoService {
     bool GetVdSaldoContCtbl(const std::string& company, const std::string& account,
                             const std::string& month, double value);
 
+    // The tie-out of the company's implanted balances of the kind ("F", "C", "B", or "" for
+    // every kind) against its ledger balances, as JSON text. Raises ArgumentError for an unknown
+    // kind, RuleError for an unknown company, db::DbError when the database fails.
+    std::string GetConfContabil(const std::string& company, const std::string& kindCode);
+
   private:
     db::ConnectionPool& pool_;
 };

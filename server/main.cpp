@@ -15,6 +15,7 @@
 #include "rpc/Server.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
+#include "server/TieOutReport.h"
 
 namespace {
 
@@ -81,6 +82,17 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
     server.Wait();
     LogLine("encerrado");
     return 0;
+}
+
+int ReportTieOut(const std::string& url, const std::string& company, const std::string& kindCode,
+                 const std::string& format) {
+    auto connection = db::Connection::Open(url);
+    server::BalanceStore store(*connection);
+    const core::TieOut tieOut =
+        server::BuildTieOut(store, company, *core::TieOutKindOfCode(kindCode));
+    const std::string text = format == "csv" ? core::TieOutCsv(tieOut) : core::TieOutTable(tieOut);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
 }  // namespace
@@ -156,9 +168,29 @@ int main(int argc, char** argv) {
         ->envname("SALDO_IDLE_TIMEOUT")
         ->check(CLI::Range(0.001, 31536000.0));
 
+    std::string reportDb = kDefaultDb, reportCompany, reportKind, reportFormat = "table";
+    CLI::App* report = app.add_subcommand("report", "Relatórios");
+    report->require_subcommand(1);
+    CLI::App* tieOut = report->add_subcommand(
+        "conferencia", "Conferência com a contabilidade: saldos implantados e saldo contábil");
+    tieOut
+        ->add_option("--db", reportDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    tieOut->add_option("--company", reportCompany, "Código da empresa")->required();
+    tieOut
+        ->add_option("--kind", reportKind,
+                     "F (fornecedores), C (clientes) ou B (bancos); todos se omitido")
+        ->check(CLI::IsMember({"F", "C", "B"}));
+    tieOut->add_option("--format", reportFormat, "table (tabela) ou csv")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"table", "csv"}));
+
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return Init(initDb, demo, scale);
+        if (*report) return ReportTieOut(reportDb, reportCompany, reportKind, reportFormat);
         const auto milliseconds = [](double seconds) {
             return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
         };
