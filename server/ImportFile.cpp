@@ -320,4 +320,33 @@ ImportFile ReadImportFile(std::string_view bytes, core::BalanceKind kind) {
     return out;
 }
 
+std::optional<std::string> DecodeBase64(std::string_view text) {
+    if (text.size() % 4 != 0) return std::nullopt;
+    const auto value = [](char c) -> int {
+        if (c >= 'A' && c <= 'Z') return c - 'A';
+        if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+        if (c >= '0' && c <= '9') return c - '0' + 52;
+        if (c == '+') return 62;
+        if (c == '/') return 63;
+        return -1;
+    };
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        const bool last = i + 4 == text.size();
+        const int pad = last ? (text[i + 3] == '=') + (text[i + 2] == '=') : 0;
+        if (pad == 1 && text[i + 2] == '=') return std::nullopt;
+        std::uint32_t group = 0;
+        for (int k = 0; k < 4; ++k) {
+            const int v = k >= 4 - pad ? 0 : value(text[i + k]);
+            if (v < 0) return std::nullopt;
+            group = group << 6 | static_cast<std::uint32_t>(v);
+        }
+        out += static_cast<char>(group >> 16 & 0xFF);
+        if (pad < 2) out += static_cast<char>(group >> 8 & 0xFF);
+        if (pad < 1) out += static_cast<char>(group & 0xFF);
+    }
+    return out;
+}
+
 }  // namespace server

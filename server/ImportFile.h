@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,5 +48,9 @@ struct ImportFile {
 // "Valor" (or "Saldo"), and optionally "Implantado" ("Sim" or "Não"; "Sim" when absent or
 // blank). Other columns (names, for instance) are ignored.
 ImportFile ReadImportFile(std::string_view bytes, core::BalanceKind kind);
+
+// The bytes of standard base64 text (padding required, no blanks); nullopt for anything else.
+// How a file travels inside a JSON-RPC call, whatever its encoding.
+std::optional<std::string> DecodeBase64(std::string_view text);
 
 }  // namespace server

@@ -15,6 +15,7 @@
 #include "server/BalanceChanges.h"
 #include "server/BalanceStore.h"
 #include "server/Errors.h"
+#include "server/Import.h"
 #include "server/PacketWriter.h"
 #include "server/Rules.h"
 #include "server/TieOutReport.h"
@@ -107,6 +108,21 @@ std::string SaldoService::GetConfContabil(const std::string& company, const std:
         BalanceStore store(connection);
         return core::TieOutToJson(BuildTieOut(store, company, *kind)).dump();
     });
+}
+
+std::string SaldoService::ImportSaldComer(const std::string& company, const std::string& kindCode,
+                                          std::string_view base64, bool dryRun) {
+    const auto kind = core::TieOutKindOfCode(kindCode);
+    if (!kind || !*kind)
+        throw ArgumentError("Tipo de saldo desconhecido: " + core::Quoted(kindCode, 20) +
+                            ". Use \"F\" (fornecedores), \"C\" (clientes) ou \"B\" (bancos).");
+    const auto bytes = DecodeBase64(base64);
+    if (!bytes) throw ArgumentError("O arquivo deve vir em base64.");
+    return OnConnection(
+        pool_, "Falha ao importar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
+            return ImportReportToJson(ImportBalances(connection, company, **kind, *bytes, dryRun))
+                .dump();
+        });
 }
 
 }  // namespace server

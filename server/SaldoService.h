@@ -38,6 +38,14 @@ class SaldoService {
     // kind, RuleError for an unknown company, db::DbError when the database fails.
     std::string GetConfContabil(const std::string& company, const std::string& kindCode);
 
+    // Imports a balance file (its bytes in base64) of the kind ("F", "C" or "B") into the
+    // company, or only checks it when `dryRun`; the report as JSON text (see
+    // ImportReportToJson). Raises ArgumentError for an unknown kind, text that is not base64 or
+    // a file refused whole, RuleError for an unknown company, db::DbError when the database
+    // fails; nothing is written unless every line passes.
+    std::string ImportSaldComer(const std::string& company, const std::string& kindCode,
+                                std::string_view base64, bool dryRun);
+
   private:
     db::ConnectionPool& pool_;
 };

@@ -3,9 +3,19 @@
 // run writing nothing, and a clean file written whole.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "db/ConnectionPool.h"
+#include "rpc/Dispatcher.h"
+#include "rpc/RpcError.h"
 #include "server/Errors.h"
 #include "server/Import.h"
 #include "server/ImportFile.h"
+#include "server/Methods.h"
+#include "server/SaldoService.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -119,6 +129,15 @@ TEST(ImportFileTest, FilesThatCannotBeReadAreRefusedWhole) {
     std::string many = "Mês;Conta;Código;Valor\n";
     for (std::size_t i = 0; i <= server::kMaxImportLines; ++i) many += "x\n";
     EXPECT_TRUE(refusal(many).starts_with("Arquivo com linhas demais"));
+}
+
+TEST(ImportFileTest, Base64DecodesOnlyWellFormedText) {
+    EXPECT_EQ(server::DecodeBase64(""), "");
+    EXPECT_EQ(server::DecodeBase64("TcOqcw=="), "M\xC3\xAAs");
+    EXPECT_EQ(server::DecodeBase64("YWJj"), "abc");
+    EXPECT_EQ(server::DecodeBase64("YWI="), "ab");
+    for (const char* bad : {"YWJ", "YW=j", "Y===", "YWJj\n", "YW Jj", "=WJj"})
+        EXPECT_FALSE(server::DecodeBase64(bad).has_value()) << bad;
 }
 
 class ImportTest : public testing::TestWithParam<std::string> {
@@ -241,6 +260,39 @@ TEST_P(ImportTest, AnUnknownCompanyIsRefused) {
     EXPECT_THROW(server::ImportBalances(*connection_, "77", BalanceKind::Suppliers,
                                         "Mês;Conta;Código;Valor\n", true),
                  server::RuleError);
+}
+
+TEST_P(ImportTest, TheMethodSimulatesAndImportsAFileSentInBase64) {
+    using nlohmann::json;
+    db::ConnectionPool pool(database_->Url(), 1);
+    server::SaldoService service(pool);
+    rpc::Dispatcher dispatcher;
+    server::RegisterMethods(dispatcher, service, nullptr);
+    const auto call = [&](const json& params) {
+        return json::parse(dispatcher.Handle(json{
+            {"jsonrpc", "2.0"},
+            {"id", 1},
+            {"method", "Rdq63500.rdmSaldComer.ImportSaldComer"},
+            {"params", params}}.dump()));
+    };
+    // "Mês;Conta;Código;Valor\n01/2025;2.1.1.01.0001;000002;1,00\n" in Latin-1.
+    const std::string file =
+        "TepzO0NvbnRhO0PzZGlnbztWYWxvcgowMS8yMDI1OzIuMS4xLjAxLjAwMDE7MDAwMDAyOzEsMDAK";
+    const json dry = call({"09", "F", file, true});
+    ASSERT_TRUE(dry.contains("result")) << dry;
+    EXPECT_EQ(dry["result"]["codificacao"], "Latin-1");
+    EXPECT_EQ(dry["result"]["gravado"], false);
+    EXPECT_EQ(dry["result"]["aceitas"].size(), 1u);
+    EXPECT_EQ(Count(), 1);
+    const json done = call({"09", "F", file, false});
+    EXPECT_EQ(done["result"]["gravado"], true) << done;
+    EXPECT_EQ(Count(), 2);
+    const json again = call({"09", "F", file, false});
+    EXPECT_EQ(again["result"]["recusadas"][0][1], "Conta comercial já cadastrada.") << again;
+
+    EXPECT_EQ(call({"09", "", file, true})["error"]["code"], rpc::kInvalidParams);
+    EXPECT_EQ(call({"09", "F", "não é base64", true})["error"]["code"], rpc::kInvalidParams);
+    EXPECT_EQ(call({"09", "F", file, "sim"})["error"]["code"], rpc::kInvalidParams);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ImportTest, testsupport::Backends(), testsupport::BackendName);
