@@ -82,7 +82,7 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_CLIENT_PACKAGE_NAME saldo-desktop)
 # The shell needs a platform plugin beyond xcb for remote displays (VNC).
-set(CPACK_DEBIAN_CLIENT_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_CLIENT_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-dejavu-core, libqt6svg6")
 set(CPACK_COMPONENT_CLIENT_DESCRIPTION
     "The desktop shell with the balance screen, which reads and records balances through the application server.")
 set(CPACK_DEBIAN_CLIENT_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)

@@ -1,9 +1,13 @@
 // Wait cursor and delayed progress indicator for synchronous server calls.
 #include "host/BusyIndicator.h"
 
+#include "host/MainWindow.h"
+
 #include <QApplication>
 #include <QCursor>
+#include <QMainWindow>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QWidget>
 
 namespace host {
@@ -41,16 +45,24 @@ bool BusyIndicator::IndicatorShown() const {
 
 void BusyIndicator::ShowIndicator() {
     if (depth_ == 0) return;
+    auto* main = qobject_cast<QMainWindow*>(window_);
+    auto* shell = qobject_cast<MainWindow*>(window_);
     if (indicator_ == nullptr) {
-        // A child of the main window, so it goes away with it; an indeterminate bar.
+        // A child of the main window, so it goes away with it; an indeterminate bar, in the
+        // status line where there is one.
         indicator_ = new QProgressBar(window_);
         indicator_->setObjectName("BusyIndicator");
         indicator_->setRange(0, 0);
         indicator_->setTextVisible(false);
         indicator_->setFixedSize(160, 14);
         indicator_->setAccessibleName(QStringLiteral("Aguarde"));
+        indicator_->setToolTip(QStringLiteral("Aguardando o servidor…"));
+        if (shell != nullptr)
+            shell->AddStatusWidget(indicator_);
+        else if (main != nullptr)
+            main->statusBar()->addPermanentWidget(indicator_);
     }
-    if (window_ != nullptr) {
+    if (main == nullptr && window_ != nullptr) {
         indicator_->move(window_->width() - indicator_->width() - 12,
                          window_->height() - indicator_->height() - 6);
     }

@@ -3,12 +3,29 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 
 #include "host/Shell.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/RadioGroup.h"
 
 namespace host {
+
+void AskingRadioButton::keyPressEvent(QKeyEvent* event) {
+    const bool modified = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
+    switch (modified ? 0 : event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            if (onStep) onStep(true);
+            return;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            if (onStep) onStep(false);
+            return;
+        default:
+            QRadioButton::keyPressEvent(event);
+    }
+}
 
 CheckBoxPeer::CheckBoxPeer(Shell& shell, platform::CheckBox& box, QWidget* parent)
     : Peer(shell, box, new AskingCheckBox(parent)),
@@ -87,12 +104,22 @@ void RadioGroupPeer::RebuildItems() {
             group_.UserSelect(i);
             ShowItemIndex();
         };
+        button->onStep = [this](bool backward) {
+            group_.UserStep(backward);
+            ShowItemIndex();
+            // The focus goes with the chosen item, as in every radio group.
+            if (platform::Form* form = group_.ParentForm()) shell_.SyncFocus(*form);
+        };
         grid_->addWidget(button, i % rows, i / rows);
         shell_.Watch(button, this);
         buttons_.push_back(button);
     }
     for (int c = 0; c < columns; ++c) grid_->setColumnStretch(c, 1);
     ShowItemIndex();
+}
+
+QString RadioGroupPeer::InputHint() const {
+    return QStringLiteral("As setas escolhem a opção.");
 }
 
 void RadioGroupPeer::ShowItemIndex() {

@@ -31,15 +31,19 @@ class AskingCheckBox : public QCheckBox {
     }
 };
 
+// A radio button whose click asks, and whose arrow keys step through its group (Qt's own
+// arrows would only move the focus between the buttons).
 class AskingRadioButton : public QRadioButton {
   public:
     using QRadioButton::QRadioButton;
     std::function<void()> onClick;
+    std::function<void(bool backward)> onStep;
 
   protected:
     void nextCheckState() override {
         if (onClick) onClick();
     }
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 class CheckBoxPeer : public Peer {
@@ -61,13 +65,18 @@ class RadioGroupPeer : public Peer {
   public:
     RadioGroupPeer(Shell& shell, platform::RadioGroup& group, QWidget* parent);
     ~RadioGroupPeer() override {
-        for (AskingRadioButton* button : buttons_) button->onClick = nullptr;
+        for (AskingRadioButton* button : buttons_) {
+            button->onClick = nullptr;
+            button->onStep = nullptr;
+        }
     }
     void Update(platform::Property property) override;
     void UpdateAll() override;
     QWidget* FocusWidget() const override;
     bool ClickFocuses() const override { return true; }
     const std::vector<AskingRadioButton*>& Buttons() const { return buttons_; }
+    // Entered with Tab like any control; the arrows choose the item.
+    QString InputHint() const override;
 
   private:
     void RebuildItems();

@@ -8,6 +8,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -93,7 +96,7 @@ PickListDialog::PickListDialog(QWidget* parent, const QString& title, const QStr
     layout->addWidget(label);
     layout->addWidget(filter_);
     layout->addWidget(view_);
-    resize(640, 400);
+    FitAndRestore();
 
     if (current >= 0 && current < static_cast<int>(rows.size())) {
         view_->selectRow(proxy_->mapFromSource(model_->index(current, 0)).row());
@@ -101,6 +104,43 @@ PickListDialog::PickListDialog(QWidget* parent, const QString& title, const QStr
         SelectFirstVisible();
     }
     filter_->setFocus();
+}
+
+QString PickListDialog::SettingsKey() const {
+    return "Pesquisa/" + windowTitle();
+}
+
+void PickListDialog::FitAndRestore() {
+    // Columns as wide as their contents, or as the user left them last time for this list;
+    // the dialog wide enough for them all, within the display.
+    QSettings settings;
+    const QStringList widths = settings.value(SettingsKey() + "/colunas").toStringList();
+    if (widths.size() == model_->columnCount()) {
+        for (int c = 0; c < widths.size(); ++c) {
+            const int width = widths[c].toInt();
+            if (width > 0) view_->setColumnWidth(c, width);
+        }
+    }
+    const QScreen* screen = this->screen();
+    const QSize display =
+        screen != nullptr ? screen->availableGeometry().size() * 9 / 10 : QSize(1024, 700);
+    QSize size = settings.value(SettingsKey() + "/tamanho").toSize();
+    if (!size.isValid()) {
+        const int columns = view_->horizontalHeader()->length() + view_->frameWidth() * 2 +
+                            view_->verticalScrollBar()->sizeHint().width();
+        size = QSize(columns + 2 * layout()->contentsMargins().left() + 8, 420);
+    }
+    resize(size.expandedTo(QSize(420, 280)).boundedTo(display));
+}
+
+void PickListDialog::done(int result) {
+    QSettings settings;
+    settings.setValue(SettingsKey() + "/tamanho", size());
+    QStringList widths;
+    for (int c = 0; c < model_->columnCount(); ++c)
+        widths << QString::number(view_->columnWidth(c));
+    settings.setValue(SettingsKey() + "/colunas", widths);
+    QDialog::done(result);
 }
 
 void PickListDialog::SelectFirstVisible() {

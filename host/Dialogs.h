@@ -28,7 +28,8 @@ bool AskYesNo(QWidget* parent, const QString& text);
 
 // The look-up list: column captions over rows of text, a filter line that narrows the rows to
 // those where any visible column contains the typed text (letter case ignored). Enter or a
-// double click picks the current row, Escape cancels.
+// double click picks the current row, Escape cancels. Its size and column widths are
+// remembered per title; the first time it is as wide as its columns' contents.
 class PickListDialog : public QDialog {
     Q_OBJECT
   public:
@@ -41,8 +42,11 @@ class PickListDialog : public QDialog {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void done(int result) override;
 
   private:
+    QString SettingsKey() const;
+    void FitAndRestore();
     void Pick();
     void SelectFirstVisible();
 

@@ -3,8 +3,11 @@
 
 #include <QCloseEvent>
 #include <QMdiArea>
+#include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "host/ArrangingFrame.h"
 #include "host/MainWindow.h"
@@ -31,11 +34,12 @@ class FormPeer::FormWindow : public QMdiSubWindow {
         // follows its notifications.
         if (form_ == nullptr) return;  // detached: let the window go
         event->ignore();
-        if (!shell_->Syncing()) form_->UserClose();
+        if (!shell_->Syncing() && !shell_->JobRunning()) form_->UserClose();
     }
     void changeEvent(QEvent* event) override {
         QMdiSubWindow::changeEvent(event);
-        if (form_ == nullptr || event->type() != QEvent::WindowStateChange || shell_->Syncing())
+        if (form_ == nullptr || event->type() != QEvent::WindowStateChange || shell_->Syncing() ||
+            shell_->JobRunning())
             return;
         platform::WindowState state = platform::WindowState::Normal;
         if (isMinimized()) state = platform::WindowState::Minimized;
@@ -61,6 +65,11 @@ FormPeer::FormPeer(Shell& shell, platform::Form& form)
     if (form.Style() == platform::FormStyle::MDIChild) {
         sub_ = new FormWindow(shell, form);
         sub_->setWidget(Widget());
+        // The window menu's keys would make the shell's Ctrl+F4 ambiguous, once per child
+        // window: the shell's "Janela" menu holds them.
+        if (QMenu* system = sub_->systemMenu()) {
+            for (QAction* action : system->actions()) action->setShortcuts({});
+        }
         shell.Window().MdiArea()->addSubWindow(sub_);
     } else {
         Widget()->setParent(&shell.Window(), Qt::Window);
@@ -68,6 +77,7 @@ FormPeer::FormPeer(Shell& shell, platform::Form& form)
 }
 
 FormPeer::~FormPeer() {
+    RememberPlace();
     // The framework's form is going away; the Qt window goes after the event under way.
     if (sub_ != nullptr) static_cast<FormWindow*>(sub_)->Detach();
     Window()->hide();
@@ -111,7 +121,10 @@ void FormPeer::Update(platform::Property property) {
             Window()->setWindowTitle(ToQt(form_.Caption()));
             break;
         case Property::Bounds:
-            Window()->setGeometry(form_.Left(), form_.Top(), form_.Width(), form_.Height());
+            if (sub_ != nullptr)
+                Place();
+            else
+                Window()->setGeometry(form_.Left(), form_.Top(), form_.Width(), form_.Height());
             break;
         case Property::Visible:
             break;  // followed through the shown / hidden notifications
@@ -148,7 +161,10 @@ void FormPeer::ShowWindowState() {
 
 void FormPeer::Present() {
     QWidget* window = Window();
-    if (!window->isVisible()) window->show();
+    if (!window->isVisible()) {
+        if (sub_ != nullptr) Place();
+        window->show();
+    }
     ShowWindowState();
     if (sub_ != nullptr) {
         shell_.Window().MdiArea()->setActiveSubWindow(sub_);
@@ -159,7 +175,41 @@ void FormPeer::Present() {
 }
 
 void FormPeer::Hidden() {
+    RememberPlace();
     Window()->hide();
+}
+
+QString FormPeer::SettingsKey() const {
+    return "Telas/" + ToQt(form_.Name()) + "/geometry";
+}
+
+QRect FormPeer::Placement(const QSize& size, const QRect& area, const QRect& saved) {
+    if (saved.isValid() && area.contains(saved)) return saved;
+    QRect placed(QPoint(0, 0), (saved.isValid() ? saved.size() : size).boundedTo(area.size()));
+    placed.moveCenter(area.center());
+    placed.moveTopLeft(
+        QPoint(std::max(placed.left(), area.left()), std::max(placed.top(), area.top())));
+    return placed;
+}
+
+void FormPeer::Place() {
+    // The form's designed place is for a display of its own: the window takes the form's
+    // size and goes wholly inside the area the user sees.
+    QMdiArea* mdi = shell_.Window().MdiArea();
+    const QRect area = mdi->viewport()->rect();
+    const QSize size(form_.Width() > 0 ? form_.Width() : sub_->width(),
+                     form_.Height() > 0 ? form_.Height() : sub_->height());
+    if (area.width() < 200 || area.height() < 150) {
+        sub_->resize(size);  // the area is not laid out yet: placed again when shown
+        return;
+    }
+    const QRect saved = QSettings().value(SettingsKey()).toRect();
+    sub_->setGeometry(Placement(size, area, saved));
+}
+
+void FormPeer::RememberPlace() const {
+    if (sub_ == nullptr || !sub_->isVisible() || sub_->isMinimized() || sub_->isMaximized()) return;
+    QSettings().setValue(SettingsKey(), sub_->geometry());
 }
 
 }  // namespace host

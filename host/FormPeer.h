@@ -39,7 +39,17 @@ class FormPeer : public Peer {
     void Present();
     void Hidden();
 
+    // Where a child window of `size` goes in an area of `area`: the remembered place
+    // `saved` when it is still wholly inside, else centred; never larger than the area.
+    static QRect Placement(const QSize& size, const QRect& area, const QRect& saved);
+
   private:
+    // Sizes and places the child window wholly inside the multi-document area.
+    void Place();
+    // Remembers the child window's place for the next time the form opens.
+    void RememberPlace() const;
+    QString SettingsKey() const;
+
     class FormWindow;
     platform::Form& form_;
     QMdiSubWindow* sub_ = nullptr;

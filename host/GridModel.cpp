@@ -2,6 +2,7 @@
 #include "host/GridModel.h"
 
 #include "host/Peer.h"
+#include "library/Frmpadr.h"
 #include "platform/data/Field.h"
 #include "platform/ui/Column.h"
 #include "platform/ui/DBGrid.h"
@@ -75,6 +76,13 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
             return ToQt(grid_.Columns(section).TitleCaption());
         case Qt::TextAlignmentRole:
             return Alignment(grid_.TitleAlignment(section));
+        case Qt::ToolTipRole: {
+            // The title of a value column tells how a debit is typed.
+            const platform::Field* field = grid_.ColumnField(section);
+            if (field == nullptr) return {};
+            const std::string hint = library::EntryHint(*field);
+            return hint.empty() ? QVariant() : QVariant(ToQt(hint));
+        }
         default:
             return {};
     }

@@ -10,6 +10,7 @@
 
 #include "host/GridModel.h"
 #include "host/Shell.h"
+#include "library/Frmpadr.h"
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/Field.h"
 #include "platform/text/EditMask.h"
@@ -56,10 +57,13 @@ GridPeer::GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent)
     editor_->setObjectName(ToQt(grid.Name()) + "Editor");
     editor_->setFocusPolicy(Qt::NoFocus);
     editor_->setFrame(false);
+    // The editor never takes the Qt focus (the grid hands it the keys): its frame shows
+    // where typing goes.
+    editor_->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid palette(highlight); }"));
     editor_->hide();
     ellipsis_->setObjectName(ToQt(grid.Name()) + "Ellipsis");
     ellipsis_->setText(QStringLiteral("…"));
-    ellipsis_->setToolTip(QStringLiteral("Pesquisar"));
+    ellipsis_->setToolTip(QStringLiteral("Pesquisar (Ctrl+Enter)"));
     ellipsis_->setFocusPolicy(Qt::NoFocus);
     ellipsis_->hide();
     QObject::connect(ellipsis_, &QToolButton::clicked, Context(),
@@ -137,12 +141,37 @@ void GridPeer::ApplyOptions() {
 }
 
 void GridPeer::SizeColumns() {
-    const int charWidth = view_->fontMetrics().averageCharWidth();
+    // Wide enough for the title, for the field's display width in digits (the widest
+    // characters of dates and values) and for the texts of the first rows.
+    const QFontMetrics metrics = view_->fontMetrics();
+    const QFontMetrics titles = view_->horizontalHeader()->fontMetrics();
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    const int sampled = std::min(model_->rowCount(), kSampledRows);
     for (int c = 0; c < model_->columnCount(); ++c) {
         const platform::Column& column = grid_.Columns(c);
-        const int title = view_->fontMetrics().horizontalAdvance(ToQt(column.TitleCaption()));
-        view_->setColumnWidth(c, std::max(column.Width() * charWidth, title) + 16);
+        const platform::Field* field = column.GetField();
+        const bool text = field != nullptr && field->DataType() != platform::FieldType::Double &&
+                          field->DataType() != platform::FieldType::DateTime;
+        // Names are as wide as what they hold (up to their display width); numbers and dates
+        // get room for their whole display width in digits.
+        const int base = text ? std::min(column.Width(), kNameChars) * metrics.averageCharWidth()
+                              : column.Width() * digit;
+        int width = std::max(base, titles.horizontalAdvance(ToQt(column.TitleCaption())) + 8);
+        for (int r = 0; r < sampled; ++r)
+            width = std::max(width, metrics.horizontalAdvance(ToQt(grid_.CellText(r, c))));
+        if (column.ButtonStyle() == platform::ColumnButtonStyle::Ellipsis)
+            width += view_->verticalHeader()->defaultSectionSize();
+        view_->setColumnWidth(c, width + 16);
     }
+}
+
+QString GridPeer::InputHint() const {
+    const platform::Field* field = grid_.SelectedField();
+    if (field == nullptr || grid_.DataSet() == nullptr) return {};
+    if (grid_.ButtonStyle(grid_.SelectedIndex()) == platform::ColumnButtonStyle::Ellipsis)
+        return QStringLiteral("Ctrl+Enter ou o botão … abrem a pesquisa.");
+    const bool editable = grid_.HasOption(platform::dgEditing) && !grid_.ReadOnly();
+    return editable ? ToQt(library::EntryHint(*field)) : QString();
 }
 
 void GridPeer::ShowCurrent() {
@@ -185,6 +214,7 @@ void GridPeer::ShowEditor() {
         shownMask_ = mask;
     }
     editor_->setAlignment(model_->data(current, Qt::TextAlignmentRole).value<Qt::Alignment>());
+    editor_->setToolTip(InputHint());
     const QString text = ToQt(grid_.EditorText());
     if (editor_->displayText() != text) editor_->setText(text);
     editor_->show();

@@ -24,6 +24,13 @@ class GridPeer : public Peer {
 
     void Update(platform::Property property) override;
     void UpdateAll() override;
+    QString InputHint() const override;
+
+    // Rows whose texts size the columns: enough for what a window shows, cheap for a
+    // million-row set.
+    static constexpr int kSampledRows = 60;
+    // A name column is at least this many characters wide, or its display width if less.
+    static constexpr int kNameChars = 24;
 
     QTableView* View() const { return view_; }
     GridModel* Model() const { return model_; }

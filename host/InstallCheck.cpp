@@ -5,7 +5,9 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
+#include "core/BalanceLayout.h"
 #include "db/Connection.h"
 #include "host/Module.h"
 #include "library/Orvane.h"
@@ -70,7 +72,7 @@ int RunInstallCheck(ModuleTable& modules, const std::vector<std::string>& codes,
     });
     step("servidor de aplicação", [] {
         library::TNetConnection connection;
-        connection.ServerName = "Rdq63500.rdmSaldComer";
+        connection.ServerName = std::string(core::kSaldComerServer);
         connection.Host = library::WebURL();
         connection.Port = library::WebPort();
         connection.Timeout = std::chrono::seconds(10);

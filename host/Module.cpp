@@ -44,7 +44,7 @@ ModuleTable::ModuleTable(std::vector<std::filesystem::path> dirs) : dirs_(std::m
 
 const std::vector<ModuleEntry>& ModuleTable::Known() {
     static const std::vector<ModuleEntry> modules{
-        {"RDQ63500", "Saldo Comercial", "libRdq63500.so"},
+        {"RDQ63500", "Saldo Comercial", "libRdq63500.so", "Saldo"},
     };
     return modules;
 }

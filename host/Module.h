@@ -38,11 +38,13 @@ class Module {
     std::filesystem::path path_;
 };
 
-// One screen the shell can open: its code (as given to --open), menu caption and file.
+// One screen the shell can open: its code (as given to --open), menu caption, file, and
+// what one of its rows is called in the status line ("Saldo gravado.").
 struct ModuleEntry {
     std::string code;
     std::string caption;
     std::string file;
+    std::string recordName;
 };
 
 // Loads each module on first use and opens its screen through `IniProc`. Opening the same

@@ -42,6 +42,9 @@ class Peer {
     // Whether the control's click input method moves the focus itself (check box, radio
     // group): a mouse press then leaves the focus move to the click, so it runs once.
     virtual bool ClickFocuses() const { return false; }
+    // What the user should know while typing here (how a value is signed, which key opens
+    // a look-up), shown in the status line while the control has the focus; "" for nothing.
+    virtual QString InputHint() const { return {}; }
     // A child's peer was made with ChildArea() as its parent (a page control makes it a tab).
     virtual void ChildAdded(Peer& /*child*/) {}
 

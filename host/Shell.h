@@ -4,19 +4,30 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "host/QtDialogPort.h"
+#include "host/QtJobPort.h"
 #include "platform/app/Application.h"
 
 class QWidget;
+
+namespace platform {
+class ToolButton;
+}
 
 namespace host {
 
 class MainWindow;
 class Peer;
 class FormPeer;
+
+// A database URL with its password masked ("postgresql://ana:***@db/saldo"), fit to show.
+QString WithoutPassword(const std::string& url);
 
 class Shell : public QObject {
   public:
@@ -27,6 +38,15 @@ class Shell : public QObject {
     MainWindow& Window() const { return window_; }
     platform::Application& App() const { return app_; }
     QtDialogPort& Dialogs() { return dialogs_; }
+    QtJobPort& Jobs() { return jobs_; }
+    // While a blocking job runs, the window paints but starts no framework event.
+    bool JobRunning() const { return jobs_.Running(); }
+
+    // The captions of the shown forms that hold a row being edited or inserted.
+    std::vector<std::string> FormsEnteringRows() const;
+    // Asked before the main window closes: false while a job runs, or when a form holds a
+    // row being entered and the user answers "Não".
+    bool ConfirmQuit();
 
     Peer* PeerOf(const platform::Component* component) const;
     FormPeer* FormPeerOf(const platform::Form* form) const;
@@ -64,11 +84,18 @@ class Shell : public QObject {
     FormPeer& EnsureFormPeer(platform::Form& form);
     void DropForm(platform::Form& form);
     void ApplyCursor();
+    void ShowStatus();
+    void ShowHint();
+    void AfterJob();
+    // The look-up button whose Associate is `control` (its Ctrl+Enter), or null.
+    platform::ToolButton* LookUpOf(const platform::Control& control) const;
     std::unique_ptr<Peer> MakePeer(platform::Control& control, QWidget* area);
 
     MainWindow& window_;
     platform::Application& app_;
     QtDialogPort dialogs_;
+    QtJobPort jobs_;
+    QString database_;
     std::unordered_map<const platform::Component*, std::unique_ptr<Peer>> peers_;
     std::unordered_map<const QObject*, Peer*> byWidget_;
     int token_ = 0;

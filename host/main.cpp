@@ -13,6 +13,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("saldo"));
     QApplication::setApplicationName(QStringLiteral("saldo-shell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Contabilidade"));
 

@@ -1,8 +1,12 @@
 // The base maintenance screen: composition and the default command handlers.
 #include "library/Frmpadr.h"
 
+#include <nlohmann/json.hpp>
+
 #include "library/Pesquisa.h"
+#include "library/TNetConnection.h"
 #include "platform/app/Application.h"
+#include "platform/data/Field.h"
 
 namespace library {
 
@@ -30,7 +34,32 @@ platform::MenuItem* Entry(platform::Component& owner, platform::MenuItem* parent
     return item;
 }
 
+std::string Lowered(std::string text) {
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
+        text[0] = static_cast<char>(text[0] + 32);
+    return text;
+}
+
+// "1 saldo lido", "12 saldos lidos".
+std::string Counted(std::size_t count, const std::string& noun, const std::string& participle) {
+    const bool one = count == 1;
+    return std::to_string(count) + " " + Lowered(noun) + (one ? " " : "s ") + participle +
+           (one ? "" : "s");
+}
+
+const nlohmann::json* ArrayMember(const nlohmann::json& value, const char* name) {
+    if (!value.is_object()) return nullptr;
+    const auto found = value.find(name);
+    return found != value.end() && found->is_array() ? &*found : nullptr;
+}
+
 }  // namespace
+
+std::string EntryHint(const platform::Field& field) {
+    if (field.DataType() != platform::FieldType::Double || field.FieldName().rfind("VR", 0) != 0)
+        return {};
+    return "Valor positivo é crédito (CR); o débito se digita com sinal de menos: -150,00 (DB).";
+}
 
 TfrmPadrao::TfrmPadrao(platform::Application& app) : platform::Form(app) {
     SetName("frmPadrao");
@@ -124,6 +153,32 @@ TfrmPadrao::TfrmPadrao(platform::Application& app) : platform::Form(app) {
     wire(sbtCancelar, mnuCancelar, &TfrmPadrao::sbtCancelarClick);
     wire(sbtConfirmar, mnuConfirmar, &TfrmPadrao::sbtConfirmarClick);
     wire(sbtImprimir, mnuListagem, &TfrmPadrao::sbtImprimirClick);
+    // Every command's key, shown in its menu entry and its button's tooltip; none of them is
+    // a key the edits or the grids use themselves.
+    struct Key {
+        platform::ToolButton* button;
+        platform::MenuItem* entry;
+        const char* shortCut;
+        const char* image;
+    };
+    const Key keys[] = {
+        {sbtIncluir, mnuIncluir, "Ctrl+N", "list-add"},
+        {sbtAlterar, mnuAlterar, "Ctrl+M", "document-edit"},
+        {sbtExcluir, mnuExcluir, "Ctrl+Shift+Del", "edit-delete"},
+        {sbtProcurar, mnuProcurar, "Ctrl+F", "edit-find"},
+        {sbtVerificar, mnuVerificar, "F5", "view-refresh"},
+        {sbtCancelar, mnuCancelar, "F8", "dialog-cancel"},
+        {sbtConfirmar, mnuConfirmar, "Ctrl+S", "document-save"},
+        {sbtImprimir, mnuListagem, "Ctrl+P", "document-print"},
+    };
+    for (const Key& key : keys) {
+        key.button->SetShortCut(key.shortCut);
+        key.button->SetImageName(key.image);
+        key.entry->SetShortCut(key.shortCut);
+    }
+    mnuConfigImpressora->SetShortCut("Ctrl+Shift+P");
+    mnuFolhaDados->SetShortCut("F11");
+    mnuFormulario->SetShortCut("F12");
     mnuFolhaDados->OnClick = [this](platform::Component* s) { mnuFolhaDadosClick(s); };
     mnuFormulario->OnClick = [this](platform::Component* s) { mnuFormularioClick(s); };
     dtsPadrao.OnStateChange = [this](platform::DataSource&) { dtsPadraoStateChange(nullptr); };
@@ -218,6 +273,65 @@ void TfrmPadrao::FormCreate(platform::Component*) {
     pgcPadrao->SetActivePage(tshFolhaDados);
     SetCommand(Command::Cancelar, false);
     SetCommand(Command::Confirmar, false);
+    // The screen made its server connections in its constructor: their news go to the
+    // status line, unless the screen listens to them itself.
+    for (std::size_t i = 0; i < ComponentCount(); ++i) {
+        auto* connection = dynamic_cast<TNetConnection*>(Components(i));
+        if (connection == nullptr || connection->OnEvent) continue;
+        connection->OnEvent = [this](TNetConnection& c, const TNetEvent& e) {
+            ReportNetEvent(c, e);
+        };
+    }
+}
+
+void TfrmPadrao::ReportNetEvent(TNetConnection& connection, const TNetEvent& event) {
+    using Kind = TNetEvent::Kind;
+    auto& app = App();
+    const std::string where = connection.Host + ":" + std::to_string(connection.Port);
+    switch (event.kind) {
+        case Kind::Connected:
+            app.ShowStatus(platform::StatusPart::Connection, "Conectado ao servidor " + where);
+            return;
+        case Kind::ConnectFailed:
+            app.ShowStatus(platform::StatusPart::Connection, "Sem conexão com o servidor " + where);
+            return;
+        case Kind::Disconnected:
+            app.ShowStatus(platform::StatusPart::Connection, "Desconectado do servidor " + where);
+            return;
+        case Kind::CallFailed:
+            app.ShowStatus(platform::StatusPart::Message, "Falhou: " + event.error);
+            return;
+        case Kind::CallDone:
+            break;
+    }
+    // The accounting client's remote methods take the company code first.
+    std::string company;
+    if (event.arguments != nullptr && event.arguments->is_array() && !event.arguments->empty() &&
+        event.arguments->front().is_string())
+        company = event.arguments->front().get<std::string>();
+    const std::string ofCompany = company.empty() ? "" : " da empresa " + company;
+    if (event.result != nullptr) {
+        if (const nlohmann::json* rows = ArrayMember(*event.result, "rows")) {
+            app.ShowStatus(platform::StatusPart::Message,
+                           Counted(rows->size(), RecordName, "lido") + ofCompany + ".");
+            return;
+        }
+    }
+    if (event.arguments == nullptr || !event.arguments->is_array()) return;
+    for (const nlohmann::json& argument : *event.arguments) {
+        const nlohmann::json* changes = ArrayMember(argument, "changes");
+        if (changes == nullptr || changes->empty()) continue;
+        std::size_t deleted = 0;
+        for (const nlohmann::json& change : *changes)
+            if (change.is_object() && change.value("kind", "") == "deleted") ++deleted;
+        std::string text;
+        if (changes->size() > 1)
+            text = std::to_string(changes->size()) + " alterações gravadas" + ofCompany + ".";
+        else
+            text = RecordName + (deleted == 1 ? " excluído." : " gravado.");
+        app.ShowStatus(platform::StatusPart::Message, text);
+        return;
+    }
 }
 
 void TfrmPadrao::FormClose(platform::Component*, platform::CloseAction& action) {

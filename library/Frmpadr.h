@@ -4,6 +4,8 @@
 // virtual handler that a screen overrides where it replaces the command.
 #pragma once
 
+#include <string>
+
 #include "library/Orv_msg.h"
 #include "platform/data/DataSource.h"
 #include "platform/ui/DBGrid.h"
@@ -16,7 +18,19 @@
 #include "platform/ui/Panel.h"
 #include "platform/ui/ToolButton.h"
 
+namespace platform {
+class Field;
+}
+
 namespace library {
+
+class TNetConnection;
+struct TNetEvent;
+
+// The hint a base screen gives where a field's value is typed: for a value column (a double
+// field named VR..., signed: credit positive, debit negative) how a debit is typed; "" for
+// any other field.
+std::string EntryHint(const platform::Field& field);
 
 // The record commands of the tool bar, each a tool button with its menu entry.
 enum class Command { Incluir, Alterar, Excluir, Procurar, Verificar, Cancelar, Confirmar };
@@ -100,6 +114,10 @@ class TfrmPadrao : public platform::Form {
     // The data link every command and the navigator work through.
     platform::DataSource dtsPadrao;
 
+    // What one row of the screen is called in its status messages ("Saldo gravado."); its
+    // plural adds an "s".
+    std::string RecordName = "Registro";
+
     // A command's button and its menu entry change together, only through these, so that the
     // two always agree: SetCommand sets the button, then its entry; SetCommands sets every
     // button (confirm, cancel, insert, alter, delete, search, verify), then every entry
@@ -134,6 +152,10 @@ class TfrmPadrao : public platform::Form {
     virtual void mnuFormularioClick(platform::Component* sender);
 
   protected:
+    // Tells the status line what a server connection of the screen did: rows read and for
+    // which company, a row stored or deleted, where the client is connected.
+    void ReportNetEvent(TNetConnection& connection, const TNetEvent& event);
+
     // Stops the data link's events and unbinds its set. A screen whose record sets are its
     // own members calls it first in its destructor: a set destroyed while still bound would
     // otherwise run the state-change handler on controls already freed.

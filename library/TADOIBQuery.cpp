@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 #include "platform/text/TextFunctions.h"
 
 namespace library {
@@ -83,11 +84,13 @@ platform::Field& TADOIBQuery::AddField(std::string name, int size, std::string l
 
 void TADOIBQuery::Open() {
     Close();
-    auto& connection = dtmDBGeral().Connection();
-    const auto& text = TextFor(dtmDBGeral().Dialect());
     db::Params params;
     for (const auto& p : params_) params[p.Name()] = p.Value();
-    const auto result = connection.Select(Joined(text), params);
+    // Opening the database and reading may take long: the wait goes through the job port.
+    const auto result = platform::RunJob(platform::Application::Instance().Jobs(), [&] {
+        auto& connection = dtmDBGeral().Connection();
+        return connection.Select(Joined(TextFor(dtmDBGeral().Dialect())), params);
+    });
 
     std::vector<std::size_t> columns;
     for (int i = 0; i < Query.FieldCount(); ++i)

@@ -9,6 +9,9 @@ namespace library {
 
 TBtnPesquisa::TBtnPesquisa() {
     SetHint("Pesquisar");
+    // The host runs the button with this key from its Associate control.
+    SetShortCut("Ctrl+Enter");
+    SetImageName("edit-find");
     OnClick = [this](platform::Component*) { Execute(); };
 }
 

@@ -1,5 +1,6 @@
 // TBtnPesquisa: a look-up button. A click runs OnBeforePesq, lists the rows of its data
-// link (or shows EmptyError when there are none) and runs OnAfterPesq after a pick.
+// link (or shows EmptyError when there are none) and runs OnAfterPesq after a pick. Its key,
+// Ctrl+Enter in the Associate control, is the one of the grids' ellipsis buttons.
 #pragma once
 
 #include <functional>

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 #include "rpc/Client.h"
 #include "rpc/RpcError.h"
 
@@ -21,7 +22,9 @@ bool TNetConnection::Connected() const {
 
 void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
-        if (client_) client_->Close();
+        if (!Connected()) return;
+        client_->Close();
+        Report({TNetEvent::Kind::Disconnected, {}, nullptr, nullptr, {}});
         return;
     }
     if (Connected()) return;
@@ -41,12 +44,23 @@ bool TNetConnection::Connect() {
     options.timeout = Timeout;
     client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
     try {
-        client_->Connect();
+        rpc::Client& client = *client_;
+        platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });
         lastError_.clear();
+        Report({TNetEvent::Kind::Connected, {}, nullptr, nullptr, {}});
         return true;
     } catch (const rpc::TransportError& e) {
         lastError_ = e.what();
+        Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_});
         return false;
+    }
+}
+
+void TNetConnection::Report(const TNetEvent& event) noexcept {
+    if (!OnEvent) return;
+    try {
+        OnEvent(*this, event);
+    } catch (...) {
     }
 }
 
@@ -56,13 +70,26 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
 }
 
 TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
-    if (!Connected() && !Connect()) return Fail(lastError_);
+    const auto failed = [&](const std::string& why) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+    };
+    if (!Connected() && !Connect()) {
+        failed(lastError_);
+        return Fail(lastError_);
+    }
     try {
-        return {true, client_->Call(ServerName + "." + method, arguments), {}, 0};
+        rpc::Client& client = *client_;
+        const std::string name = ServerName + "." + method;
+        nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
+                                                 [&] { return client.Call(name, arguments); });
+        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}});
+        return {true, std::move(result), {}, 0};
     } catch (const rpc::RpcError& e) {
+        failed(e.what());
         return Fail(e.what(), e.Code());
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
+        failed(e.what());
         return Fail(e.what());
     }
 }

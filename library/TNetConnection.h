@@ -1,6 +1,7 @@
 // TNetConnection: the connection to the application server. It names the remote module,
 // takes host and port before every connect, and calls methods by name with positional
-// arguments, synchronously, through rpc::Client.
+// arguments, synchronously, through rpc::Client. The network waits run through the
+// application's job port, so a host keeps its window painting meanwhile.
 #pragma once
 
 #include <chrono>
@@ -17,6 +18,19 @@ class Client;
 }
 
 namespace library {
+
+// What happened on a connection, for whoever reports it to the user (a status line).
+struct TNetEvent {
+    enum class Kind { Connected, ConnectFailed, Disconnected, CallDone, CallFailed };
+    Kind kind;
+    // The method called (calls only).
+    std::string method;
+    // The call's arguments, and its result when it succeeded (null otherwise).
+    const nlohmann::json* arguments = nullptr;
+    const nlohmann::json* result = nullptr;
+    // Why a connect or a call failed.
+    std::string error;
+};
 
 class TNetConnection : public platform::Component {
   public:
@@ -36,6 +50,9 @@ class TNetConnection : public platform::Component {
 
     // Runs before every connect; a screen sets Host and Port here.
     std::function<void(TNetConnection&)> BeforeConnect;
+    // Hears every connect, disconnect and call, after the fact and before a failure is
+    // raised. What it raises is ignored: a report must not change the call's outcome.
+    std::function<void(TNetConnection&, const TNetEvent&)> OnEvent;
 
     bool Connected() const;
     // Connecting runs BeforeConnect, then opens the socket. Disconnecting closes it.
@@ -54,6 +71,7 @@ class TNetConnection : public platform::Component {
   private:
     bool Connect();
     TServerResult Fail(std::string message, int code = 0);
+    void Report(const TNetEvent& event) noexcept;
 
     std::unique_ptr<rpc::Client> client_;
     std::string lastError_;

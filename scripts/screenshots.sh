@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Refreshes the README's pictures in docs/images/: runs the shell's end-to-end screen tests
-# against a real saldo-server under Xvfb, saving a picture of the window at each step.
+# (the keyboard road included) against a real saldo-server under Xvfb, saving a picture of
+# the window at each step.
 # Without xvfb-run the widgets paint themselves on Qt's offscreen platform instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,7 +10,7 @@ bash scripts/setup.sh
 cmake --preset dev >/dev/null
 cmake --build --preset dev --target host_tests saldo-server Rdq63500
 mkdir -p docs/images
-run=(build/dev/bin/host_tests --gtest_filter='ScreenTest.*')
+run=(build/dev/bin/host_tests --gtest_filter='ScreenTest.*:Kinds/KeyboardRoadTest.*')
 if command -v xvfb-run >/dev/null; then
   SALDO_SCREENSHOT_DIR="$PWD/docs/images" QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s "-screen 0 1400x900x24" "${run[@]}"

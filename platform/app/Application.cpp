@@ -47,6 +47,17 @@ void Application::SetCursor(Cursor cursor) {
     Notify({AppEvent::CursorChanged});
 }
 
+const std::string& Application::StatusText(StatusPart part) const {
+    return part == StatusPart::Message ? statusMessage_ : statusConnection_;
+}
+
+void Application::ShowStatus(StatusPart part, std::string text) {
+    std::string& slot = part == StatusPart::Message ? statusMessage_ : statusConnection_;
+    slot = std::move(text);
+    // Announced even when unchanged: the same message again ("Saldo gravado." twice) is news.
+    Notify({AppEvent::StatusChanged});
+}
+
 void Application::HandleException(std::exception_ptr error) noexcept {
     std::string message;
     try {

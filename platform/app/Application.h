@@ -6,9 +6,11 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/app/JobPort.h"
 #include "platform/ui/Component.h"
 #include "platform/ui/Form.h"
 
@@ -29,7 +31,11 @@ enum class AppEvent {
     FocusMoved,
     CursorChanged,
     PropertyChanged,
+    StatusChanged,
 };
+
+// The parts of the status line: what just happened, and where the client is connected.
+enum class StatusPart { Message, Connection };
 
 // What a renderer hears: the event, the form concerned, and for a property change or a
 // focus move the component and property concerned (the focused control, or null).
@@ -69,6 +75,16 @@ class Application : public Component {
     // The port is not owned; the host keeps it alive while the application uses it.
     void SetDialogs(DialogPort* dialogs) { dialogs_ = dialogs; }
 
+    // The port that runs blocking jobs: the host's, else one that runs them inline. The
+    // host's port is not owned; null goes back to the inline one.
+    JobPort& Jobs() const { return jobs_ != nullptr ? *jobs_ : inlineJobs_; }
+    void SetJobs(JobPort* jobs) { jobs_ = jobs; }
+
+    // The status line: a short text per part for the host to show; a change is announced
+    // with StatusChanged. An empty text clears the part.
+    const std::string& StatusText(StatusPart part) const;
+    void ShowStatus(StatusPart part, std::string text);
+
     // The error report: shows the error's message through the dialog port, except for the
     // silent Abort, which is never reported.
     void HandleException(std::exception_ptr error) noexcept;
@@ -98,6 +114,10 @@ class Application : public Component {
     Form* active_ = nullptr;
     Cursor cursor_ = Cursor::Default;
     DialogPort* dialogs_ = nullptr;
+    JobPort* jobs_ = nullptr;
+    mutable InlineJobPort inlineJobs_;
+    std::string statusMessage_;
+    std::string statusConnection_;
     int depth_ = 0;
     std::vector<std::pair<int, std::function<void(const Notification&)>>> appObservers_;
     int nextAppToken_ = 1;

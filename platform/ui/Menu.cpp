@@ -6,6 +6,7 @@
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
 #include "platform/ui/Form.h"
+#include "platform/ui/ShortCut.h"
 
 namespace platform {
 
@@ -45,6 +46,13 @@ void MenuItem::SetCaption(std::string caption) {
     if (caption == caption_) return;
     caption_ = std::move(caption);
     Changed(Property::Caption);
+}
+
+void MenuItem::SetShortCut(std::string_view shortCut) {
+    std::string normal = NormalizeShortCut(shortCut);
+    if (normal == shortCut_) return;
+    shortCut_ = std::move(normal);
+    Changed(Property::ShortCut);
 }
 
 void MenuItem::SetEnabled(bool enabled) {

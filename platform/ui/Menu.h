@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/Component.h"
@@ -36,6 +37,11 @@ class MenuItem : public Component {
     void SetEnabled(bool enabled);
     bool Visible() const { return visible_; }
     void SetVisible(bool visible);
+    // The key that runs the entry, as portable text ("Ctrl+N", "F5", "Ctrl+Shift+Del"), shown
+    // beside the caption; "" for none. Setting it normalises the text (NormalizeShortCut)
+    // and raises for one that names no key.
+    const std::string& ShortCut() const { return shortCut_; }
+    void SetShortCut(std::string_view shortCut);
     // An entry captioned "-" is a separator line.
     bool IsSeparator() const { return caption_ == "-"; }
 
@@ -54,6 +60,7 @@ class MenuItem : public Component {
     void Detach();
 
     std::string caption_;
+    std::string shortCut_;
     bool enabled_ = true;
     bool visible_ = true;
     std::vector<MenuItem*> items_;

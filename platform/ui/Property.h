@@ -39,6 +39,8 @@ enum class Property {
     GridData,
     GridSelection,
     GridEditor,
+    ShortCut,
+    ImageName,
 };
 
 }  // namespace platform

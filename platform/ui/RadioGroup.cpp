@@ -36,4 +36,15 @@ void RadioGroup::UserSelect(int index) {
     });
 }
 
+void RadioGroup::UserStep(bool backward) {
+    const int count = static_cast<int>(items_.size());
+    if (count == 0) return;
+    int next = 0;
+    if (itemIndex_ < 0)
+        next = backward ? count - 1 : 0;
+    else
+        next = (itemIndex_ + (backward ? count - 1 : 1)) % count;
+    UserSelect(next);
+}
+
 }  // namespace platform

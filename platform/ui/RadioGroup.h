@@ -25,6 +25,10 @@ class RadioGroup : public WinControl {
     // ends the click), then selects the item and runs OnClick when it changed. An unknown
     // index, or a disabled or hidden group, does nothing.
     void UserSelect(int index);
+    // Input method: an arrow key while the group has the focus. Selects the next item (the
+    // previous one with `backward`), wrapping at either end, as a click on it does; with no
+    // item selected it selects the first (the last). Nothing happens without items.
+    void UserStep(bool backward);
 
     bool AcceptsFocus() const override { return true; }
 

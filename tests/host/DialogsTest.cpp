@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -71,6 +73,29 @@ TEST(PickListDialogTest, EscapeAndEnterOnAnEmptyFilterResultPickNothing) {
         QTest::keyClick(empty.FilterEdit(), Qt::Key_Escape);
     });
     EXPECT_EQ(picked, -1);
+}
+
+TEST(PickListDialogTest, OpensWideEnoughForItsColumnsAndRemembersSizeAndWidthsPerTitle) {
+    const std::vector<QStringList> wide{
+        {"1.1.2.01.0001", "Clientes Nacionais", "Supermercados Bom Preço Ltda.", "-21.020,82 DB"}};
+    const QStringList captions{"Conta", "Nome", "Razão Social", "Valor"};
+    QSettings().remove("Pesquisa");
+    {
+        host::PickListDialog first(nullptr, "Saldos", captions, wide, 0);
+        RunWithKeys(first, [&] {
+            // No column is cut at first: the view shows them all.
+            EXPECT_LE(first.View()->horizontalHeader()->length(),
+                      first.View()->viewport()->width());
+            first.resize(700, 333);
+            first.View()->setColumnWidth(1, 222);
+            QTest::keyClick(first.FilterEdit(), Qt::Key_Escape);
+        });
+    }
+    host::PickListDialog again(nullptr, "Saldos", captions, wide, 0);
+    EXPECT_EQ(again.size(), QSize(700, 333));
+    EXPECT_EQ(again.View()->columnWidth(1), 222);
+    host::PickListDialog other(nullptr, "Empresa", kCaptions, kRows, 0);
+    EXPECT_NE(other.size(), QSize(700, 333));
 }
 
 TEST(BusyIndicatorTest, WaitCursorAtOnceIndicatorOnlyAfterTheDelayAndNestedStops) {

@@ -165,6 +165,45 @@ TEST_F(GridTest, TheEllipsisButtonShowsOnItsColumnAndRaisesTheEvent) {
     EXPECT_EQ(ellipsisClicks, 1);
 }
 
+TEST_F(GridTest, ColumnsAreWideEnoughForTheirFormattedTexts) {
+    set.FieldByName("DTIMPSALDO").SetDisplayFormat("dd/mm/yyyy");
+    set.Last();
+    set.Edit();
+    set.FieldByName("VRIMPSALDO").SetAsFloat(-1234567.89);
+    set.Post();
+    source.SetDataSet(nullptr);  // bound again: the columns are sized anew
+    source.SetDataSet(&set);
+    auto* model = view->model();
+    ASSERT_EQ(model->index(0, 0).data().toString(), "28/01/2024");
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString title = model->headerData(c, Qt::Horizontal).toString();
+        EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(title)) << c;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            const QString text = model->index(r, c).data().toString();
+            EXPECT_GE(view->columnWidth(c), view->fontMetrics().horizontalAdvance(text) + 8)
+                << text.toStdString();
+        }
+    }
+}
+
+TEST_F(GridTest, WhereAValueIsTypedTheStatusLineAndTheTitleTellHowADebitIsTyped) {
+    const QString title = view->model()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString();
+    EXPECT_TRUE(title.contains("sinal de menos")) << title.toStdString();
+    EXPECT_TRUE(view->model()->headerData(0, Qt::Horizontal, Qt::ToolTipRole).isNull());
+
+    view->setCurrentIndex(view->model()->index(0, 2));
+    EXPECT_EQ(window.Hint(), title);
+    QTest::keyClicks(view, "-5");
+    EXPECT_EQ(view->findChild<QLineEdit*>("dbgLancEditor")->toolTip(), title);
+    view->setCurrentIndex(view->model()->index(0, 0));
+    EXPECT_EQ(window.Hint(), "");
+    grid->SetButtonStyle(1, ColumnButtonStyle::Ellipsis);
+    view->setCurrentIndex(view->model()->index(0, 1));
+    EXPECT_TRUE(window.Hint().startsWith("Ctrl+Enter")) << window.Hint().toStdString();
+    QTest::keyClick(view, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(ellipsisClicks, 1);
+}
+
 class BigGridTest : public GridTest {
   protected:
     void SetUp() override {

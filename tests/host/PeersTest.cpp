@@ -13,6 +13,7 @@
 
 #include "ShellFixture.h"
 #include "host/FormPeer.h"
+#include "library/TBtnPesquisa.h"
 #include "platform/Exceptions.h"
 #include "platform/ui/CheckBox.h"
 #include "platform/ui/Edit.h"
@@ -287,6 +288,63 @@ TEST_F(PeersTest, ClosingTheWindowAsksTheFrameworkWhichDecides) {
     EXPECT_TRUE(app.Forms().empty());
     EXPECT_TRUE(window.MdiArea()->subWindowList().empty());
     EXPECT_EQ(shell.PeerOf(code), nullptr);
+}
+
+TEST_F(PeersTest, TheKindIsEnteredWithTabAndChosenWithTheArrowsAndTheBoxTicksWithSpace) {
+    QTest::keyClicks(CodeEdit(), "7");
+    QTest::keyClick(CodeEdit(), Qt::Key_Tab);
+    auto radios = Widget<QGroupBox>("rdgTipoConta")->findChildren<QRadioButton*>();
+    ASSERT_EQ(QApplication::focusWidget(), radios[0]);
+    EXPECT_EQ(window.Hint(), "As setas escolhem a opção.");
+    QTest::keyClick(radios[0], Qt::Key_Right);
+    EXPECT_EQ(kind->ItemIndex(), 1);
+    EXPECT_TRUE(radios[1]->isChecked());
+    EXPECT_FALSE(radios[0]->isChecked());
+    EXPECT_EQ(QApplication::focusWidget(), radios[1]);  // the focus goes with the choice
+    QTest::keyClick(radios[1], Qt::Key_Down);
+    QTest::keyClick(radios[2], Qt::Key_Down);  // past the last: the first again
+    EXPECT_EQ(kind->ItemIndex(), 0);
+    QTest::keyClick(radios[0], Qt::Key_Up);
+    EXPECT_EQ(kind->ItemIndex(), 2);
+    EXPECT_EQ(trace, "tipo tipo tipo tipo ");
+
+    // The check box, reached with Tab, ticks with the space bar through its click.
+    trace.clear();
+    implant->SetFocus();
+    auto* box = Widget<QCheckBox>("cbxImplantSaldo");
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    QTest::keyClick(box, Qt::Key_Space);
+    EXPECT_TRUE(implant->Checked());
+    EXPECT_TRUE(box->isChecked());
+    EXPECT_EQ(trace, "implant ");
+}
+
+TEST_F(PeersTest, CtrlEnterInAFieldRunsItsLookUpButton) {
+    auto* lookUp = form->Create<library::TBtnPesquisa>();
+    lookUp->SetName("BtnPesquisa1");
+    lookUp->SetParent(panel);
+    lookUp->SetBounds(50, 22, 80, 22);
+    lookUp->Associate = code;
+    int asked = 0;
+    lookUp->OnBeforePesq = [&](Component*, bool& go) {
+        ++asked;
+        go = false;
+    };
+    QApplication::processEvents();
+    auto* button = Widget<QToolButton>("BtnPesquisa1");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->toolTip(), "Pesquisar (Ctrl+Enter)");
+    EXPECT_FALSE(button->icon().isNull());
+
+    code->SetText("5");
+    kind->SetFocus();
+    EXPECT_EQ(window.Hint(), "As setas escolhem a opção.");
+    code->SetFocus();
+    EXPECT_EQ(window.Hint(), "Ctrl+Enter abre a pesquisa (Pesquisar).");
+    QTest::keyClick(CodeEdit(), Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(CodeEdit(), Qt::Key_Enter, Qt::ControlModifier);
+    QTest::keyClick(CodeEdit(), Qt::Key_Return);  // a plain Enter is the edit's own
+    EXPECT_EQ(asked, 2);
 }
 
 TEST_F(PeersTest, MinimisingInTheFrameworkMinimisesTheChildWindow) {

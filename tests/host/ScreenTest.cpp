@@ -1,106 +1,11 @@
 // The shell with the real module and a real saldo-server: the user's road through the screen
 // with the real Qt widgets. With SALDO_SCREENSHOT_DIR set, it also saves the README's pictures.
-#include <QAbstractItemModel>
-#include <QApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QPixmap>
-#include <QRadioButton>
-#include <QScreen>
-#include <QTabWidget>
-#include <QTableView>
-#include <QTest>
-#include <QToolButton>
-#include <cstdlib>
-
-#include "ShellFixture.h"
-#include "host/GridPeer.h"
-#include "platform/app/Application.h"
-#include "tests/support/ServerProcess.h"
+#include "ScreenFixture.h"
 
 namespace {
 
-std::string ServerBinary() {
-    if (const char* override = std::getenv("SALDO_SERVER_BINARY")) return override;
-    return SALDO_SERVER_BINARY;
-}
-
-// Saves a picture of `widget` (with the whole screen on a real display, so dialogs show over
-// the window) when SALDO_SCREENSHOT_DIR is set.
-void Picture(QWidget* widget, const char* name) {
-    const char* dir = std::getenv("SALDO_SCREENSHOT_DIR");
-    if (dir == nullptr) return;
-    QApplication::processEvents();
-    QPixmap pixmap;
-    if (QGuiApplication::platformName() == "xcb") {
-        QWidget* top = widget->window();
-        pixmap = QGuiApplication::primaryScreen()->grabWindow(
-            0, top->x(), top->y(), top->frameGeometry().width(), top->frameGeometry().height());
-    }
-    if (pixmap.isNull()) pixmap = widget->grab();
-    QDir().mkpath(dir);
-    pixmap.save(QDir(dir).filePath(QString(name) + ".png"));
-}
-
-class ScreenTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        if (ServerBinary().empty()) GTEST_SKIP() << "saldo-server is not built";
-        server = std::make_unique<testsupport::ServerProcess>(ServerBinary());
-        setenv("SALDO_SERVER", server->Address().c_str(), 1);
-        setenv("SALDO_DB", server->DatabaseURL().c_str(), 1);
-        modules = std::make_unique<host::ModuleTable>(
-            std::vector<std::filesystem::path>{SALDO_MODULE_DIR});
-        window = std::make_unique<host::MainWindow>(*modules);
-        shell = std::make_unique<host::Shell>(*window);
-        window->resize(1360, 800);  // room for the screen at its designed place
-        window->show();
-        // On a real display (Xvfb without a window manager) a window gets the keyboard focus
-        // only once it is active.
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-        ASSERT_TRUE(window->OpenScreen("RDQ63500"));
-        QApplication::processEvents();
-    }
-
-    void TearDown() override {
-        auto& app = platform::Application::Instance();
-        for (platform::Form* form : app.Forms()) app.RunEvent([form] { form->Close(); });
-        app.ProcessMessages();
-        shell.reset();
-        window.reset();
-        server.reset();
-    }
-
-    template <class T>
-    T* Widget(const char* name) const {
-        return window->findChild<T*>(QString::fromUtf8(name));
-    }
-    QLineEdit* Code() const { return Widget<QLineEdit>("medCdEmpresa"); }
-    QTableView* Grid(const char* name) const { return Widget<QTableView>(name); }
-
-    // Types a company code and leaves the filter panel with Tab, as a user does.
-    void ChooseCompany(const char* code) {
-        if (QApplication::focusWidget() != Code()) QTest::mouseClick(Code(), Qt::LeftButton);
-        Code()->selectAll();
-        QTest::keyClicks(Code(), code);
-        // Tab until the framework's focus leaves the filter panel (its exit loads the rows).
-        platform::Form* form = platform::Application::Instance().ActiveForm();
-        ASSERT_NE(form, nullptr);
-        auto* panel = dynamic_cast<platform::WinControl*>(form->FindComponent("panFiltro"));
-        ASSERT_NE(panel, nullptr);
-        for (int i = 0; i < 6 && panel->Contains(form->ActiveControl()); ++i)
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QApplication::processEvents();
-    }
-
-    std::unique_ptr<testsupport::ServerProcess> server;
-    std::unique_ptr<host::ModuleTable> modules;
-    std::unique_ptr<host::MainWindow> window;
-    std::unique_ptr<host::Shell> shell;
-};
+using screentest::Picture;
+using screentest::ScreenTest;
 
 TEST_F(ScreenTest, OpensOnceAsAChildWindowAndLoadsACompanysRowsIntoTheTable) {
     ASSERT_EQ(window->MdiArea()->subWindowList().size(), 1);
@@ -167,7 +72,6 @@ TEST_F(ScreenTest, InsertSwitchesToTheEntryPageWithANewFirstRow) {
     ASSERT_NE(editor, nullptr);
     EXPECT_TRUE(editor->isVisible());
     EXPECT_EQ(editor->displayText(), "03/2024");
-    Picture(window.get(), "cadastro");
     QTest::keyClick(entry, Qt::Key_Return);
     EXPECT_EQ(entry->model()->index(0, 0).data().toString(), "03/2024");
 

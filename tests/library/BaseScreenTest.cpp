@@ -2,10 +2,14 @@
 // release on close, the search pick list, the look-up button, MensErro and the result check.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+#include <set>
+
 #include "library/Consiste.h"
 #include "library/Frmpadr.h"
 #include "library/Pesquisa.h"
 #include "library/TBtnPesquisa.h"
+#include "library/TNetConnection.h"
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -205,4 +209,99 @@ TEST(ConsisteDateTest, UltDiaMesGivesTheLastDayOrAClearError) {
     } catch (const platform::ConversionError& e) {
         EXPECT_NE(std::string(e.what()).find("Ano inválido: 0"), std::string::npos);
     }
+}
+
+namespace {
+
+class NetScreen : public TestScreen {
+  public:
+    explicit NetScreen(platform::Application& app) : TestScreen(app) {
+        net = Create<library::TNetConnection>();
+        net->SetName("netTeste");
+        net->ThrowException = false;
+        net->BeforeConnect = [](library::TNetConnection& c) {
+            c.Host = "127.0.0.1";
+            c.Port = 1;  // nobody listens there
+        };
+    }
+    library::TNetConnection* net;
+};
+
+std::string Said(platform::StatusPart part = platform::StatusPart::Message) {
+    return platform::Application::Instance().StatusText(part);
+}
+
+}  // namespace
+
+TEST_F(BaseScreenTest, TheStatusLineSaysWhatTheScreensServerCallsDid) {
+    auto* screen = app().CreateForm<NetScreen>();
+    library::TNetConnection& net = *screen->net;
+    ASSERT_TRUE(net.OnEvent);
+    using Kind = library::TNetEvent::Kind;
+    const auto done = [&](const nlohmann::json& args, const nlohmann::json& result) {
+        net.OnEvent(net, {Kind::CallDone, "Metodo", &args, &result, {}});
+    };
+    const nlohmann::json rows = {{"fields", nlohmann::json::array()}, {"rows", {{"a"}, {"b"}}}};
+    done({"01", ""}, rows);
+    EXPECT_EQ(Said(), "2 registros lidos da empresa 01.");
+    screen->RecordName = "Saldo";
+    done({"07", "SaldClie"}, rows);
+    EXPECT_EQ(Said(), "2 saldos lidos da empresa 07.");
+    done({"07"}, {{"rows", {{"a"}}}});
+    EXPECT_EQ(Said(), "1 saldo lido da empresa 07.");
+
+    const auto packet = [](std::initializer_list<const char*> kinds) {
+        nlohmann::json changes = nlohmann::json::array();
+        for (const char* kind : kinds) changes.push_back({{"kind", kind}});
+        return nlohmann::json{{"fields", nlohmann::json::array()}, {"changes", changes}};
+    };
+    done({"01", "", packet({"inserted"})}, nullptr);
+    EXPECT_EQ(Said(), "Saldo gravado.");
+    done({"01", "", packet({"deleted"})}, nullptr);
+    EXPECT_EQ(Said(), "Saldo excluído.");
+    done({"01", "", packet({"inserted", "modified", "deleted"})}, nullptr);
+    EXPECT_EQ(Said(), "3 alterações gravadas da empresa 01.");
+    done({"01", "1.1.2.01.0001", "03/2024", -150.25}, true);  // a check: nothing new to say
+    EXPECT_EQ(Said(), "3 alterações gravadas da empresa 01.");
+
+    // A real connect that fails, and the call that needed it.
+    dialogs.TakeLog();
+    const auto result = net.Call("GetSaldComer", {"01", ""});
+    EXPECT_FALSE(result.Ok);
+    EXPECT_EQ(Said(platform::StatusPart::Connection), "Sem conexão com o servidor 127.0.0.1:1");
+    EXPECT_EQ(Said().rfind("Falhou: ", 0), 0u) << Said();
+}
+
+TEST_F(BaseScreenTest, AScreensOwnListenerIsKeptAndEveryCommandHasItsOwnKey) {
+    class Listening : public NetScreen {
+      public:
+        explicit Listening(platform::Application& app) : NetScreen(app) {
+            net->OnEvent = [this](library::TNetConnection&, const library::TNetEvent&) { ++heard; };
+        }
+        int heard = 0;
+    };
+    auto* screen = app().CreateForm<Listening>();
+    screen->net->Open();
+    EXPECT_EQ(screen->heard, 1);
+
+    std::set<std::string> keys;
+    for (const auto* entry :
+         {screen->mnuIncluir, screen->mnuAlterar, screen->mnuExcluir, screen->mnuProcurar,
+          screen->mnuVerificar, screen->mnuCancelar, screen->mnuConfirmar, screen->mnuListagem,
+          screen->mnuConfigImpressora, screen->mnuFolhaDados, screen->mnuFormulario}) {
+        EXPECT_FALSE(entry->ShortCut().empty()) << entry->Name();
+        EXPECT_TRUE(keys.insert(entry->ShortCut()).second) << entry->ShortCut();
+    }
+    EXPECT_EQ(screen->sbtConfirmar->ShortCut(), screen->mnuConfirmar->ShortCut());
+    EXPECT_EQ(screen->sbtConfirmar->ImageName(), "document-save");
+}
+
+TEST(EntryHintTest, ValueColumnsTellHowADebitIsTypedOtherFieldsNothing) {
+    platform::ClientDataSet set;
+    auto& value = set.AddField("VRIMPSALDO", platform::FieldType::Double);
+    auto& other = set.AddField("QTITENS", platform::FieldType::Double);
+    auto& text = set.AddField("VRTEXTO", platform::FieldType::String, 5);
+    EXPECT_NE(library::EntryHint(value).find("sinal de menos"), std::string::npos);
+    EXPECT_EQ(library::EntryHint(other), "");
+    EXPECT_EQ(library::EntryHint(text), "");
 }

@@ -124,6 +124,9 @@ TEST_F(FormTest, RendererHearsTheFormLifecycleCursorAndFocus) {
             case AppEvent::PropertyChanged:
                 if (n.property == Property::Text) heard.push_back("text " + n.component->Name());
                 break;
+            case AppEvent::StatusChanged:
+                heard.push_back("status");
+                break;
         }
     });
     app.SetCursor(Cursor::HourGlass);
