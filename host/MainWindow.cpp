@@ -83,6 +83,13 @@ void MainWindow::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, code] { OpenScreen(code); });
     }
 
+    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Relatórios"));
+    reports->setObjectName("mnuRelatorios");
+    QAction* tieOut = AddCommand(reports, QStringLiteral("&Conferência com a contabilidade"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    tieOut->setObjectName("mnuConferencia");
+    connect(tieOut, &QAction::triggered, this, [this] { OpenTieOut(); });
+
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName("mnuJanela");
     QAction* close =
@@ -159,6 +166,21 @@ bool MainWindow::OpenScreen(const QString& code) {
         ShowError(this, QString::fromUtf8(e.what()));
         return false;
     }
+}
+
+TieOutWindow* MainWindow::OpenTieOut() {
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (auto* open = qobject_cast<TieOutWindow*>(sub->widget())) {
+            mdi_->setActiveSubWindow(sub);
+            return open;
+        }
+    }
+    auto* window = new TieOutWindow(tieOutFetch);
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(900, 480);
+    sub->show();
+    return window;
 }
 
 void MainWindow::ShowMessage(const QString& text) {
