@@ -67,6 +67,11 @@ void MainWindow::BuildMenus() {
     // other letters, so every Alt key reaches one menu.
     QMenu* system = menuBar()->addMenu(QStringLiteral("&Sistema"));
     system->setObjectName("mnuSistema");
+    QAction* import = AddCommand(system, QStringLiteral("&Importar saldos…"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    import->setObjectName("mnuImportar");
+    connect(import, &QAction::triggered, this, [this] { OpenImport(); });
+    system->addSeparator();
     QAction* quit = AddCommand(system, QStringLiteral("Sai&r"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setObjectName("mnuSair");
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -176,6 +181,22 @@ TieOutWindow* MainWindow::OpenTieOut() {
         }
     }
     auto* window = new TieOutWindow(tieOutFetch);
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(900, 480);
+    sub->show();
+    return window;
+}
+
+ImportWindow* MainWindow::OpenImport() {
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (auto* open = qobject_cast<ImportWindow*>(sub->widget())) {
+            mdi_->setActiveSubWindow(sub);
+            return open;
+        }
+    }
+    auto* window = new ImportWindow(importRun);
+    window->onReport = [this](const QString& text) { ShowMessage(text); };
     QMdiSubWindow* sub = mdi_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(900, 480);

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "host/ImportWindow.h"
 #include "host/Module.h"
 #include "host/TieOutWindow.h"
 
@@ -28,6 +29,11 @@ class MainWindow : public QMainWindow {
     // window, which asks `tieOutFetch` for its data.
     TieOutWindow* OpenTieOut();
     TieOutWindow::Fetch tieOutFetch = TieOutWindow::FromServer();
+
+    // "Sistema → Importar saldos…": opens (or brings forward) the import window, which sends
+    // its files to `importRun`.
+    ImportWindow* OpenImport();
+    ImportWindow::Run importRun = ImportWindow::FromServer();
 
     // The status line: what happened last, a hint for where the user is typing (hidden when
     // empty), and where the client is connected.

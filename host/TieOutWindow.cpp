@@ -16,31 +16,16 @@
 
 #include "core/Error.h"
 #include "core/PtBrNumber.h"
-#include "db/Connection.h"
+#include "host/Companies.h"
 #include "host/Dialogs.h"
 #include "library/Orvane.h"
 #include "library/TNetConnection.h"
-#include "library/dtmDBGeral.h"
 
 namespace host {
 namespace {
 
 QString ToQt(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// The companies as the look-ups read them; none when the database cannot be read (the code
-// can still be typed).
-QStringList Companies() {
-    QStringList codes;
-    try {
-        const auto result = library::dtmDBGeral().Connection().Select(
-            "SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA ORDER BY CDEMPRESA");
-        for (const auto& row : result.rows)
-            codes << ToQt(row.at(0).value_or("")) + " - " + ToQt(row.at(1).value_or(""));
-    } catch (const std::exception&) {
-    }
-    return codes;
 }
 
 }  // namespace
@@ -115,8 +100,7 @@ TieOutWindow::TieOutWindow(Fetch fetch, QWidget* parent)
 }
 
 bool TieOutWindow::Refresh() {
-    // "01 - Comercial Horizonte Ltda." or a typed "01".
-    const std::string company = company_->currentText().section(' ', 0, 0).trimmed().toStdString();
+    const std::string company = CompanyCode(company_->currentText());
     const std::optional<core::BalanceKind> kind =
         kind_->currentIndex() <= 0 ? std::nullopt
                                    : std::optional<core::BalanceKind>(

@@ -63,6 +63,10 @@ std::string MonthShown(const std::string& isoDate) {
     return isoDate.substr(5, 2) + "/" + isoDate.substr(0, 4);
 }
 
+std::array<std::string, 4> CellsOf(const BalanceRow& row) {
+    return {MonthShown(row.month), row.account, row.owner, core::BalanceText(row.cents)};
+}
+
 // Checks every line and, when all pass and it is wanted, writes them.
 void Apply(BalanceStore& store, const std::string& company, core::BalanceKind kind,
            const ImportFile& file, bool write, ImportReport& report) {
@@ -76,7 +80,7 @@ void Apply(BalanceStore& store, const std::string& company, core::BalanceKind ki
     for (const ImportLine& line : file.lines) {
         std::string reason = checks.Refusal(line.row, line.number);
         if (!reason.empty()) {
-            report.refusals.push_back({line.number, std::move(reason)});
+            report.refusals.push_back({line.number, std::move(reason), CellsOf(line.row)});
             continue;
         }
         if (line.row.implanted) groups[{line.row.account, line.row.month}].push_back(passed.size());
@@ -95,7 +99,7 @@ void Apply(BalanceStore& store, const std::string& company, core::BalanceKind ki
             core::BalanceText(added) + ", saldo contábil " + core::BalanceText(ledger) + ")";
         for (const std::size_t i : members) {
             refused[i] = true;
-            report.refusals.push_back({passed[i]->number, reason});
+            report.refusals.push_back({passed[i]->number, reason, CellsOf(passed[i]->row)});
         }
     }
     for (std::size_t i = 0; i < passed.size(); ++i)
@@ -152,7 +156,8 @@ nlohmann::json ImportReportToJson(const ImportReport& report) {
         accepted.push_back({l.number, MonthShown(l.row.month), l.row.account, l.row.owner,
                             l.row.cents, l.row.implanted});
     nlohmann::json refusals = nlohmann::json::array();
-    for (const ImportRefusal& r : report.refusals) refusals.push_back({r.number, r.reason});
+    for (const ImportRefusal& r : report.refusals)
+        refusals.push_back({r.number, r.reason, r.cells[0], r.cells[1], r.cells[2], r.cells[3]});
     return {
         {"codificacao", report.encoding}, {"linhas", report.dataLines}, {"gravado", report.written},
         {"simulacao", report.dryRun},     {"aceitas", accepted},        {"recusadas", refusals}};

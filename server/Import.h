@@ -40,7 +40,7 @@ ImportReport ImportBalances(db::Connection& connection, const std::string& compa
 std::string ImportReportText(const ImportReport& report);
 // The wire form: {"codificacao", "linhas", "gravado", "simulacao", "aceitas": [[linha, mês
 // "MM/AAAA", conta, código, valor em centavos, implantado], ...], "recusadas": [[linha,
-// motivo], ...]}.
+// motivo, mês, conta, código, valor], ...]} (the refused line's fields as read, "" where unknown).
 nlohmann::json ImportReportToJson(const ImportReport& report);
 
 }  // namespace server

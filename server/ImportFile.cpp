@@ -197,6 +197,15 @@ const char* OwnerLabel(core::BalanceKind kind) {
     return "Código";
 }
 
+// The month, account, code and amount fields of a line, trimmed ("" when absent).
+std::array<std::string, 4> CellsOf(const std::vector<std::string>& fields,
+                                   const std::array<std::size_t, kColumns>& at) {
+    std::array<std::string, 4> cells;
+    for (int c = kMonth; c <= kValue; ++c)
+        if (at[c] != SIZE_MAX && at[c] < fields.size()) cells[c] = Trimmed(fields[at[c]]);
+    return cells;
+}
+
 // The reason a line cannot be read, or "" with `out` filled.
 std::string ReadLine(const std::vector<std::string>& fields,
                      const std::array<std::size_t, kColumns>& at, core::BalanceKind kind,
@@ -298,20 +307,21 @@ ImportFile ReadImportFile(std::string_view bytes, core::BalanceKind kind) {
             throw ArgumentError("Arquivo com linhas demais: o limite é de " +
                                 std::to_string(kMaxImportLines) + " saldos.");
         if (line.size() > kMaxImportLineBytes) {
-            out.refusals.push_back({number, "Linha longa demais (mais de " +
-                                                std::to_string(kMaxImportLineBytes) +
-                                                " caracteres)."});
+            out.refusals.push_back({number,
+                                    "Linha longa demais (mais de " +
+                                        std::to_string(kMaxImportLineBytes) + " caracteres).",
+                                    {}});
             continue;
         }
         if (!SplitFields(line, fields)) {
-            out.refusals.push_back({number, "Aspas sem fechamento."});
+            out.refusals.push_back({number, "Aspas sem fechamento.", {}});
             continue;
         }
         ImportLine read;
         read.number = number;
         std::string reason = ReadLine(fields, at, kind, read.row);
         if (!reason.empty()) {
-            out.refusals.push_back({number, std::move(reason)});
+            out.refusals.push_back({number, std::move(reason), CellsOf(fields, at)});
             continue;
         }
         out.lines.push_back(std::move(read));

@@ -4,6 +4,7 @@
 // file is untrusted: its size, its line length and its line count are bounded.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -29,6 +30,9 @@ struct ImportLine {
 struct ImportRefusal {
     std::size_t number = 0;
     std::string reason;  // Portuguese, for the user
+    // The line's month, account, code and amount as the file (or the reading) has them, ""
+    // where unknown: what a preview shows beside the reason.
+    std::array<std::string, 4> cells;
 };
 
 struct ImportFile {

@@ -104,6 +104,11 @@ TEST(ImportFileTest, BadLinesAreRefusedOneByOneWithTheirNumbers) {
         EXPECT_EQ(f.refusals[i].number, i + 2);
         EXPECT_TRUE(f.refusals[i].reason.starts_with(starts[i])) << f.refusals[i].reason;
     }
+    // What could be read travels with the reason, for a preview.
+    EXPECT_EQ(f.refusals[0].cells,
+              (std::array<std::string, 4>{"13/2024", "2.1.1.01.0001", "000001", "1,00"}));
+    EXPECT_EQ(f.refusals[5].cells[3], "");
+    EXPECT_EQ(f.refusals[7].cells[0], "");
     EXPECT_EQ(f.dataLines, 11u);
 }
 
@@ -289,6 +294,8 @@ TEST_P(ImportTest, TheMethodSimulatesAndImportsAFileSentInBase64) {
     EXPECT_EQ(Count(), 2);
     const json again = call({"09", "F", file, false});
     EXPECT_EQ(again["result"]["recusadas"][0][1], "Conta comercial já cadastrada.") << again;
+    EXPECT_EQ(again["result"]["recusadas"][0], json({2, "Conta comercial já cadastrada.", "01/2025",
+                                                     "2.1.1.01.0001", "000002", "1,00 CR"}));
 
     EXPECT_EQ(call({"09", "", file, true})["error"]["code"], rpc::kInvalidParams);
     EXPECT_EQ(call({"09", "F", "não é base64", true})["error"]["code"], rpc::kInvalidParams);
