@@ -48,4 +48,14 @@ const std::vector<FieldDef>& BalanceFields(BalanceKind kind) {
     return kind == BalanceKind::Banks ? kBank : kCommercial;
 }
 
+const std::vector<FieldDef>& HistoryFields() {
+    static const std::vector<FieldDef> kFields = {
+        {"DTREGISTRO", FieldType::String, 20}, {"NMUSUARIO", FieldType::String, 64},
+        {"DSENDERECO", FieldType::String, 64}, {"DSALTERACAO", FieldType::String, 10},
+        {"VRANTES", FieldType::Double, 0},     {"TIPANTES", FieldType::FixedString, 3},
+        {"VRDEPOIS", FieldType::Double, 0},    {"TIPDEPOIS", FieldType::FixedString, 3},
+    };
+    return kFields;
+}
+
 }  // namespace core

@@ -36,6 +36,11 @@ std::optional<BalanceKind> KindOfTag(std::string_view tag);
 // The kind's packet field list. A packet of the kind must carry exactly this list.
 const std::vector<FieldDef>& BalanceFields(BalanceKind kind);
 
+// The field list of a balance's history: when (UTC text), the user the client reported, the
+// client's address, the change ("Inclusão", "Alteração", "Exclusão"), and the value and
+// implanted flag before and after (null on the side a change lacks).
+const std::vector<FieldDef>& HistoryFields();
+
 // Positions of the fields every kind has, in the order of the field lists.
 enum BalanceField : std::size_t {
     kDtImpSaldo = 0,

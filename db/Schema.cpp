@@ -69,6 +69,43 @@ const char* const kTables[] = {
         DTSALDO    DATE NOT NULL,
         VRSALDO    BIGINT NOT NULL,
         PRIMARY KEY (CDEMPRESA, CDCONTCTBL, DTSALDO)))",
+    // The outcome of every save that came with a request key, so that the same save sent
+    // again is answered with it instead of being applied twice: S stored, R refused by a
+    // rule, C refused for a conflict. NRMOMENTO (UTC seconds since 1970) lets old keys go.
+    R"(CREATE TABLE IF NOT EXISTS SALDREQU (
+        CHREQUISICAO VARCHAR(64) NOT NULL PRIMARY KEY,
+        CDEMPRESA    VARCHAR(2) NOT NULL,
+        IDSALDCOME   VARCHAR(1) NOT NULL,
+        NRMOMENTO    BIGINT NOT NULL,
+        IDRESULTADO  VARCHAR(1) NOT NULL CHECK (IDRESULTADO IN ('S', 'R', 'C')),
+        DSRESULTADO  VARCHAR(1000)))",
+    R"(CREATE INDEX IF NOT EXISTS SALDREQU_MOMENTO ON SALDREQU (NRMOMENTO))",
+    // The audit trail: one line per changed row of every accepted change packet, written in
+    // the packet's transaction and never changed afterwards. NRSEQUENCIA numbers the packets
+    // in the order the server accepted them; the values before and after are the row's stored
+    // ones (null on the side an insertion or a deletion lacks).
+    R"(CREATE TABLE IF NOT EXISTS SALDAUDI (
+        NRSEQUENCIA  BIGINT NOT NULL,
+        NRITEM       INTEGER NOT NULL,
+        DTREGISTRO   VARCHAR(20) NOT NULL,
+        CDEMPRESA    VARCHAR(2) NOT NULL,
+        IDSALDCOME   VARCHAR(1) NOT NULL,
+        DSENDERECO   VARCHAR(64),
+        NMUSUARIO    VARCHAR(64),
+        CHREQUISICAO VARCHAR(64),
+        IDALTERACAO  VARCHAR(1) NOT NULL CHECK (IDALTERACAO IN ('I', 'M', 'D')),
+        DTANTES      VARCHAR(10),
+        CDCONTANTES  VARCHAR(16),
+        CDSALDANTES  VARCHAR(21),
+        VRANTES      BIGINT,
+        TIPANTES     VARCHAR(1),
+        DTDEPOIS     VARCHAR(10),
+        CDCONTDEPOIS VARCHAR(16),
+        CDSALDDEPOIS VARCHAR(21),
+        VRDEPOIS     BIGINT,
+        TIPDEPOIS    VARCHAR(1),
+        PRIMARY KEY (NRSEQUENCIA, NRITEM)))",
+    R"(CREATE INDEX IF NOT EXISTS SALDAUDI_EMPRESA ON SALDAUDI (CDEMPRESA, IDSALDCOME))",
 };
 
 // PostgreSQL's PARAM returns a one-column composite, so that "PARAM(:X) ALIAS" keeps the
@@ -142,6 +179,9 @@ void CreateSchema(Connection& connection) {
                 const std::string text = FirebirdStatement(connection, sql);
                 if (!text.empty()) connection.Session() << text;
             }
+            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME", kAuditSequence)) {
+                connection.Session() << "CREATE SEQUENCE " << kAuditSequence;
+            }
             for (const auto& helper : FirebirdHelpers()) {
                 if (!FirebirdHas(connection, helper.catalogue, helper.column, helper.name)) {
                     connection.Session() << helper.definition;
@@ -150,6 +190,9 @@ void CreateSchema(Connection& connection) {
             transaction.Commit();
             return;
         }
+        // "already exists, skipping" for every table would fill a server's log at each start.
+        if (connection.GetDialect() == Dialect::Postgresql)
+            connection.Session() << "SET LOCAL client_min_messages = warning";
         for (const char* sql : kTables) {
             std::string text = sql;
             if (connection.GetDialect() == Dialect::Sqlite &&
@@ -161,6 +204,7 @@ void CreateSchema(Connection& connection) {
         }
         if (connection.GetDialect() == Dialect::Postgresql) {
             for (const char* sql : kPostgresHelpers) connection.Session() << sql;
+            connection.Session() << "CREATE SEQUENCE IF NOT EXISTS " << kAuditSequence;
         }
         transaction.Commit();
     } catch (const soci::soci_error& e) {

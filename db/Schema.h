@@ -1,10 +1,15 @@
 // The business database's tables: the look-up tables the screen's lists read, the commercial
-// balances, and the ledger-account balances that bound them.
+// balances, the ledger-account balances that bound them, the saves' request keys and the
+// audit trail.
 #pragma once
 
 namespace db {
 
 class Connection;
+
+// The sequence that numbers the audit trail's packets on PostgreSQL and Firebird (SQLite, whose
+// writers take turns, counts on from the highest number stored).
+inline constexpr const char* kAuditSequence = "SALDAUDI_SEQ";
 
 // Creates every table, index and helper function that is missing; safe to run again.
 void CreateSchema(Connection& connection);

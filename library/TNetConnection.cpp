@@ -2,6 +2,7 @@
 #include "library/TNetConnection.h"
 
 #include <cstdint>
+#include <thread>
 
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
@@ -69,6 +70,20 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
     return {false, nullptr, std::move(message), code};
 }
 
+TServerResult TNetConnection::Send(const std::string& method, const nlohmann::json& arguments) {
+    try {
+        rpc::Client& client = *client_;
+        const std::string name = ServerName + "." + method;
+        nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
+                                                 [&] { return client.Call(name, arguments); });
+        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}});
+        return {true, std::move(result), {}, 0};
+    } catch (const rpc::RpcError& e) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, e.what()});
+        return Fail(e.what(), e.Code());
+    }
+}
+
 TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
     const auto failed = [&](const std::string& why) {
         Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
@@ -78,19 +93,41 @@ TServerResult TNetConnection::Call(const std::string& method, const nlohmann::js
         return Fail(lastError_);
     }
     try {
-        rpc::Client& client = *client_;
-        const std::string name = ServerName + "." + method;
-        nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
-                                                 [&] { return client.Call(name, arguments); });
-        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}});
-        return {true, std::move(result), {}, 0};
-    } catch (const rpc::RpcError& e) {
-        failed(e.what());
-        return Fail(e.what(), e.Code());
+        return Send(method, arguments);
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
         failed(e.what());
         return Fail(e.what());
+    }
+}
+
+TServerResult TNetConnection::CallWithKey(const std::string& method,
+                                          const nlohmann::json& arguments) {
+    const auto failed = [&](const std::string& why) {
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+        return Fail(why);
+    };
+    if (!Connected() && !Connect()) return failed(lastError_);
+    try {
+        return Send(method, arguments);
+    } catch (const rpc::TransportError& e) {
+        const std::string first = e.what();
+        // The server may be starting again (a restart after a crash): keep trying to connect
+        // for a while before giving up, waiting off the user-interface thread.
+        const auto deadline = std::chrono::steady_clock::now() + RetryWindow;
+        while (!Connect()) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return failed(first +
+                              " Não foi possível saber se a gravação foi feita: " + lastError_);
+            platform::Application::Instance().Jobs().Run(
+                [] { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+        }
+        try {
+            return Send(method, arguments);
+        } catch (const rpc::TransportError& again) {
+            return failed(std::string(again.what()) +
+                          " Não foi possível saber se a gravação foi feita.");
+        }
     }
 }
 

@@ -47,6 +47,8 @@ class TNetConnection : public platform::Component {
     bool ThrowException = true;
     // How long connecting, and each call, may take before it fails.
     std::chrono::milliseconds Timeout{30000};
+    // How long CallWithKey keeps trying to connect again before sending a save once more.
+    std::chrono::milliseconds RetryWindow{10000};
 
     // Runs before every connect; a screen sets Host and Port here.
     std::function<void(TNetConnection&)> BeforeConnect;
@@ -68,9 +70,18 @@ class TNetConnection : public platform::Component {
     // connection is at fault; with ThrowException it raises instead.
     TServerResult Call(const std::string& method, const nlohmann::json& arguments);
 
+    // The same for a call whose arguments carry a request key the server remembers (a save):
+    // when the connection fails after the request went out, so that it may or may not have
+    // been applied, it connects again (trying for up to RetryWindow) and sends the very same
+    // request once more. The server answers a key it has seen with the first outcome, so the
+    // reply is the save's true outcome and the save is never applied twice.
+    TServerResult CallWithKey(const std::string& method, const nlohmann::json& arguments);
+
   private:
     bool Connect();
     TServerResult Fail(std::string message, int code = 0);
+    // One call on an open connection; the error of a dropped connection is raised.
+    TServerResult Send(const std::string& method, const nlohmann::json& arguments);
     void Report(const TNetEvent& event) noexcept;
 
     std::unique_ptr<rpc::Client> client_;

@@ -8,8 +8,9 @@
 
 namespace rpc {
 
-Arguments::Arguments(std::vector<Item> items, std::size_t count, std::string_view params)
-    : items_(std::move(items)), count_(count), params_(params) {}
+Arguments::Arguments(std::vector<Item> items, std::size_t count, std::string_view params,
+                     std::string_view peer)
+    : items_(std::move(items)), count_(count), params_(params), peer_(peer) {}
 
 const Arguments::Item& Arguments::At(std::size_t index) const {
     if (index >= items_.size())

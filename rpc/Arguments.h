@@ -25,9 +25,13 @@ class Arguments {
 
     Arguments() = default;
     // `params` is the whole array's text ("" when the call had none).
-    Arguments(std::vector<Item> items, std::size_t count, std::string_view params);
+    Arguments(std::vector<Item> items, std::size_t count, std::string_view params,
+              std::string_view peer = {});
 
     std::size_t Count() const { return count_; }
+    // The caller's network address as the server saw it; empty when the call did not come
+    // over a connection.
+    std::string_view Peer() const { return peer_; }
     // The argument's type and JSON text. Raise RpcError (invalid params) for an index beyond
     // the arguments kept.
     ArgumentType Type(std::size_t index) const;
@@ -46,6 +50,7 @@ class Arguments {
     std::vector<Item> items_;
     std::size_t count_ = 0;
     std::string_view params_;
+    std::string_view peer_;
 };
 
 }  // namespace rpc

@@ -175,7 +175,7 @@ std::string Dispatcher::ErrorReply(const json& id, int code, const std::string& 
     return reply.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-std::string Dispatcher::Handle(std::string_view line) const {
+std::string Dispatcher::Handle(std::string_view line, std::string_view peer) const {
     try {
         bool batch = false;
         std::optional<json> idSeen;
@@ -188,12 +188,12 @@ std::string Dispatcher::Handle(std::string_view line) const {
         } catch (const RpcError& e) {
             return ErrorReply(nullptr, e.Code(), e.what());
         }
-        if (!batch) return HandleOne(requests.front());
+        if (!batch) return HandleOne(requests.front(), peer);
         if (requests.empty())
             return ErrorReply(nullptr, kInvalidRequest, "Lote de chamadas vazio.");
         std::string replies;
         for (const Envelope& request : requests) {
-            std::string reply = HandleOne(request);
+            std::string reply = HandleOne(request, peer);
             if (reply.empty()) continue;
             replies += replies.empty() ? "[" : ",";
             replies += reply;
@@ -209,7 +209,7 @@ std::string Dispatcher::Handle(std::string_view line) const {
     }
 }
 
-std::string Dispatcher::HandleOne(const Envelope& request) const {
+std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer) const {
     if (!request.object)
         return ErrorReply(nullptr, kInvalidRequest,
                           "Requisição inválida: esperado um objeto JSON.");
@@ -251,7 +251,7 @@ std::string Dispatcher::HandleOne(const Envelope& request) const {
                           "O servidor \"" + server + "\" não tem o método " +
                               core::Quoted(method.substr(dot + 1), kNameChars) + ".");
     }
-    const Arguments arguments(request.arguments, request.argumentCount, request.params.json);
+    const Arguments arguments(request.arguments, request.argumentCount, request.params.json, peer);
     const auto answer = [&](int code, const std::string& message) {
         return notification ? std::string() : ErrorReply(id, code, message);
     };

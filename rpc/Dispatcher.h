@@ -34,7 +34,8 @@ class Dispatcher {
     // runs: a line it refuses (nesting deeper than 64, a repeated key, a number beyond a double,
     // text with NUL or not UTF-8, malformed JSON) is answered with a parse error naming the
     // reason, with the request's id when it was read before the fault, and no method runs.
-    std::string Handle(std::string_view line) const;
+    // `peer` is the caller's address, handed to the methods (Arguments::Peer).
+    std::string Handle(std::string_view line, std::string_view peer = {}) const;
 
     // The reply line of an error, e.g. for a message that never reached the dispatcher. A
     // message longer than kMaxMessageChars characters is cut.
@@ -47,7 +48,7 @@ class Dispatcher {
     struct Envelope;
 
   private:
-    std::string HandleOne(const Envelope& request) const;
+    std::string HandleOne(const Envelope& request, std::string_view peer) const;
 
     std::map<std::string, Method, std::less<>> methods_;
     std::set<std::string, std::less<>> servers_;

@@ -69,7 +69,7 @@ struct Server::Impl {
     void Unregister(const Session* session);
     void StopNow();
     // The dispatcher's reply to a line, never an exception, never larger than the reply limit.
-    std::string Handle(std::string_view line) const;
+    std::string Handle(std::string_view line, std::string_view peer) const;
 
     const Dispatcher& dispatcher;
     const ServerOptions options;
@@ -88,8 +88,9 @@ struct Server::Impl {
 
 class Session : public std::enable_shared_from_this<Session> {
   public:
-    Session(tcp::socket socket, Server::Impl& server)
+    Session(tcp::socket socket, Server::Impl& server, std::string peer)
         : socket_(std::move(socket)),
+          peer_(std::move(peer)),
           timer_(socket_.get_executor()),
           server_(server),
           framer_(server.options.maxRequestBytes),
@@ -164,7 +165,7 @@ class Session : public std::enable_shared_from_this<Session> {
         ArmTimer(Clock::time_point::max());
         asio::post(*server_.workers, [self = shared_from_this(), line = std::move(line),
                                       work = asio::make_work_guard(server_.io)]() mutable {
-            std::string reply = self->server_.Handle(line);
+            std::string reply = self->server_.Handle(line, self->peer_);
             std::string().swap(line);
             asio::post(self->socket_.get_executor(), [self, reply = std::move(reply)]() mutable {
                 self->inCall_ = false;
@@ -214,6 +215,7 @@ class Session : public std::enable_shared_from_this<Session> {
     }
 
     tcp::socket socket_;
+    const std::string peer_;  // the caller's address, for the methods
     asio::steady_timer timer_;
     Server::Impl& server_;
     LineFramer framer_;
@@ -278,7 +280,7 @@ void Server::Impl::Admit(tcp::socket socket) {
         }
         if (victim) LeaveLocked(sessions.at(victim.get()));
         if (refusal.empty()) {
-            session = std::make_shared<Session>(std::move(socket), *this);
+            session = std::make_shared<Session>(std::move(socket), *this, peer);
             sessions[session.get()] = Entry{session, peer};
             ++perPeer[peer];
             ++counted;
@@ -336,10 +338,10 @@ void Server::Impl::StopNow() {
     for (const auto& session : open) session->Shutdown();
 }
 
-std::string Server::Impl::Handle(std::string_view line) const {
+std::string Server::Impl::Handle(std::string_view line, std::string_view peer) const {
     std::string reply;
     try {
-        reply = dispatcher.Handle(line);
+        reply = dispatcher.Handle(line, peer);
     } catch (const std::bad_alloc&) {
         return Dispatcher::ErrorReply(nullptr, kInternalError,
                                       "Memória insuficiente no servidor para atender a chamada.");

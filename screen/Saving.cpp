@@ -2,6 +2,7 @@
 #include "screen/TfrmSaldComerc.h"
 
 #include "library/Consiste.h"
+#include "library/RequestKey.h"
 #include "screen/BusyAnimation.h"
 #include "services/SaldComerService.h"
 
@@ -28,9 +29,11 @@ void TfrmSaldComerc::GravaAlteracoes(screen::KindMembers& kind) {
             screen::BusyAnimation busy(library::kAviSaving);
             const auto packet = set.Delta();
             const std::string company = medCdEmpresa->Text();
+            // A fresh key per save: a save resent after a lost reply is applied once.
             const auto result =
-                netSaldComer->Call(std::string(services::kSetSaldComer),
-                                   {company, std::string(kind.info->serverTag), packet});
+                netSaldComer->CallWithKey(std::string(services::kSetSaldComer),
+                                          {company, std::string(kind.info->serverTag), packet,
+                                           library::NewRequestKey(), library::DesktopUserName()});
             library::CheckResultServ(result, true, 0);
             busy.Stop();
             if (set.LogChanges()) set.MergeChangeLog();

@@ -8,9 +8,11 @@
 
 #include "library/Orvane.h"
 #include "platform/Exceptions.h"
+#include "platform/app/Application.h"
 #include "records/BalanceFields.h"
 #include "records/MessageCatalogue.h"
 #include "screen/LookupQueries.h"
+#include "screen/TfrmHistSaldo.h"
 #include "services/SaldComerService.h"
 
 namespace {
@@ -122,6 +124,10 @@ TfrmSaldComerc::TfrmSaldComerc(platform::Application& app) : library::TfrmPadrao
     mnuFormulario->SetCaption("C&adastro de Saldo Comercial");
     mnuFormulario->SetVisible(false);
     mnuLinha1->SetVisible(false);
+    mnuHistSaldo = Create<platform::MenuItem>();
+    mnuHistSaldo->SetName("mnuHistSaldo");
+    mnuHistSaldo->SetCaption("&Histórico do saldo");
+    mnuExibir->Add(mnuHistSaldo);
     mnuListagem->SetEnabled(false);
     mnuConfigImpressora->SetEnabled(false);
     // Nothing to act on before the first successful read: every record command starts off,
@@ -160,6 +166,13 @@ TfrmSaldComerc::~TfrmSaldComerc() {
     BeginDestroy();
     dtsFornecedor.OnStateChange = nullptr;
     dtsCliente.OnStateChange = nullptr;
+    // The history window's code lives in this module, which may be unloaded after the screen
+    // goes: the window goes first.
+    if (history_ != nullptr) {
+        history_->Destroyed = nullptr;
+        App().RemoveComponent(history_);
+        history_ = nullptr;
+    }
     // Controls, queries and the connection refer to the record sets and links below.
     DestroyComponents();
     if (Destroyed) Destroyed();
@@ -276,6 +289,7 @@ void TfrmSaldComerc::WireEvents() {
     using platform::Component;
     using platform::Field;
 
+    mnuHistSaldo->OnClick = [this](Component* s) { mnuHistSaldoClick(s); };
     medCdEmpresa->OnChange = [this](Component* s) { medCdEmpresaChange(s); };
     medCdEmpresa->OnExit = [this](Component* s) { medCdEmpresaExit(s); };
     medCdEmpresa->OnEnter = [this](Component* s) { panFiltroEnter(s); };

@@ -25,6 +25,8 @@
 #include "platform/ui/RadioGroup.h"
 #include "screen/KindMembers.h"
 
+class TfrmHistSaldo;
+
 class TfrmSaldComerc : public library::TfrmPadrao {
   public:
     explicit TfrmSaldComerc(platform::Application& app);
@@ -164,12 +166,20 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void Vd_SaldoContCtbl(platform::ClientDataSet& dataSet);
     void Vd_Campos(bool check, const std::string& text, const std::string& key);
 
+    // "Exibir" → "Histórico do saldo": the changes of the balance under the cursor, in a
+    // window of their own (History.cpp).
+    // One window serves every request; it shows the balance last asked for.
+    platform::MenuItem* mnuHistSaldo;
+    void mnuHistSaldoClick(platform::Component* sender);
+
     // Saving changes (Saving.cpp).
     void cdsSaldFornAfterPost(platform::ClientDataSet& dataSet);
     void cdsSaldClieAfterPost(platform::ClientDataSet& dataSet);
     void cdsSaldBancoAfterPost(platform::ClientDataSet& dataSet);
 
   private:
+    TfrmHistSaldo* history_ = nullptr;
+
     void ComposeFilterPanel();
     void ComposeRecordSets();
     void ComposeQueries();

@@ -1,16 +1,19 @@
-// The wire's view of the three methods: positional arguments checked by number and type, the
+// The wire's view of the methods: positional arguments checked by number and type, the
 // packet read straight from its span of the request, and the server's errors as JSON-RPC codes.
 #include "server/Methods.h"
 
 #include <chrono>
 #include <cstdio>
 #include <initializer_list>
+#include <optional>
 
 #include "core/MessageText.h"
 #include "core/Packet.h"
+#include "core/Utf8.h"
 #include "db/DbError.h"
 #include "rpc/RpcError.h"
 #include "server/Errors.h"
+#include "server/RequestKeys.h"
 #include "services/SaldComerService.h"
 
 namespace server {
@@ -39,14 +42,19 @@ const char* Describe(ArgumentType type) {
     }
 }
 
+// Checks the required arguments by number and type; `optional` more may follow, which the
+// method checks itself.
 void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
-                    std::initializer_list<Argument> expected) {
-    if (arguments.Count() != expected.size()) {
+                    std::initializer_list<Argument> expected, std::size_t optional = 0) {
+    if (arguments.Count() < expected.size() || arguments.Count() > expected.size() + optional) {
         std::string names;
         for (const Argument& a : expected)
             names += (names.empty() ? "" : ", ") + std::string(a.name);
-        throw ArgumentError(std::string(method) + " espera " + std::to_string(expected.size()) +
-                            " argumentos (" + names + "), recebeu " +
+        const std::string count = optional == 0 ? std::to_string(expected.size())
+                                                : "de " + std::to_string(expected.size()) + " a " +
+                                                      std::to_string(expected.size() + optional);
+        throw ArgumentError(std::string(method) + " espera " + count + " argumentos (" + names +
+                            (optional == 0 ? "" : ", ...") + "), recebeu " +
                             std::to_string(arguments.Count()) + ".");
     }
     std::size_t i = 0;
@@ -75,6 +83,24 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
         throw rpc::RpcError(rpc::kServerError, e.what());
     }
 }
+
+// An optional trailing text argument: absent or null gives nullopt.
+std::optional<std::string> OptionalText(std::string_view method, const rpc::Arguments& arguments,
+                                        std::size_t index, const char* name, std::size_t maxChars) {
+    if (arguments.Count() <= index || arguments.Type(index) == ArgumentType::Null)
+        return std::nullopt;
+    if (arguments.Type(index) != ArgumentType::String)
+        throw ArgumentError("O argumento " + std::to_string(index + 1) + " (" + name + ") de " +
+                            std::string(method) + " deve ser texto ou null.");
+    std::string text = arguments.String(index);
+    if (core::Utf8Length(text) > maxChars)
+        throw ArgumentError("O argumento " + std::to_string(index + 1) + " (" + name + ") de " +
+                            std::string(method) + " tem mais de " + std::to_string(maxChars) +
+                            " caracteres.");
+    return text;
+}
+
+constexpr std::size_t kMaxUserChars = 64;
 
 // The company argument as a log line shows it: a few characters, whatever was sent.
 std::string CompanyForLog(const rpc::Arguments& arguments) {
@@ -132,10 +158,31 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
         return service.GetSaldComer(a.String(0), a.String(1));
     });
     add(services::kSetSaldComer, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kSetSaldComer, a,
-                       {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}});
-        service.SetSaldComer(a.String(0), a.String(1), a.Json(2));
+        // The request key and the user name are optional trailing arguments: a caller that
+        // predates them sends three.
+        constexpr std::string_view method = services::kSetSaldComer;
+        CheckArguments(method, a,
+                       {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}},
+                       2);
+        SaveOrigin origin;
+        if (const auto key = OptionalText(method, a, 3, "chave", kMaxRequestKeyChars)) {
+            CheckRequestKey(*key);
+            origin.key = *key;
+        }
+        origin.user = OptionalText(method, a, 4, "usuário", kMaxUserChars).value_or("");
+        origin.peer = std::string(a.Peer());
+        service.SetSaldComer(a.String(0), a.String(1), a.Json(2), origin);
         return std::string("null");
+    });
+    add(services::kGetHistSaldComer, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kGetHistSaldComer, a,
+                       {{"empresa", kString},
+                        {"tipo", kString},
+                        {"mês", kString},
+                        {"conta", kString},
+                        {"código", kString}});
+        return service.GetHistSaldComer(a.String(0), a.String(1), a.String(2), a.String(3),
+                                        a.String(4));
     });
     add(services::kGetVdSaldoContCtbl, [&service](const rpc::Arguments& a) {
         CheckArguments(services::kGetVdSaldoContCtbl, a,

@@ -1,4 +1,4 @@
-// Registers the remote module's three methods with a dispatcher: argument checks, the call,
+// Registers the remote module's methods with a dispatcher: argument checks, the call,
 // the one mapping of the server's errors to JSON-RPC codes, and one short log line per call.
 #pragma once
 

@@ -1,5 +1,6 @@
-// saldo-server: creates the business database (init) and serves the remote module
-// "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM.
+// saldo-server: creates the business database (init), serves the remote module
+// "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM, and prints the audit trail
+// (audit).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/Import.h"
+#include "server/AuditReport.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
 #include "server/TieOutReport.h"
@@ -54,7 +56,20 @@ int Init(const std::string& url, bool demo, long long scale) {
     return 0;
 }
 
-int Serve(const std::string& url, const std::string& listen, const rpc::ServerOptions& options) {
+int Audit(const std::string& url, const server::AuditFilter& filter, const std::string& format) {
+    const server::AuditFormat chosen = format == "csv"    ? server::AuditFormat::Csv
+                                       : format == "json" ? server::AuditFormat::Json
+                                                          : server::AuditFormat::Table;
+    auto connection = db::Connection::Open(url);
+    const std::size_t count = server::PrintAudit(*connection, filter, chosen, std::cout);
+    std::cout.flush();
+    if (chosen == server::AuditFormat::Table)
+        LogLine(std::to_string(count) + (count == 1 ? " linha" : " linhas") + " de auditoria");
+    return 0;
+}
+
+int Serve(const std::string& url, const std::string& listen, const rpc::ServerOptions& options,
+          const server::ServiceOptions& serviceOptions) {
     const std::size_t colon = listen.rfind(':');
     std::string host = colon == std::string::npos ? listen : listen.substr(0, colon);
     if (host.empty()) host = "127.0.0.1";
@@ -70,8 +85,14 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
         LogLine("porta inválida em --listen " + listen);
         return 2;
     }
+    {
+        // A database made by an older version gets the tables added since (request keys,
+        // audit trail); the rest is left as it is.
+        auto connection = db::Connection::Open(url);
+        db::CreateSchema(*connection);
+    }
     db::ConnectionPool pool(url, options.threads);
-    server::SaldoService service(pool);
+    server::SaldoService service(pool, serviceOptions);
     rpc::Dispatcher dispatcher;
     server::RegisterMethods(dispatcher, service, LogLine);
     rpc::Server server(dispatcher, options);
@@ -231,19 +252,56 @@ int main(int argc, char** argv) {
         ->check(CLI::IsMember({"F", "C", "B"}));
     import->add_option("--file", importFile, "Arquivo CSV separado por \";\"")->required();
     import->add_flag("--dry-run", dryRun, "Mostra o que seria feito, sem gravar nada");
+    double keyDays = 7;
+    serve
+        ->add_option("--key-days", keyDays,
+                     "Dias em que a chave de uma gravação é lembrada para responder a uma "
+                     "repetição")
+        ->capture_default_str()
+        ->envname("SALDO_KEY_DAYS")
+        ->check(CLI::Range(0.001, 3650.0));
+
+    std::string auditDb = kDefaultDb;
+    std::string auditFormat = "table";
+    std::string auditCompany, auditSince;
+    CLI::App* audit = app.add_subcommand("audit", "Mostra a trilha de auditoria dos saldos");
+    audit
+        ->add_option("--db", auditDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    audit->add_option("--company", auditCompany, "Só a empresa C");
+    audit->add_option("--since", auditSince, "Só a partir da data AAAA-MM-DD (UTC)")
+        ->check([](const std::string& text) {
+            return server::IsIsoDate(text) ? std::string()
+                                           : "data inválida: use AAAA-MM-DD, por exemplo "
+                                             "2025-01-31";
+        });
+    audit->add_option("--format", auditFormat, "table, csv ou json")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"table", "csv", "json"}));
 
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return Init(initDb, demo, scale);
         if (*import) return Import(importDb, importCompany, importKind, importFile, dryRun);
         if (*report) return ReportTieOut(reportDb, reportCompany, reportKind, reportFormat);
+        if (*audit) {
+            server::AuditFilter filter;
+            if (!auditCompany.empty()) filter.company = auditCompany;
+            if (!auditSince.empty()) filter.since = auditSince;
+            return Audit(auditDb, filter, auditFormat);
+        }
         const auto milliseconds = [](double seconds) {
             return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
         };
         options.readTimeout = milliseconds(readTimeout);
         options.writeTimeout = milliseconds(writeTimeout);
         options.idleTimeout = milliseconds(idleTimeout);
-        return Serve(serveDb, listen, options);
+        server::ServiceOptions serviceOptions;
+        serviceOptions.keyLifetime =
+            std::chrono::seconds(static_cast<long long>(keyDays * 24 * 3600));
+        return Serve(serveDb, listen, options, serviceOptions);
     } catch (const std::exception& e) {
         LogLine(std::string("erro: ") + e.what());
         return 1;

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "db/Connection.h"
 #include "db/detail/Firebird.h"
 
 namespace testsupport {
@@ -73,7 +74,7 @@ int ServerProcess::FreePort() {
 
 ServerProcess::ServerProcess(std::string serverBinary, const std::string& backend,
                              std::vector<std::string> serveOptions)
-    : binary_(std::move(serverBinary)) {
+    : binary_(std::move(serverBinary)), serveOptions_(std::move(serveOptions)) {
     static int counter = 0;
     const std::string unique = std::to_string(getpid()) + "-" + std::to_string(++counter);
     dir_ = std::filesystem::temp_directory_path() / ("saldo-test-" + unique);
@@ -82,6 +83,13 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
         const char* base = std::getenv("SALDO_TEST_FB");
         if (base == nullptr) throw std::runtime_error("SALDO_TEST_FB is not set");
         url_ = std::string(base) + "/screen-" + unique + ".fdb";
+    } else if (backend == "postgresql") {
+        const char* base = std::getenv("SALDO_TEST_PG");
+        if (base == nullptr) throw std::runtime_error("SALDO_TEST_PG is not set");
+        pgBase_ = base;
+        pgSchema_ = "srv_" + std::to_string(getpid()) + "_" + std::to_string(counter);
+        db::Connection::Open(pgBase_)->Execute("CREATE SCHEMA " + pgSchema_);
+        url_ = pgBase_ + " options='-c search_path=" + pgSchema_ + "'";
     } else {
         file_ = dir_ / "saldo.db";
         url_ = "sqlite:" + file_.string();
@@ -90,20 +98,7 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
         throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
     for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
         port_ = FreePort();
-        std::vector<std::string> args{"serve", "--db", DatabaseURL(), "--listen",
-                                      "127.0.0.1:" + std::to_string(port_)};
-        args.insert(args.end(), serveOptions.begin(), serveOptions.end());
-        pid_ = Spawn(binary_, args);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-        while (!Accepts(port_)) {
-            int status = 0;
-            if (waitpid(pid_, &status, WNOHANG) == pid_ ||
-                std::chrono::steady_clock::now() > deadline) {
-                Stop();
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
+        Serve();
     }
     if (pid_ < 0) {
         std::filesystem::remove_all(dir_);
@@ -111,11 +106,49 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
     }
 }
 
+bool ServerProcess::Serve() {
+    std::vector<std::string> args{"serve", "--db", DatabaseURL(), "--listen",
+                                  "127.0.0.1:" + std::to_string(port_)};
+    args.insert(args.end(), serveOptions_.begin(), serveOptions_.end());
+    pid_ = Spawn(binary_, args);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+    while (!Accepts(port_)) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
+            std::chrono::steady_clock::now() > deadline) {
+            Stop();
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+void ServerProcess::Kill() {
+    if (pid_ < 0) return;
+    kill(pid_, SIGKILL);
+    WaitExit(pid_);
+    pid_ = -1;
+}
+
+void ServerProcess::Restart() {
+    Kill();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (Serve()) return;
+    }
+    throw std::runtime_error("saldo-server did not start again on port " + std::to_string(port_));
+}
+
 ServerProcess::~ServerProcess() {
     Stop();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
-    if (file_.empty()) {
+    if (!pgSchema_.empty()) {
+        try {
+            db::Connection::Open(pgBase_)->Execute("DROP SCHEMA " + pgSchema_ + " CASCADE");
+        } catch (const std::exception&) {
+        }
+    } else if (file_.empty()) {
         try {
             db::detail::DropFirebirdDatabase(db::detail::ParseFirebirdUrl(url_));
         } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 // Test fixture: a real saldo-server on a free loopback port over a fresh database with the
-// demonstration data (an SQLite file, or a database on the throw-away Firebird server that
-// SALDO_TEST_FB points into), stopped (and its database removed) when the fixture goes away.
+// demonstration data (an SQLite file, a schema on the throw-away PostgreSQL server SALDO_TEST_PG
+// names, or a database on the throw-away Firebird server that SALDO_TEST_FB points into),
+// stopped (and its database removed) when the fixture goes away.
 #pragma once
 
 #include <sys/types.h>
@@ -14,8 +15,9 @@ namespace testsupport {
 class ServerProcess {
   public:
     // Runs `saldo-server init --db URL --demo`, then `serve` on a free port (with the extra
-    // serve options given), and waits until the port accepts connections. backend: "sqlite" or
-    // "firebird" (which needs SALDO_TEST_FB). Raises std::runtime_error when it cannot.
+    // serve options given), and waits until the port accepts connections. backend: "sqlite",
+    // "postgresql" (which needs SALDO_TEST_PG) or "firebird" (which needs SALDO_TEST_FB).
+    // Raises std::runtime_error when it cannot.
     explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY,
                            const std::string& backend = "sqlite",
                            std::vector<std::string> serveOptions = {});
@@ -31,12 +33,21 @@ class ServerProcess {
 
     // Stops the server (SIGTERM, then SIGKILL after a grace period); safe to call twice.
     void Stop();
+    // Ends the server at once (SIGKILL), as a crash or a power cut would.
+    void Kill();
+    // Serves again on the same port and database; waits until the port accepts connections.
+    void Restart();
 
     // A loopback port nobody listens on right now.
     static int FreePort();
 
   private:
+    // Starts `serve` on port_ and waits for it; false when it did not come up.
+    bool Serve();
+
     std::string binary_;
+    std::vector<std::string> serveOptions_;
+    std::string pgBase_, pgSchema_;
     std::filesystem::path dir_;
     std::filesystem::path file_;
     std::string url_;

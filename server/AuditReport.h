@@ -1,0 +1,22 @@
+// Prints the audit trail for `saldo-server audit`: as an aligned table, CSV or JSON, streamed
+// row by row so that a long trail never sits in memory whole.
+#pragma once
+
+#include <ostream>
+#include <string>
+
+#include "db/Connection.h"
+#include "server/AuditTrail.h"
+
+namespace server {
+
+enum class AuditFormat { Table, Csv, Json };
+
+// Returns the number of lines printed. Raises db::DbError.
+std::size_t PrintAudit(db::Connection& connection, const AuditFilter& filter, AuditFormat format,
+                       std::ostream& out);
+
+// Whether the text is a date "YYYY-MM-DD" of the calendar.
+bool IsIsoDate(const std::string& text);
+
+}  // namespace server
