@@ -54,4 +54,28 @@ std::optional<std::string> PlainNumber(std::string_view text) {
     return plain;
 }
 
+std::string CentsText(std::int64_t cents) {
+    // The magnitude in unsigned arithmetic, so that the most negative value has one too.
+    std::uint64_t magnitude =
+        cents < 0 ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
+    const std::string decimals = {static_cast<char>('0' + magnitude / 10 % 10),
+                                  static_cast<char>('0' + magnitude % 10)};
+    magnitude /= 100;
+    std::string integer;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0) integer.insert(integer.begin(), kThousandSeparator);
+        integer.insert(integer.begin(), static_cast<char>('0' + magnitude % 10));
+        magnitude /= 10;
+        ++digits;
+    } while (magnitude > 0);
+    return (cents < 0 ? "-" : "") + integer + kDecimalSeparator + decimals;
+}
+
+std::string BalanceText(std::int64_t cents) {
+    std::string text = CentsText(cents);
+    if (cents < 0) return text.substr(1) + " DB";
+    return text + " CR";
+}
+
 }  // namespace core

@@ -67,6 +67,11 @@ void MainWindow::BuildMenus() {
     // other letters, so every Alt key reaches one menu.
     QMenu* system = menuBar()->addMenu(QStringLiteral("&Sistema"));
     system->setObjectName("mnuSistema");
+    QAction* import = AddCommand(system, QStringLiteral("&Importar saldos…"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_I));
+    import->setObjectName("mnuImportar");
+    connect(import, &QAction::triggered, this, [this] { OpenImport(); });
+    system->addSeparator();
     QAction* quit = AddCommand(system, QStringLiteral("Sai&r"), QKeySequence(Qt::CTRL | Qt::Key_Q));
     quit->setObjectName("mnuSair");
     connect(quit, &QAction::triggered, this, &QWidget::close);
@@ -82,6 +87,13 @@ void MainWindow::BuildMenus() {
         action->setStatusTip(code);
         connect(action, &QAction::triggered, this, [this, code] { OpenScreen(code); });
     }
+
+    QMenu* reports = menuBar()->addMenu(QStringLiteral("&Relatórios"));
+    reports->setObjectName("mnuRelatorios");
+    QAction* tieOut = AddCommand(reports, QStringLiteral("&Conferência com a contabilidade"),
+                                 QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+    tieOut->setObjectName("mnuConferencia");
+    connect(tieOut, &QAction::triggered, this, [this] { OpenTieOut(); });
 
     QMenu* windows = menuBar()->addMenu(QStringLiteral("&Janela"));
     windows->setObjectName("mnuJanela");
@@ -159,6 +171,37 @@ bool MainWindow::OpenScreen(const QString& code) {
         ShowError(this, QString::fromUtf8(e.what()));
         return false;
     }
+}
+
+TieOutWindow* MainWindow::OpenTieOut() {
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (auto* open = qobject_cast<TieOutWindow*>(sub->widget())) {
+            mdi_->setActiveSubWindow(sub);
+            return open;
+        }
+    }
+    auto* window = new TieOutWindow(tieOutFetch);
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(900, 480);
+    sub->show();
+    return window;
+}
+
+ImportWindow* MainWindow::OpenImport() {
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (auto* open = qobject_cast<ImportWindow*>(sub->widget())) {
+            mdi_->setActiveSubWindow(sub);
+            return open;
+        }
+    }
+    auto* window = new ImportWindow(importRun);
+    window->onReport = [this](const QString& text) { ShowMessage(text); };
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(900, 480);
+    sub->show();
+    return window;
 }
 
 void MainWindow::ShowMessage(const QString& text) {

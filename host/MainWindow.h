@@ -5,7 +5,9 @@
 #include <QMainWindow>
 #include <functional>
 
+#include "host/ImportWindow.h"
 #include "host/Module.h"
+#include "host/TieOutWindow.h"
 
 class QLabel;
 class QMdiArea;
@@ -22,6 +24,16 @@ class MainWindow : public QMainWindow {
     // Opens the screen with this code through its module; a failure is shown as an error box
     // and returned as false.
     bool OpenScreen(const QString& code);
+
+    // "Relatórios → Conferência com a contabilidade": opens (or brings forward) the tie-out
+    // window, which asks `tieOutFetch` for its data.
+    TieOutWindow* OpenTieOut();
+    TieOutWindow::Fetch tieOutFetch = TieOutWindow::FromServer();
+
+    // "Sistema → Importar saldos…": opens (or brings forward) the import window, which sends
+    // its files to `importRun`.
+    ImportWindow* OpenImport();
+    ImportWindow::Run importRun = ImportWindow::FromServer();
 
     // The status line: what happened last, a hint for where the user is typing (hidden when
     // empty), and where the client is connected.

@@ -171,4 +171,53 @@ std::int64_t BalanceStore::LedgerBalance(const std::string& company, const std::
         {{"c", company}, {"a", account}, {"m", month}});
 }
 
+bool BalanceStore::CompanyExists(const std::string& company) {
+    return Integer("SELECT COUNT(*) FROM EMPRESA WHERE CDEMPRESA = :c", {{"c", company}}) > 0;
+}
+
+void BalanceStore::ReadImplantedTotals(
+    const std::string& company, std::optional<core::BalanceKind> kind,
+    const std::function<void(std::string_view, std::string_view, std::int64_t)>& visit) {
+    db::Params params = {{"c", company}};
+    std::string sql =
+        "SELECT CDCONTCTBL, CAST(DTIMPSALDO AS VARCHAR(10)),"
+        " CAST(SUM(CASE WHEN TIPSALDO = 'S' THEN VRIMPSALDO ELSE 0 END) AS BIGINT)"
+        " FROM SALDCOME WHERE CDEMPRESA = :c";
+    if (kind) {
+        sql += " AND IDSALDCOME = :k";
+        params["k"] = std::string(core::KindInfo(*kind).code);
+    }
+    sql += " GROUP BY CDCONTCTBL, DTIMPSALDO";
+    connection_.ReadRows(
+        sql, params, {ColumnType::Text, ColumnType::Text, ColumnType::Integer},
+        [&](const db::RowView& row) { visit(row.Text(0), row.Text(1), row.Integer(2)); });
+}
+
+void BalanceStore::ReadLedgerBalances(const std::string& company,
+                                      const std::function<void(const LedgerBalanceRow&)>& visit) {
+    connection_.ReadRows(
+        "SELECT L.CDCONTCTBL, CAST(L.DTSALDO AS VARCHAR(10)), L.VRSALDO, C.IDTIPOCONT,"
+        " C.IDTIPOCOME FROM SALDCTBL L JOIN CONTCTBL C ON C.CDCONTCTBL = L.CDCONTCTBL"
+        " WHERE L.CDEMPRESA = :c",
+        {{"c", company}},
+        {ColumnType::Text, ColumnType::Text, ColumnType::Integer, ColumnType::Text,
+         ColumnType::Text},
+        [&](const db::RowView& row) {
+            LedgerBalanceRow ledger;
+            ledger.account = row.Text(0);
+            ledger.month = row.Text(1);
+            ledger.cents = row.Integer(2);
+            ledger.type = Nullable(row, 4);
+            ledger.usable = row.Text(3) == "A" && ledger.type.has_value();
+            visit(ledger);
+        });
+}
+
+void BalanceStore::ReadAccountNames(
+    const std::function<void(std::string_view, std::string_view)>& visit) {
+    connection_.ReadRows("SELECT CDCONTCTBL, NMCONTCTBL FROM CONTCTBL", {},
+                         {ColumnType::Text, ColumnType::Text},
+                         [&](const db::RowView& row) { visit(row.Text(0), row.Text(1)); });
+}
+
 }  // namespace server

@@ -63,6 +63,27 @@ class BalanceStore {
     std::int64_t LedgerBalance(const std::string& company, const std::string& account,
                                const std::string& month);
 
+    bool CompanyExists(const std::string& company);
+
+    // The company's balances (of the kind, or of every kind) summed per account and month:
+    // visit(account, month "YYYY-MM-DD", implanted cents) once per pair that holds any balance,
+    // implanted or not.
+    void ReadImplantedTotals(
+        const std::string& company, std::optional<core::BalanceKind> kind,
+        const std::function<void(std::string_view, std::string_view, std::int64_t)>& visit);
+    struct LedgerBalanceRow {
+        std::string_view account;
+        std::string_view month;  // "YYYY-MM-DD"
+        std::int64_t cents = 0;
+        bool usable = false;                   // analytic with a commercial type
+        std::optional<std::string_view> type;  // the commercial type, "F", "C" or "B"
+    };
+    // Every ledger balance of the company.
+    void ReadLedgerBalances(const std::string& company,
+                            const std::function<void(const LedgerBalanceRow&)>& visit);
+    // Every ledger account's code and name.
+    void ReadAccountNames(const std::function<void(std::string_view, std::string_view)>& visit);
+
   private:
     std::int64_t Integer(std::string_view sql, const db::Params& params);
 

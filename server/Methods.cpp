@@ -35,6 +35,8 @@ const char* Describe(ArgumentType type) {
             return "um número";
         case ArgumentType::String:
             return "texto";
+        case ArgumentType::Boolean:
+            return "true ou false";
         default:
             return "um pacote (objeto)";
     }
@@ -191,6 +193,18 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
         const bool allowed =
             service.GetVdSaldoContCtbl(a.String(0), a.String(1), a.String(2), a.Number(3));
         return std::string(allowed ? "true" : "false");
+    });
+    add(services::kGetConfContabil, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kGetConfContabil, a, {{"empresa", kString}, {"tipo", kString}});
+        return service.GetConfContabil(a.String(0), a.String(1));
+    });
+    add(services::kImportSaldComer, [&service](const rpc::Arguments& a) {
+        CheckArguments(services::kImportSaldComer, a,
+                       {{"empresa", kString},
+                        {"tipo", kString},
+                        {"arquivo", kString},
+                        {"simular", ArgumentType::Boolean}});
+        return service.ImportSaldComer(a.String(0), a.String(1), a.String(2), a.Json(3) == "true");
     });
 }
 

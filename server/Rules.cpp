@@ -9,9 +9,6 @@
 namespace server {
 namespace {
 
-const char* const kImplantMessage =
-    "Não é possível implantar saldo! Saldo insuficiente na Conta Contábil.";
-
 // The row as stored now must equal the original values the client holds.
 void CheckUnchanged(BalanceStore& store, const BalanceChanges& changes, const BalanceRow& old,
                     std::size_t index) {
@@ -30,22 +27,27 @@ void CheckUnchanged(BalanceStore& store, const BalanceChanges& changes, const Ba
 // The account and the owner of a row being written must exist.
 void CheckReferences(BalanceStore& store, core::BalanceKind kind, const BalanceRow& row,
                      std::size_t index) {
-    const std::string where =
-        "Alteração " + std::to_string(index + 1) + " (" + row.Describe() + "): ";
-    if (!store.AccountExists(row.account))
-        throw RuleError(where + "Conta contábil não cadastrada.");
-    if (store.OwnerExists(kind, row.owner)) return;
-    switch (kind) {
-        case core::BalanceKind::Suppliers:
-            throw RuleError(where + "Fornecedor não cadastrado.");
-        case core::BalanceKind::Clients:
-            throw RuleError(where + "Cliente não cadastrado.");
-        case core::BalanceKind::Banks:
-            throw RuleError(where + "Conta corrente não cadastrada.");
-    }
+    if (const auto refusal = ReferenceRefusal(store, kind, row))
+        throw RuleError("Alteração " + std::to_string(index + 1) + " (" + row.Describe() +
+                        "): " + *refusal);
 }
 
 }  // namespace
+
+std::optional<std::string> ReferenceRefusal(BalanceStore& store, core::BalanceKind kind,
+                                            const BalanceRow& row) {
+    if (!store.AccountExists(row.account)) return "Conta contábil não cadastrada.";
+    if (store.OwnerExists(kind, row.owner)) return std::nullopt;
+    switch (kind) {
+        case core::BalanceKind::Suppliers:
+            return "Fornecedor não cadastrado.";
+        case core::BalanceKind::Clients:
+            return "Cliente não cadastrado.";
+        case core::BalanceKind::Banks:
+            return "Conta corrente não cadastrada.";
+    }
+    return std::nullopt;
+}
 
 bool WithinLedger(std::int64_t total, std::int64_t ledger) {
     return ledger >= 0 ? (total >= 0 && total <= ledger) : (total <= 0 && total >= ledger);
@@ -80,7 +82,7 @@ void ApplyChanges(BalanceStore& store, const BalanceChanges& changes) {
     }
     for (const auto& [account, month] : checks) {
         if (!AccountAllows(store, changes.company, account, month, 0))
-            throw RuleError(std::string(kImplantMessage) + " (conta " + account + ", " +
+            throw RuleError(std::string(kImplantRefusal) + " (conta " + account + ", " +
                             MonthText(month) + ")");
     }
 }

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+#include <nlohmann/json.hpp>
+
 #include "core/BalanceLayout.h"
 #include "core/Calendar.h"
 #include "core/MessageText.h"
@@ -15,9 +17,11 @@
 #include "server/BalanceChanges.h"
 #include "server/BalanceStore.h"
 #include "server/Errors.h"
+#include "server/Import.h"
 #include "server/PacketWriter.h"
 #include "server/RequestKeys.h"
 #include "server/Rules.h"
+#include "server/TieOutReport.h"
 
 namespace server {
 namespace {
@@ -212,6 +216,33 @@ bool SaldoService::GetVdSaldoContCtbl(const std::string& company, const std::str
         pool_, "Falha ao verificar o saldo da conta contábil: ", [&](db::Connection& connection) {
             BalanceStore store(connection);
             return AccountAllows(store, company, account, *lastDay, *cents);
+        });
+}
+
+std::string SaldoService::GetConfContabil(const std::string& company, const std::string& kindCode) {
+    const auto kind = core::TieOutKindOfCode(kindCode);
+    if (!kind)
+        throw ArgumentError("Tipo de saldo desconhecido: " + core::Quoted(kindCode, 20) +
+                            ". Use \"F\" (fornecedores), \"C\" (clientes), \"B\" (bancos) ou "
+                            "\"\" (todos).");
+    return OnConnection(pool_, "Falha ao conferir os saldos: ", [&](db::Connection& connection) {
+        BalanceStore store(connection);
+        return core::TieOutToJson(BuildTieOut(store, company, *kind)).dump();
+    });
+}
+
+std::string SaldoService::ImportSaldComer(const std::string& company, const std::string& kindCode,
+                                          std::string_view base64, bool dryRun) {
+    const auto kind = core::TieOutKindOfCode(kindCode);
+    if (!kind || !*kind)
+        throw ArgumentError("Tipo de saldo desconhecido: " + core::Quoted(kindCode, 20) +
+                            ". Use \"F\" (fornecedores), \"C\" (clientes) ou \"B\" (bancos).");
+    const auto bytes = DecodeBase64(base64);
+    if (!bytes) throw ArgumentError("O arquivo deve vir em base64.");
+    return OnConnection(
+        pool_, "Falha ao importar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
+            return ImportReportToJson(ImportBalances(connection, company, **kind, *bytes, dryRun))
+                .dump();
         });
 }
 

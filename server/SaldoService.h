@@ -56,6 +56,18 @@ class SaldoService {
     bool GetVdSaldoContCtbl(const std::string& company, const std::string& account,
                             const std::string& month, double value);
 
+    // The tie-out of the company's implanted balances of the kind ("F", "C", "B", or "" for
+    // every kind) against its ledger balances, as JSON text. Raises ArgumentError for an unknown
+    // kind, RuleError for an unknown company, db::DbError when the database fails.
+    std::string GetConfContabil(const std::string& company, const std::string& kindCode);
+
+    // Imports a balance file (its bytes in base64) of the kind ("F", "C" or "B") into the
+    // company, or only checks it when `dryRun`; the report as JSON text (see
+    // ImportReportToJson). Raises ArgumentError for an unknown kind, text that is not base64 or
+    // a file refused whole, RuleError for an unknown company, db::DbError when the database
+    // fails; nothing is written unless every line passes.
+    std::string ImportSaldComer(const std::string& company, const std::string& kindCode,
+                                std::string_view base64, bool dryRun);
     // The record packet of the changes the audit trail holds for the balance of the company
     // and kind under this key (month as "YYYY-MM-DD"), oldest first: when (UTC), who, from
     // where, the change, and the value and implanted flag before and after.

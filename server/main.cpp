@@ -15,8 +15,10 @@
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/AuditReport.h"
+#include "server/Import.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
+#include "server/TieOutReport.h"
 
 namespace {
 
@@ -104,6 +106,45 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
     return 0;
 }
 
+int ReportTieOut(const std::string& url, const std::string& company, const std::string& kindCode,
+                 const std::string& format) {
+    auto connection = db::Connection::Open(url);
+    server::BalanceStore store(*connection);
+    const core::TieOut tieOut =
+        server::BuildTieOut(store, company, *core::TieOutKindOfCode(kindCode));
+    const std::string text = format == "csv" ? core::TieOutCsv(tieOut) : core::TieOutTable(tieOut);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+// Reads at most one byte beyond the limit, so that a larger file is refused without being read.
+std::string ReadBounded(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) throw core::Error("Não foi possível abrir o arquivo " + path + ".");
+    std::string bytes;
+    char buffer[65536];
+    std::size_t n = 0;
+    while (bytes.size() <= server::kMaxImportBytes &&
+           (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) throw core::Error("Falha ao ler o arquivo " + path + ".");
+    return bytes;
+}
+
+int Import(const std::string& url, const std::string& company, const std::string& kindCode,
+           const std::string& path, bool dryRun) {
+    const std::string bytes = ReadBounded(path);
+    auto connection = db::Connection::Open(url);
+    const server::ImportReport report = server::ImportBalances(
+        *connection, company, **core::TieOutKindOfCode(kindCode), bytes, dryRun);
+    const std::string text = server::ImportReportText(report);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+    return report.refusals.empty() ? 0 : 3;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -177,6 +218,40 @@ int main(int argc, char** argv) {
         ->envname("SALDO_IDLE_TIMEOUT")
         ->check(CLI::Range(0.001, 31536000.0));
 
+    std::string reportDb = kDefaultDb, reportCompany, reportKind, reportFormat = "table";
+    CLI::App* report = app.add_subcommand("report", "Relatórios");
+    report->require_subcommand(1);
+    CLI::App* tieOut = report->add_subcommand(
+        "conferencia", "Conferência com a contabilidade: saldos implantados e saldo contábil");
+    tieOut
+        ->add_option("--db", reportDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    tieOut->add_option("--company", reportCompany, "Código da empresa")->required();
+    tieOut
+        ->add_option("--kind", reportKind,
+                     "F (fornecedores), C (clientes) ou B (bancos); todos se omitido")
+        ->check(CLI::IsMember({"F", "C", "B"}));
+    tieOut->add_option("--format", reportFormat, "table (tabela) ou csv")
+        ->capture_default_str()
+        ->check(CLI::IsMember({"table", "csv"}));
+
+    std::string importDb = kDefaultDb, importCompany, importKind, importFile;
+    bool dryRun = false;
+    CLI::App* import = app.add_subcommand(
+        "import", "Importa saldos de um arquivo CSV (tudo ou nada; --dry-run só simula)");
+    import
+        ->add_option("--db", importDb,
+                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+    import->add_option("--company", importCompany, "Código da empresa")->required();
+    import->add_option("--kind", importKind, "F (fornecedores), C (clientes) ou B (bancos)")
+        ->required()
+        ->check(CLI::IsMember({"F", "C", "B"}));
+    import->add_option("--file", importFile, "Arquivo CSV separado por \";\"")->required();
+    import->add_flag("--dry-run", dryRun, "Mostra o que seria feito, sem gravar nada");
     double keyDays = 7;
     serve
         ->add_option("--key-days", keyDays,
@@ -209,6 +284,8 @@ int main(int argc, char** argv) {
     CLI11_PARSE(app, argc, argv);
     try {
         if (*init) return Init(initDb, demo, scale);
+        if (*import) return Import(importDb, importCompany, importKind, importFile, dryRun);
+        if (*report) return ReportTieOut(reportDb, reportCompany, reportKind, reportFormat);
         if (*audit) {
             server::AuditFilter filter;
             if (!auditCompany.empty()) filter.company = auditCompany;

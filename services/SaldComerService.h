@@ -19,6 +19,12 @@ inline constexpr std::string_view kGetSaldComer = "GetSaldComer";
 inline constexpr std::string_view kSetSaldComer = "SetSaldComer";
 // GetVdSaldoContCtbl(company, account, "MM/YYYY", value) -> true when the account allows it.
 inline constexpr std::string_view kGetVdSaldoContCtbl = "GetVdSaldoContCtbl";
+// GetConfContabil(company, kind code "F", "C", "B" or "" for every kind) -> the tie-out of the
+// implanted balances against the ledger (see core/TieOut.h for its form). Reads only.
+inline constexpr std::string_view kGetConfContabil = "GetConfContabil";
+// ImportSaldComer(company, kind code "F", "C" or "B", file text, dry run) -> the import's
+// report (see server/Import.h); every line or none is written, nothing on a dry run.
+inline constexpr std::string_view kImportSaldComer = "ImportSaldComer";
 // GetHistSaldComer(company, kind tag, month "YYYY-MM-DD", ledger account, owner code) -> record
 // packet of the balance's changes (core::HistoryFields), oldest first.
 inline constexpr std::string_view kGetHistSaldComer = "GetHistSaldComer";

@@ -1,0 +1,16 @@
+// The company chooser shared by the report and import windows.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <string>
+
+namespace host {
+
+// "01 - Comercial Horizonte Ltda." per company, as the look-ups read them; none when the
+// database cannot be read (the code can still be typed).
+QStringList Companies();
+// The code of a chosen entry, or of a typed code ("01 - Comercial..." or "01" give "01").
+std::string CompanyCode(const QString& chosen);
+
+}  // namespace host

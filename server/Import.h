@@ -1,0 +1,46 @@
+// Importing a file of opening balances into a company: every rule a save applies, every
+// refused line reported with its reason, and all lines written in one transaction or none.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "core/BalanceLayout.h"
+#include "db/Connection.h"
+#include "server/ImportFile.h"
+
+namespace server {
+
+struct ImportReport {
+    std::string encoding;
+    std::size_t dataLines = 0;
+    std::vector<ImportLine> accepted;     // the lines written, or that a dry run would write
+    std::vector<ImportRefusal> refusals;  // by line number; none when anything was written
+    bool dryRun = false;
+    bool written = false;
+};
+
+// Reads the file (see ReadImportFile) and checks every line against the company's data in
+// one write transaction: the account must be analytic with a commercial type, the owner must
+// exist, the key must be free in the database and in the file, and for each account and month
+// the implanted balances stored plus the file's must stay within the ledger balance (the lines
+// of an account and month that does not are all refused). When no line is refused and this is
+// no dry run, every line is written and committed; otherwise nothing is written.
+// Raises ArgumentError for a file refused as a whole, RuleError for an unknown company,
+// db::DbError when the database fails (nothing written).
+ImportReport ImportBalances(db::Connection& connection, const std::string& company,
+                            core::BalanceKind kind, std::string_view bytes, bool dryRun);
+
+// What the command line prints: each refused line, then one line saying what was done or
+// would be done.
+std::string ImportReportText(const ImportReport& report);
+// The wire form: {"codificacao", "linhas", "gravado", "simulacao", "aceitas": [[linha, mês
+// "MM/AAAA", conta, código, valor em centavos, implantado], ...], "recusadas": [[linha,
+// motivo, mês, conta, código, valor], ...]} (the refused line's fields as read, "" where unknown).
+nlohmann::json ImportReportToJson(const ImportReport& report);
+
+}  // namespace server
