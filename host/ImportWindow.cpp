@@ -21,6 +21,7 @@
 #include "host/Companies.h"
 #include "host/Dialogs.h"
 #include "library/Orvane.h"
+#include "library/RequestKey.h"
 #include "library/TNetConnection.h"
 
 namespace host {
@@ -62,8 +63,8 @@ ImportWindow::Run ImportWindow::FromServer() {
         // A large file takes the server a while to check; the window paints meanwhile.
         connection.Timeout = std::chrono::minutes(10);
         const library::TServerResult result = connection.Call(
-            "ImportSaldComer",
-            {company, core::TieOutKindCode(kind), file.toBase64().toStdString(), dryRun});
+            "ImportSaldComer", {company, core::TieOutKindCode(kind), file.toBase64().toStdString(),
+                                dryRun, library::DesktopUserName()});
         if (!result.Ok) throw core::Error(result.Error);
         return ImportOutcomeFromJson(result.Payload);
     };

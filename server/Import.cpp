@@ -111,10 +111,27 @@ void Apply(BalanceStore& store, const std::string& company, core::BalanceKind ki
     report.written = true;
 }
 
+// The written lines as the audit trail records a packet of inserted rows.
+void Audit(db::Connection& connection, const std::string& company, core::BalanceKind kind,
+           const std::vector<ImportLine>& lines, AuditOrigin origin) {
+    BalanceChanges changes;
+    changes.company = company;
+    changes.kind = kind;
+    for (const ImportLine& line : lines) {
+        changes.changes.push_back({core::ChangeKind::Inserted, BalanceChanges::kNone,
+                                   static_cast<std::uint32_t>(changes.rows.size())});
+        changes.rows.push_back(line.row);
+    }
+    if (origin.time.empty()) origin.time = UtcNow();
+    AuditTrail trail(connection);
+    trail.Append(trail.NextSequence(), origin, changes);
+}
+
 }  // namespace
 
 ImportReport ImportBalances(db::Connection& connection, const std::string& company,
-                            core::BalanceKind kind, std::string_view bytes, bool dryRun) {
+                            core::BalanceKind kind, std::string_view bytes, bool dryRun,
+                            const AuditOrigin& origin) {
     const ImportFile file = ReadImportFile(bytes, kind);
     ImportReport report;
     report.encoding = file.encoding;
@@ -126,6 +143,7 @@ ImportReport ImportBalances(db::Connection& connection, const std::string& compa
         report.written = false;
         BalanceStore store(connection);
         Apply(store, company, kind, file, !dryRun, report);
+        if (report.written) Audit(connection, company, kind, report.accepted, origin);
     });
     return report;
 }

@@ -203,8 +203,15 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
                        {{"empresa", kString},
                         {"tipo", kString},
                         {"arquivo", kString},
-                        {"simular", ArgumentType::Boolean}});
-        return service.ImportSaldComer(a.String(0), a.String(1), a.String(2), a.Json(3) == "true");
+                        {"simular", ArgumentType::Boolean}},
+                       1);
+        // The user name is an optional trailing argument, as for saves.
+        SaveOrigin origin;
+        origin.user =
+            OptionalText(services::kImportSaldComer, a, 4, "usuário", kMaxUserChars).value_or("");
+        origin.peer = std::string(a.Peer());
+        return service.ImportSaldComer(a.String(0), a.String(1), a.String(2), a.Json(3) == "true",
+                                       origin);
     });
 }
 

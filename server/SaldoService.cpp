@@ -232,7 +232,8 @@ std::string SaldoService::GetConfContabil(const std::string& company, const std:
 }
 
 std::string SaldoService::ImportSaldComer(const std::string& company, const std::string& kindCode,
-                                          std::string_view base64, bool dryRun) {
+                                          std::string_view base64, bool dryRun,
+                                          const SaveOrigin& origin) {
     const auto kind = core::TieOutKindOfCode(kindCode);
     if (!kind || !*kind)
         throw ArgumentError("Tipo de saldo desconhecido: " + core::Quoted(kindCode, 20) +
@@ -241,7 +242,8 @@ std::string SaldoService::ImportSaldComer(const std::string& company, const std:
     if (!bytes) throw ArgumentError("O arquivo deve vir em base64.");
     return OnConnection(
         pool_, "Falha ao importar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
-            return ImportReportToJson(ImportBalances(connection, company, **kind, *bytes, dryRun))
+            return ImportReportToJson(ImportBalances(connection, company, **kind, *bytes, dryRun,
+                                                     {{}, origin.peer, origin.user, {}}))
                 .dump();
         });
 }

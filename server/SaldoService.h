@@ -65,9 +65,11 @@ class SaldoService {
     // company, or only checks it when `dryRun`; the report as JSON text (see
     // ImportReportToJson). Raises ArgumentError for an unknown kind, text that is not base64 or
     // a file refused whole, RuleError for an unknown company, db::DbError when the database
-    // fails; nothing is written unless every line passes.
+    // fails; nothing is written unless every line passes. A written import is audited with
+    // the origin's user and address.
     std::string ImportSaldComer(const std::string& company, const std::string& kindCode,
-                                std::string_view base64, bool dryRun);
+                                std::string_view base64, bool dryRun,
+                                const SaveOrigin& origin = {});
     // The record packet of the changes the audit trail holds for the balance of the company
     // and kind under this key (month as "YYYY-MM-DD"), oldest first: when (UTC), who, from
     // where, the change, and the value and implanted flag before and after.

@@ -4,9 +4,11 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <thread>
 
+#include "core/MessageText.h"
 #include "db/Connection.h"
 #include "db/ConnectionPool.h"
 #include "db/CreateDatabase.h"
@@ -137,8 +139,12 @@ int Import(const std::string& url, const std::string& company, const std::string
            const std::string& path, bool dryRun) {
     const std::string bytes = ReadBounded(path);
     auto connection = db::Connection::Open(url);
+    // The audit trail names who ran the command, as a desktop names its user.
+    const char* const user = std::getenv("USER");
+    const server::AuditOrigin origin{
+        {}, "linha de comando", core::Shortened(user ? user : "", 64), {}};
     const server::ImportReport report = server::ImportBalances(
-        *connection, company, **core::TieOutKindOfCode(kindCode), bytes, dryRun);
+        *connection, company, **core::TieOutKindOfCode(kindCode), bytes, dryRun, origin);
     const std::string text = server::ImportReportText(report);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

@@ -7,10 +7,13 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
+#include <vector>
 
 #include "db/ConnectionPool.h"
 #include "rpc/Dispatcher.h"
 #include "rpc/RpcError.h"
+#include "server/AuditTrail.h"
 #include "server/Errors.h"
 #include "server/Import.h"
 #include "server/ImportFile.h"
@@ -250,6 +253,20 @@ TEST_P(ImportTest, ACleanFileIsSimulatedThenWrittenWhole) {
     const server::ImportReport done = Import(file, false);
     EXPECT_TRUE(done.written);
     EXPECT_EQ(Count(), 4);
+    // The audit trail holds the written lines as one packet of inserts; the dry run left none.
+    std::vector<server::AuditRecord> audited;
+    server::AuditTrail(*connection_)
+        .Read({std::string("09"), std::nullopt},
+              [&](const server::AuditRecord& r) { audited.push_back(r); });
+    ASSERT_EQ(audited.size(), 3u);
+    for (const server::AuditRecord& r : audited) {
+        EXPECT_EQ(r.sequence, audited[0].sequence);
+        EXPECT_EQ(r.change, 'I');
+        EXPECT_FALSE(r.before.has_value());
+        EXPECT_FALSE(r.origin.time.empty());
+    }
+    EXPECT_EQ(audited[1].after->owner, "000003");
+    EXPECT_EQ(audited[1].after->cents, 15000);
     const auto total = connection_->Select(
         "SELECT CAST(SUM(VRIMPSALDO) AS BIGINT) AS T FROM SALDCOME WHERE CDEMPRESA = '09'");
     EXPECT_EQ(*total.rows.at(0).at(0), "99000");
