@@ -1,5 +1,9 @@
 #include "host/Companies.h"
 
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+
 #include "db/Connection.h"
 #include "library/dtmDBGeral.h"
 
@@ -20,6 +24,20 @@ QStringList Companies() {
 
 std::string CompanyCode(const QString& chosen) {
     return chosen.trimmed().section(' ', 0, 0).trimmed().toStdString();
+}
+
+QHBoxLayout* CompanyAndKindBar(QWidget* owner, QComboBox* company, QComboBox* kind,
+                               const QString& companyLabel) {
+    auto* bar = new QHBoxLayout;
+    auto* companyText = new QLabel(companyLabel, owner);
+    companyText->setBuddy(company);
+    auto* kindText = new QLabel(QStringLiteral("&Tipo:"), owner);
+    kindText->setBuddy(kind);
+    bar->addWidget(companyText);
+    bar->addWidget(company, 1);
+    bar->addWidget(kindText);
+    bar->addWidget(kind);
+    return bar;
 }
 
 }  // namespace host

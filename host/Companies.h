@@ -5,6 +5,10 @@
 #include <QStringList>
 #include <string>
 
+class QComboBox;
+class QHBoxLayout;
+class QWidget;
+
 namespace host {
 
 // "01 - Comercial Horizonte Ltda." per company, as the look-ups read them; none when the
@@ -12,5 +16,10 @@ namespace host {
 QStringList Companies();
 // The code of a chosen entry, or of a typed code ("01 - Comercial..." or "01" give "01").
 std::string CompanyCode(const QString& chosen);
+
+// The row both windows open with: the company chooser and the kind chooser, each behind its
+// label (`companyLabel` carries the window's Alt letter), the company taking the spare width.
+QHBoxLayout* CompanyAndKindBar(QWidget* owner, QComboBox* company, QComboBox* kind,
+                               const QString& companyLabel);
 
 }  // namespace host

@@ -106,15 +106,7 @@ ImportWindow::ImportWindow(Run run, QWidget* parent)
     grid_->horizontalHeader()->setStretchLastSection(true);
     summary_->setObjectName("ImportSummary");
 
-    auto* bar = new QHBoxLayout;
-    auto* companyLabel = new QLabel(QStringLiteral("E&mpresa:"), this);
-    companyLabel->setBuddy(company_);
-    auto* kindLabel = new QLabel(QStringLiteral("&Tipo:"), this);
-    kindLabel->setBuddy(kind_);
-    bar->addWidget(companyLabel);
-    bar->addWidget(company_, 1);
-    bar->addWidget(kindLabel);
-    bar->addWidget(kind_);
+    auto* bar = CompanyAndKindBar(this, company_, kind_, QStringLiteral("E&mpresa:"));
     auto* fileBar = new QHBoxLayout;
     auto* fileLabel = new QLabel(QStringLiteral("Ar&quivo:"), this);
     fileLabel->setBuddy(file_);

@@ -73,15 +73,7 @@ TieOutWindow::TieOutWindow(Fetch fetch, QWidget* parent)
     grid_->verticalHeader()->hide();
     summary_->setObjectName("TieOutSummary");
 
-    auto* bar = new QHBoxLayout;
-    auto* companyLabel = new QLabel(QStringLiteral("&Empresa:"), this);
-    companyLabel->setBuddy(company_);
-    auto* kindLabel = new QLabel(QStringLiteral("&Tipo:"), this);
-    kindLabel->setBuddy(kind_);
-    bar->addWidget(companyLabel);
-    bar->addWidget(company_, 1);
-    bar->addWidget(kindLabel);
-    bar->addWidget(kind_);
+    auto* bar = CompanyAndKindBar(this, company_, kind_, QStringLiteral("&Empresa:"));
     bar->addWidget(refresh);
     bar->addStretch();
     bar->addWidget(export_);
