@@ -108,7 +108,15 @@ std::size_t JsonReader::Depth() const {
 }
 
 void JsonReader::Fail(JsonError::Reason reason, const std::string& detail, std::size_t at) const {
-    throw JsonError(reason, detail, at);
+    throw JsonError(reason, detail, base_ + at);
+}
+
+void JsonReader::Continue(std::string_view text) {
+    base_ += pos_;
+    input_ = text;
+    pos_ = 0;
+    tokenStart_ = 0;
+    text_ = {};
 }
 
 void JsonReader::SkipBlanks() {

@@ -99,11 +99,19 @@ class JsonReader final : public JsonSource {
     JsonToken Next() override;
     std::string_view Text() const override { return text_; }
     double Number() const override;
-    std::size_t Offset() const override { return tokenStart_; }
+    std::size_t Offset() const override { return base_ + tokenStart_; }
     std::size_t Depth() const override;
     // Just past the last token: with Offset(), the span of a scalar, or after EndObject and
     // EndArray the end of the container's span.
-    std::size_t Position() const { return pos_; }
+    std::size_t Position() const { return base_ + pos_; }
+
+    // For text that arrives in pieces: goes on reading `text`, which must begin with the bytes
+    // of the current text not yet read (from Position()) and may hold more after them. Offsets
+    // keep counting from the start of the whole text. A token must lie whole in one text: a
+    // caller guarantees enough bytes ahead (see JsonStreamReader).
+    void Continue(std::string_view text);
+    // The bytes of the current text not yet read.
+    std::size_t Unread() const { return input_.size() - pos_; }
 
   private:
     struct Frame;
@@ -122,6 +130,7 @@ class JsonReader final : public JsonSource {
     void CheckKey();
 
     std::string_view input_;
+    std::size_t base_ = 0;  // bytes of earlier texts (Continue)
     std::size_t pos_ = 0;
     std::size_t tokenStart_ = 0;
     std::size_t maxDepth_;

@@ -310,6 +310,11 @@ void TfrmPadrao::ReportNetEvent(TNetConnection& connection, const TNetEvent& eve
         event.arguments->front().is_string())
         company = event.arguments->front().get<std::string>();
     const std::string ofCompany = company.empty() ? "" : " da empresa " + company;
+    if (event.records) {
+        app.ShowStatus(platform::StatusPart::Message,
+                       Counted(*event.records, RecordName, "lido") + ofCompany + ".");
+        return;
+    }
     if (event.result != nullptr) {
         if (const nlohmann::json* rows = ArrayMember(*event.result, "rows")) {
             app.ShowStatus(platform::StatusPart::Message,

@@ -25,7 +25,7 @@ void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
         if (!Connected()) return;
         client_->Close();
-        Report({TNetEvent::Kind::Disconnected, {}, nullptr, nullptr, {}});
+        Report({TNetEvent::Kind::Disconnected, {}, nullptr, nullptr, {}, {}});
         return;
     }
     if (Connected()) return;
@@ -48,11 +48,11 @@ bool TNetConnection::Connect() {
         rpc::Client& client = *client_;
         platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });
         lastError_.clear();
-        Report({TNetEvent::Kind::Connected, {}, nullptr, nullptr, {}});
+        Report({TNetEvent::Kind::Connected, {}, nullptr, nullptr, {}, {}});
         return true;
     } catch (const rpc::TransportError& e) {
         lastError_ = e.what();
-        Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_});
+        Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
         return false;
     }
 }
@@ -76,24 +76,25 @@ TServerResult TNetConnection::Send(const std::string& method, const nlohmann::js
         const std::string name = ServerName + "." + method;
         nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
                                                  [&] { return client.Call(name, arguments); });
-        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}});
+        Report({TNetEvent::Kind::CallDone, method, &arguments, &result, {}, {}});
         return {true, std::move(result), {}, 0};
     } catch (const rpc::RpcError& e) {
-        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, e.what()});
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, e.what(), {}});
         return Fail(e.what(), e.Code());
     }
 }
 
-TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
+TServerResult TNetConnection::Attempt(const std::string& method, const nlohmann::json& arguments,
+                                      const std::function<TServerResult()>& send) {
     const auto failed = [&](const std::string& why) {
-        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why, {}});
     };
     if (!Connected() && !Connect()) {
         failed(lastError_);
         return Fail(lastError_);
     }
     try {
-        return Send(method, arguments);
+        return send();
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
         failed(e.what());
@@ -101,10 +102,35 @@ TServerResult TNetConnection::Call(const std::string& method, const nlohmann::js
     }
 }
 
+TServerResult TNetConnection::Call(const std::string& method, const nlohmann::json& arguments) {
+    return Attempt(method, arguments, [&] { return Send(method, arguments); });
+}
+
+TServerResult TNetConnection::CallReading(
+    const std::string& method, const nlohmann::json& arguments,
+    const std::function<std::size_t(core::JsonSource&)>& read) {
+    return Attempt(method, arguments, [&]() -> TServerResult {
+        try {
+            rpc::Client& client = *client_;
+            const std::string name = ServerName + "." + method;
+            std::size_t records = 0;
+            platform::RunJob(platform::Application::Instance().Jobs(), [&] {
+                client.CallReading(name, arguments,
+                                   [&](core::JsonSource& result) { records = read(result); });
+            });
+            Report({TNetEvent::Kind::CallDone, method, &arguments, nullptr, {}, records});
+            return {true, nullptr, {}, 0};
+        } catch (const rpc::RpcError& e) {
+            Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, e.what(), {}});
+            return Fail(e.what(), e.Code());
+        }
+    });
+}
+
 TServerResult TNetConnection::CallWithKey(const std::string& method,
                                           const nlohmann::json& arguments) {
     const auto failed = [&](const std::string& why) {
-        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why});
+        Report({TNetEvent::Kind::CallFailed, method, &arguments, nullptr, why, {}});
         return Fail(why);
     };
     if (!Connected() && !Connect()) return failed(lastError_);

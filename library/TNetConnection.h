@@ -8,11 +8,15 @@
 #include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
 #include "library/ServerResult.h"
 #include "platform/ui/Component.h"
 
+namespace core {
+class JsonSource;
+}
 namespace rpc {
 class Client;
 }
@@ -30,6 +34,8 @@ struct TNetEvent {
     const nlohmann::json* result = nullptr;
     // Why a connect or a call failed.
     std::string error;
+    // Records of a result read as it arrived (CallReading), which leaves `result` null.
+    std::optional<std::size_t> records;
 };
 
 class TNetConnection : public platform::Component {
@@ -70,6 +76,14 @@ class TNetConnection : public platform::Component {
     // connection is at fault; with ThrowException it raises instead.
     TServerResult Call(const std::string& method, const nlohmann::json& arguments);
 
+    // The same for a large result read while it arrives: `read` runs with the network wait,
+    // so it may run on another thread and must only fill its own data (platform::PacketRows),
+    // never a form or a set. It returns how many records it read, for whoever reports the
+    // call. On success the payload is null. What `read` raises, other than a network
+    // failure, travels on unchanged.
+    TServerResult CallReading(const std::string& method, const nlohmann::json& arguments,
+                              const std::function<std::size_t(core::JsonSource& result)>& read);
+
     // The same for a call whose arguments carry a request key the server remembers (a save):
     // when the connection fails after the request went out, so that it may or may not have
     // been applied, it connects again (trying for up to RetryWindow) and sends the very same
@@ -82,6 +96,9 @@ class TNetConnection : public platform::Component {
     TServerResult Fail(std::string message, int code = 0);
     // One call on an open connection; the error of a dropped connection is raised.
     TServerResult Send(const std::string& method, const nlohmann::json& arguments);
+    // Connects when needed and runs `send`, turning network failures into a failed result.
+    TServerResult Attempt(const std::string& method, const nlohmann::json& arguments,
+                          const std::function<TServerResult()>& send);
     void Report(const TNetEvent& event) noexcept;
 
     std::unique_ptr<rpc::Client> client_;

@@ -5,7 +5,10 @@
 #include <asio.hpp>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
+#include "core/JsonStream.h"
 #include "rpc/RpcError.h"
 
 namespace rpc {
@@ -100,7 +103,8 @@ std::string Excerpt(std::string_view received) {
 struct Client::Impl {
     asio::io_context io;
     tcp::socket socket{io};
-    std::string buffer;
+    std::string buffer;  // bytes received after the last reply
+    std::string window;  // of a reply read as it arrives, kept between calls
 
     // Runs the started operation until it completes or the deadline passes.
     std::error_code Run(Clock::time_point deadline, bool& done, const std::error_code& result) {
@@ -166,12 +170,12 @@ void Client::Open(Clock::time_point deadline) {
 
 json Client::Call(const std::string& method, const json& params) {
     const std::int64_t id = nextId_++;
-    return ResultOf(ParseReply(Exchange(method, params, id)), id);
+    return ResultOf(ParseReply(ExchangeLine(method, params, id)), id);
 }
 
 std::string Client::CallText(const std::string& method, const json& params) {
     const std::int64_t id = nextId_++;
-    std::string line = Exchange(method, params, id);
+    std::string line = ExchangeLine(method, params, id);
     const std::string prefix = R"({"jsonrpc":"2.0","id":)" + std::to_string(id) + R"(,"result":)";
     if (line.size() > prefix.size() && line.compare(0, prefix.size(), prefix) == 0 &&
         line.back() == '}') {
@@ -182,7 +186,75 @@ std::string Client::CallText(const std::string& method, const json& params) {
     return ResultOf(ParseReply(line), id).dump();
 }
 
-std::string Client::Exchange(const std::string& method, const json& params, std::int64_t id) {
+void Client::CallReading(const std::string& method, const json& params,
+                         const std::function<void(core::JsonSource&)>& read) {
+    const std::int64_t id = nextId_++;
+    Exchange(method, params, id, [&](Clock::time_point deadline, bool reused) {
+        Progress progress;
+        std::string pending = std::move(impl_->buffer);
+        impl_->buffer.clear();
+        Arrived(progress, pending);
+        std::size_t pendingAt = 0;
+        core::JsonStreamReader reply(
+            [&](char* into, std::size_t room) -> std::size_t {
+                if (pendingAt < pending.size()) {
+                    const std::size_t n = std::min(room, pending.size() - pendingAt);
+                    std::memcpy(into, pending.data() + pendingAt, n);
+                    pendingAt += n;
+                    return n;
+                }
+                return ReadSome(into, room, deadline, reused, progress);
+            },
+            impl_->window);
+        std::optional<json> envelope;
+        try {
+            envelope = ReadEnvelope(reply, id, read);
+        } catch (const core::JsonError&) {
+            ThrowForeign(progress.head);
+        } catch (...) {
+            Close();  // the rest of the reply is still on its way
+            throw;
+        }
+        impl_->buffer.assign(reply.Rest());
+        if (!envelope) return;
+        const json result = ResultOf(std::move(*envelope), id);
+        core::JsonValueReader values(result);
+        read(values);
+    });
+}
+
+std::optional<json> Client::ReadEnvelope(core::JsonStreamReader& reply, std::int64_t id,
+                                         const std::function<void(core::JsonSource&)>& read) {
+    if (reply.Next() != core::JsonToken::BeginObject) ThrowForeign({});
+    bool version = false, streamed = false;
+    json envelope = json::object();
+    for (core::JsonToken t = reply.Next(); t != core::JsonToken::EndObject; t = reply.Next()) {
+        const std::string key(reply.Text());
+        const core::JsonToken value = reply.Next();
+        if (key == "jsonrpc") {
+            version = value == core::JsonToken::String && reply.Text() == "2.0";
+        } else if (key == "result" && !envelope.contains("error") && envelope.contains("id") &&
+                   envelope["id"] == json(id)) {
+            // This server's canonical order: the id comes first, so the result streams.
+            core::JsonNestedValue result(reply, value);
+            read(result);
+            result.Finish();
+            streamed = true;
+        } else if (key == "id" || key == "result" || key == "error") {
+            if (envelope.contains(key)) ThrowForeign({});
+            envelope[key] = core::ReadJsonValue(reply, value);
+        } else {
+            reply.SkipValue(value);
+        }
+    }
+    if (reply.Next() != core::JsonToken::End || !version) ThrowForeign({});
+    if (streamed) return std::nullopt;
+    envelope["jsonrpc"] = "2.0";
+    return envelope;
+}
+
+void Client::Exchange(const std::string& method, const json& params, std::int64_t id,
+                      const Receive& receive) {
     std::string request;
     try {
         request = json{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}}.dump(
@@ -217,15 +289,25 @@ std::string Client::Exchange(const std::string& method, const json& params, std:
                 throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
                                       " foi interrompida: " + Describe(ec) + ".");
             }
-            return ReadLine(deadline, reused);
+            receive(deadline, reused);
+            return;
         } catch (const StaleConnection&) {
             if (!reused || attempt > 0) throw;
         }
     }
 }
 
+std::string Client::ExchangeLine(const std::string& method, const json& params, std::int64_t id) {
+    std::string line;
+    Exchange(method, params, id,
+             [&](Clock::time_point deadline, bool reused) { line = ReadLine(deadline, reused); });
+    return line;
+}
+
 std::string Client::ReadLine(Clock::time_point deadline, bool reused) {
     std::string& buffer = impl_->buffer;
+    Progress progress;
+    Arrived(progress, buffer);
     std::size_t scanned = 0;
     for (;;) {
         const std::size_t newline = buffer.find('\n', scanned);
@@ -242,51 +324,65 @@ std::string Client::ReadLine(Clock::time_point deadline, bool reused) {
             return line;
         }
         scanned = buffer.size();
-        const std::size_t start = buffer.find_first_not_of(" \t\r");
-        if (start != std::string::npos && buffer[start] != '{') ThrowForeign(buffer);
-        if (buffer.size() > options_.maxReplyBytes) {
-            Close();
-            throw TransportError("A resposta do servidor de aplicação em " + Where() +
-                                 " excede o limite de " + std::to_string(options_.maxReplyBytes) +
-                                 " bytes.");
-        }
-
-        const std::size_t room = std::min(kReadChunk, options_.maxReplyBytes + 1 - buffer.size());
         const std::size_t before = buffer.size();
-        buffer.resize(before + room);
-        bool done = false;
-        std::error_code result;
-        std::size_t got = 0;
-        impl_->socket.async_read_some(asio::buffer(buffer.data() + before, room),
-                                      [&](std::error_code e, std::size_t n) {
-                                          result = e;
-                                          got = n;
-                                          done = true;
-                                      });
-        const std::error_code ec = impl_->Run(deadline, done, result);
+        buffer.resize(before + kReadChunk);
+        const std::size_t got =
+            ReadSome(buffer.data() + before, kReadChunk, deadline, reused, progress);
         buffer.resize(before + got);
-        if (ec == asio::error::timed_out) {
-            Close();
-            throw TransportError("O servidor de aplicação em " + Where() + " não respondeu em " +
-                                 Seconds(options_.timeout) + ".");
-        }
-        if (ec) {
-            const bool nothing = buffer.empty();
-            Close();
-            if (nothing && reused) {
-                throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
-                                      " foi interrompida: " + Describe(ec) + ".");
-            }
-            if (nothing) {
-                throw TransportError("O programa em " + Where() +
-                                     " encerrou a conexão sem responder (" + Describe(ec) +
-                                     "); verifique se é o servidor de aplicação do Saldo "
-                                     "Comercial.");
-            }
-            throw TransportError("A conexão com o servidor de aplicação em " + Where() +
-                                 " foi interrompida no meio da resposta: " + Describe(ec) + ".");
-        }
     }
+}
+
+void Client::Arrived(Progress& progress, std::string_view bytes) {
+    progress.received += bytes.size();
+    if (progress.head.size() < 40) progress.head.append(bytes.substr(0, 40 - progress.head.size()));
+    if (progress.opened) return;
+    const std::size_t start = bytes.find_first_not_of(" \t\r");
+    if (start == std::string_view::npos) return;
+    if (bytes[start] != '{') ThrowForeign(progress.head);
+    progress.opened = true;
+}
+
+std::size_t Client::ReadSome(char* into, std::size_t room, Clock::time_point deadline, bool reused,
+                             Progress& progress) {
+    if (progress.received > options_.maxReplyBytes) {
+        Close();
+        throw TransportError("A resposta do servidor de aplicação em " + Where() +
+                             " excede o limite de " + std::to_string(options_.maxReplyBytes) +
+                             " bytes.");
+    }
+    room = std::min(room, options_.maxReplyBytes + 1 - progress.received);
+    bool done = false;
+    std::error_code result;
+    std::size_t got = 0;
+    impl_->socket.async_read_some(asio::buffer(into, room), [&](std::error_code e, std::size_t n) {
+        result = e;
+        got = n;
+        done = true;
+    });
+    const std::error_code ec = impl_->Run(deadline, done, result);
+    if (ec == asio::error::timed_out) {
+        Close();
+        throw TransportError("O servidor de aplicação em " + Where() + " não respondeu em " +
+                             Seconds(options_.timeout) + ".");
+    }
+    if (ec) {
+        const bool nothing = progress.received == 0;
+        Close();
+        if (nothing && reused) {
+            throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
+                                  " foi interrompida: " + Describe(ec) + ".");
+        }
+        if (nothing) {
+            throw TransportError("O programa em " + Where() +
+                                 " encerrou a conexão sem responder (" + Describe(ec) +
+                                 "); verifique se é o servidor de aplicação do Saldo "
+                                 "Comercial.");
+        }
+        throw TransportError("A conexão com o servidor de aplicação em " + Where() +
+                             " foi interrompida no meio da resposta: " + Describe(ec) + ".");
+    }
+    Arrived(progress, std::string_view(into, got));
+    return got;
 }
 
 void Client::ThrowForeign(std::string_view received) {

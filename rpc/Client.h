@@ -5,11 +5,18 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
+
+namespace core {
+class JsonSource;
+class JsonStreamReader;
+}  // namespace core
 
 namespace rpc {
 
@@ -39,6 +46,14 @@ class Client {
     // ({"jsonrpc":"2.0","id":N,"result":...}) are cut without being parsed twice.
     std::string CallText(const std::string& method, const nlohmann::json& params);
 
+    // The same call, handing the result to `read` while it arrives: `read` gets a source that
+    // ends with the result and reads it token by token (a record set loading a large packet).
+    // The reply is never held whole: the client keeps a window of a few hundred kilobytes,
+    // allocated once. What `read` raises travels on, and the connection is closed when the
+    // reply was not read to its end.
+    void CallReading(const std::string& method, const nlohmann::json& params,
+                     const std::function<void(core::JsonSource& result)>& read);
+
     // Opens the connection now rather than on the first call; does nothing when it is open.
     // Throws TransportError naming host and port when the server cannot be reached in time.
     void Connect();
@@ -50,10 +65,35 @@ class Client {
 
   private:
     void Open(std::chrono::steady_clock::time_point deadline);
-    // Sends the request and returns the reply line of the call with this id (without "\n").
-    std::string Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id);
+    // Sends the request, then runs `receive` to read its reply: on a connection that turns out
+    // to have been closed while idle, once more on a new connection.
+    using Receive =
+        std::function<void(std::chrono::steady_clock::time_point deadline, bool reused)>;
+    void Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id,
+                  const Receive& receive);
+    // The reply line of the call with this id (without "\n").
+    std::string ExchangeLine(const std::string& method, const nlohmann::json& params,
+                             std::int64_t id);
     // Reads one line before the deadline; the first byte must open a JSON object.
     std::string ReadLine(std::chrono::steady_clock::time_point deadline, bool reused);
+    // What has arrived of a reply: its size, and its first bytes to tell which program sent it.
+    struct Progress {
+        std::size_t received = 0;
+        bool opened = false;  // a byte other than a blank has arrived
+        std::string head;
+    };
+    // Counts bytes of the reply that arrived; the first that is not a blank must open a JSON
+    // object, or the peer is not this server.
+    void Arrived(Progress& progress, std::string_view bytes);
+    // Up to `room` bytes of the reply into `into`, waiting until the deadline.
+    std::size_t ReadSome(char* into, std::size_t room,
+                         std::chrono::steady_clock::time_point deadline, bool reused,
+                         Progress& progress);
+    // Reads the reply's envelope from the stream, handing the result of the call `id` to `read`
+    // as it arrives. A reply in another order or with an error comes back whole instead, for
+    // ResultOf.
+    std::optional<nlohmann::json> ReadEnvelope(core::JsonStreamReader& reply, std::int64_t id,
+                                               const std::function<void(core::JsonSource&)>& read);
     // The reply line parsed; anything that is not a JSON-RPC reply closes the connection and
     // throws TransportError.
     nlohmann::json ParseReply(const std::string& line);

@@ -145,20 +145,24 @@ std::string DecodeString(std::string_view json) {
     return std::string(reader.Text());
 }
 
-std::string ResultReply(const json& id, const std::string& result) {
-    std::string reply = R"({"jsonrpc":"2.0","id":)";
-    reply += id.dump();
-    reply += R"(,"result":)";
-    reply += result;
-    reply += '}';
-    return reply;
+std::string ResultHead(const json& id) {
+    return R"({"jsonrpc":"2.0","id":)" + id.dump() + R"(,"result":)";
 }
 
 }  // namespace
 
-void Dispatcher::AddMethod(const std::string& server, const std::string& method, Method handler) {
+void Dispatcher::AddStreamMethod(const std::string& server, const std::string& method,
+                                 StreamMethod handler) {
     servers_.insert(server);
     methods_[server + "." + method] = std::move(handler);
+}
+
+void Dispatcher::AddMethod(const std::string& server, const std::string& method, Method handler) {
+    AddStreamMethod(
+        server, method,
+        [handler = std::move(handler)](const Arguments& arguments, ResultStream& result) {
+            result.Text() += handler(arguments);
+        });
 }
 
 void Dispatcher::Add(const std::string& server, const std::string& method, Handler handler) {
@@ -176,6 +180,11 @@ std::string Dispatcher::ErrorReply(const json& id, int code, const std::string& 
 }
 
 std::string Dispatcher::Handle(std::string_view line, std::string_view peer) const {
+    return Handle(line, peer, nullptr);
+}
+
+std::string Dispatcher::Handle(std::string_view line, std::string_view peer,
+                               ReplySink* sink) const {
     try {
         bool batch = false;
         std::optional<json> idSeen;
@@ -188,17 +197,19 @@ std::string Dispatcher::Handle(std::string_view line, std::string_view peer) con
         } catch (const RpcError& e) {
             return ErrorReply(nullptr, e.Code(), e.what());
         }
-        if (!batch) return HandleOne(requests.front(), peer);
+        if (!batch) return HandleOne(requests.front(), peer, sink);
         if (requests.empty())
             return ErrorReply(nullptr, kInvalidRequest, "Lote de chamadas vazio.");
         std::string replies;
         for (const Envelope& request : requests) {
-            std::string reply = HandleOne(request, peer);
+            std::string reply = HandleOne(request, peer, nullptr);
             if (reply.empty()) continue;
             replies += replies.empty() ? "[" : ",";
             replies += reply;
         }
         return replies.empty() ? replies : replies + "]";
+    } catch (const ReplyAborted&) {
+        throw;
     } catch (const std::bad_alloc&) {
         return ErrorReply(nullptr, kInternalError,
                           "Memória insuficiente para atender a mensagem; nada foi gravado.");
@@ -209,7 +220,8 @@ std::string Dispatcher::Handle(std::string_view line, std::string_view peer) con
     }
 }
 
-std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer) const {
+std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer,
+                                  ReplySink* sink) const {
     if (!request.object)
         return ErrorReply(nullptr, kInvalidRequest,
                           "Requisição inválida: esperado um objeto JSON.");
@@ -252,12 +264,18 @@ std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer
                               core::Quoted(method.substr(dot + 1), kNameChars) + ".");
     }
     const Arguments arguments(request.arguments, request.argumentCount, request.params.json, peer);
+    ResultStream result(notification ? nullptr : sink, ResultHead(id));
     const auto answer = [&](int code, const std::string& message) {
+        if (result.Started()) throw ReplyAborted(message);
         return notification ? std::string() : ErrorReply(id, code, message);
     };
     try {
-        std::string result = found->second(arguments);
-        return notification ? std::string() : ResultReply(id, result);
+        found->second(arguments, result);
+        if (notification) return {};
+        result.Text() += '}';
+        return std::move(result.Text());
+    } catch (const ReplyAborted&) {
+        throw;
     } catch (const RpcError& e) {
         return answer(e.Code(), e.what());
     } catch (const core::Error& e) {

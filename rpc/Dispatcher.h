@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "rpc/Arguments.h"
+#include "rpc/ResultStream.h"
 
 namespace rpc {
 
@@ -23,10 +24,16 @@ class Dispatcher {
     using Method = std::function<std::string(const Arguments& arguments)>;
     // The same with the arguments parsed into a tree first: for methods with small arguments.
     using Handler = std::function<std::string(const nlohmann::json& params)>;
+    // A method writing a large result piece by piece (ResultStream::Mark between rows). What
+    // it raises before the first piece went out is answered as above; after that the reply
+    // is cut short (ReplyAborted).
+    using StreamMethod = std::function<void(const Arguments& arguments, ResultStream& result)>;
 
     // Registers "<server>.<method>", for example "Rdq63500.rdmSaldComer" and "GetSaldComer".
     void AddMethod(const std::string& server, const std::string& method, Method handler);
     void Add(const std::string& server, const std::string& method, Handler handler);
+    void AddStreamMethod(const std::string& server, const std::string& method,
+                         StreamMethod handler);
 
     // Handles one line (a request or a batch of at most kMaxBatch). Returns the reply without
     // the final newline, or an empty string when nothing is to be answered (notifications
@@ -36,6 +43,10 @@ class Dispatcher {
     // reason, with the request's id when it was read before the fault, and no method runs.
     // `peer` is the caller's address, handed to the methods (Arguments::Peer).
     std::string Handle(std::string_view line, std::string_view peer = {}) const;
+    // The same, sending the first pieces of a large single reply to `sink` while the rest is
+    // made, and returning the rest. Raises ReplyAborted when the reply was cut short after a
+    // piece went out; the connection must then be closed.
+    std::string Handle(std::string_view line, std::string_view peer, ReplySink* sink) const;
 
     // The reply line of an error, e.g. for a message that never reached the dispatcher. A
     // message longer than kMaxMessageChars characters is cut.
@@ -48,9 +59,9 @@ class Dispatcher {
     struct Envelope;
 
   private:
-    std::string HandleOne(const Envelope& request, std::string_view peer) const;
+    std::string HandleOne(const Envelope& request, std::string_view peer, ReplySink* sink) const;
 
-    std::map<std::string, Method, std::less<>> methods_;
+    std::map<std::string, StreamMethod, std::less<>> methods_;
     std::set<std::string, std::less<>> servers_;
 };
 

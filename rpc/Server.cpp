@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -68,8 +69,9 @@ struct Server::Impl {
     void LeaveLocked(Entry& entry);
     void Unregister(const Session* session);
     void StopNow();
-    // The dispatcher's reply to a line, never an exception, never larger than the reply limit.
-    std::string Handle(std::string_view line, std::string_view peer) const;
+    // The dispatcher's reply to a line (its rest, after the pieces sent to `sink`), never an
+    // exception but ReplyAborted, never larger than the reply limit.
+    std::string Handle(std::string_view line, std::string_view peer, ReplySink& sink) const;
 
     const Dispatcher& dispatcher;
     const ServerOptions options;
@@ -159,22 +161,88 @@ class Session : public std::enable_shared_from_this<Session> {
                                 });
     }
 
+    // Sends the first pieces of a large reply from the worker thread making it, one write
+    // under way at a time, each bounded by the write time-out; the rest of the reply then goes
+    // out through Write.
+    class PieceWriter final : public ReplySink {
+      public:
+        explicit PieceWriter(std::shared_ptr<Session> session) : session_(std::move(session)) {}
+        ~PieceWriter() override { Drain(); }
+
+        void Send(std::string& piece) override {
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [&] { return !writing_; });
+            if (failed_) throw ReplyAborted("a conexão foi encerrada no meio da resposta");
+            const std::size_t limit = session_->server_.options.maxReplyBytes;
+            if (sent_ + piece.size() > limit)
+                throw RpcError(kMessageTooLarge,
+                               "A resposta passa do limite de " + Bytes(limit) + " do servidor.");
+            sent_ += piece.size();
+            writing_ = true;
+            piece.swap(sending_);
+            piece.clear();
+            lock.unlock();
+            asio::post(session_->socket_.get_executor(), [this, self = session_] {
+                self->ArmTimer(Clock::now() + self->server_.options.writeTimeout);
+                asio::async_write(self->socket_, asio::buffer(sending_),
+                                  [this, self](std::error_code ec, std::size_t) {
+                                      self->lastActive_ = Clock::now().time_since_epoch().count();
+                                      self->ArmTimer(Clock::time_point::max());
+                                      const std::lock_guard guard(mutex_);
+                                      writing_ = false;
+                                      failed_ = failed_ || static_cast<bool>(ec);
+                                      done_.notify_all();
+                                  });
+            });
+        }
+
+        // Waits for the piece under way, if any.
+        void Drain() {
+            std::unique_lock lock(mutex_);
+            done_.wait(lock, [&] { return !writing_; });
+        }
+
+      private:
+        std::shared_ptr<Session> session_;
+        std::mutex mutex_;
+        std::condition_variable done_;
+        std::string sending_;
+        std::size_t sent_ = 0;
+        bool writing_ = false;
+        bool failed_ = false;
+    };
+
     void Dispatch(std::string line) {
         busy_ = true;
         inCall_ = true;
         ArmTimer(Clock::time_point::max());
         asio::post(*server_.workers, [self = shared_from_this(), line = std::move(line),
                                       work = asio::make_work_guard(server_.io)]() mutable {
-            std::string reply = self->server_.Handle(line, self->peer_);
-            std::string().swap(line);
-            asio::post(self->socket_.get_executor(), [self, reply = std::move(reply)]() mutable {
-                self->inCall_ = false;
-                if (reply.empty()) {
-                    self->Next();
-                } else {
-                    self->Write(std::move(reply));
+            std::string reply;
+            bool aborted = false;
+            {
+                PieceWriter pieces(self);
+                try {
+                    reply = self->server_.Handle(line, self->peer_, pieces);
+                } catch (const ReplyAborted& e) {
+                    std::cerr << "saldo-server: resposta a " << self->peer_
+                              << " interrompida: " << e.what() << '\n';
+                    aborted = true;
                 }
-            });
+            }
+            std::string().swap(line);
+            asio::post(self->socket_.get_executor(),
+                       [self, aborted, reply = std::move(reply)]() mutable {
+                           self->inCall_ = false;
+                           if (aborted) {
+                               self->busy_ = false;
+                               self->Close();
+                           } else if (reply.empty()) {
+                               self->Next();
+                           } else {
+                               self->Write(std::move(reply));
+                           }
+                       });
         });
     }
 
@@ -338,10 +406,13 @@ void Server::Impl::StopNow() {
     for (const auto& session : open) session->Shutdown();
 }
 
-std::string Server::Impl::Handle(std::string_view line, std::string_view peer) const {
+std::string Server::Impl::Handle(std::string_view line, std::string_view peer,
+                                 ReplySink& sink) const {
     std::string reply;
     try {
-        reply = dispatcher.Handle(line, peer);
+        reply = dispatcher.Handle(line, peer, &sink);
+    } catch (const ReplyAborted&) {
+        throw;
     } catch (const std::bad_alloc&) {
         return Dispatcher::ErrorReply(nullptr, kInternalError,
                                       "Memória insuficiente no servidor para atender a chamada.");

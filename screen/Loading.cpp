@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/Json.h"
 #include "library/Consiste.h"
 #include "screen/BusyAnimation.h"
 #include "services/SaldComerService.h"
@@ -31,11 +32,21 @@ void GiveEllipsis(platform::DBGrid& grid, int column) {
 
 }  // namespace
 
-nlohmann::json TfrmSaldComerc::LeSaldComer(std::string_view kindTag) {
+// The packet is read into rows while it arrives, off the user-interface thread; the set
+// takes them afterwards, here.
+platform::PacketRows TfrmSaldComerc::LeSaldComer(std::string_view kindTag,
+                                                 const std::vector<platform::FieldDef>& fields) {
     const nlohmann::json arguments =
         nlohmann::json::array({medCdEmpresa->Text(), std::string(kindTag)});
-    return library::CheckResultServ(
-        netSaldComer->Call(std::string(services::kGetSaldComer), arguments), true, 0);
+    platform::PacketRows rows;
+    library::CheckResultServ(
+        netSaldComer->CallReading(std::string(services::kGetSaldComer), arguments,
+                                  [&](core::JsonSource& packet) {
+                                      rows = platform::PacketRows::Read(packet, fields);
+                                      return rows.Count();
+                                  }),
+        true, 0);
+    return rows;
 }
 
 // A set being edited is neither read nor rebound, so a reload never throws a row being
@@ -47,7 +58,7 @@ void TfrmSaldComerc::CarregaSaldos(bool bindDataLink) {
     const screen::BusyAnimation busy(library::kAviReading);
     auto* kind = SelectedKind();
     if (kind == nullptr || kind->set->Editing()) return;
-    kind->set->SetData(LeSaldComer(kind->info->serverTag));
+    kind->set->SetData(LeSaldComer(kind->info->serverTag, kind->set->FieldDefs()));
     if (bindDataLink) dtsPadrao.SetDataSet(kind->set);
 }
 

@@ -122,7 +122,8 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     // animation; a set being edited is skipped. With `bindDataLink` the link shows the set.
     void CarregaSaldos(bool bindDataLink);
     // GetSaldComer for the company code and the kind tag: the record packet, or it raises.
-    nlohmann::json LeSaldComer(std::string_view kindTag);
+    platform::PacketRows LeSaldComer(std::string_view kindTag,
+                                     const std::vector<platform::FieldDef>& fields);
 
     // Command and page state (CommandState.cpp).
     // The commands the set allows in the current mode: out of implant mode only search and

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 #include <optional>
+#include <type_traits>
 
 #include "core/MessageText.h"
 #include "core/Packet.h"
@@ -113,8 +114,8 @@ std::string CompanyForLog(const rpc::Arguments& arguments) {
 
 // Runs the call, logging it whatever its outcome.
 template <typename Fn>
-std::string Logged(const CallLog& log, std::string_view method, const rpc::Arguments& arguments,
-                   Fn&& call) {
+auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& arguments,
+            Fn&& call) {
     const auto start = std::chrono::steady_clock::now();
     std::string outcome = "ok";
     const auto write = [&] {
@@ -129,9 +130,14 @@ std::string Logged(const CallLog& log, std::string_view method, const rpc::Argum
     };
     try {
         try {
-            std::string result = call();
-            write();
-            return result;
+            if constexpr (std::is_void_v<decltype(call())>) {
+                call();
+                write();
+            } else {
+                auto result = call();
+                write();
+                return result;
+            }
         } catch (...) {
             RethrowAsRpcError();
         }
@@ -153,10 +159,17 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
                 return Logged(log, method, arguments, [&] { return body(arguments); });
             });
     };
-    add(services::kGetSaldComer, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kGetSaldComer, a, {{"empresa", kString}, {"tipo", kString}});
-        return service.GetSaldComer(a.String(0), a.String(1));
-    });
+    // A company's packet goes out in pieces while its rows are read.
+    dispatcher.AddStreamMethod(
+        server, std::string(services::kGetSaldComer),
+        [log, &service](const rpc::Arguments& a, rpc::ResultStream& result) {
+            constexpr std::string_view method = services::kGetSaldComer;
+            Logged(log, method, a, [&] {
+                CheckArguments(method, a, {{"empresa", kString}, {"tipo", kString}});
+                service.GetSaldComer(a.String(0), a.String(1), result.Text(),
+                                     [&] { result.Mark(); });
+            });
+        });
     add(services::kSetSaldComer, [&service](const rpc::Arguments& a) {
         // The request key and the user name are optional trailing arguments: a caller that
         // predates them sends three.

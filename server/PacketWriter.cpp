@@ -16,11 +16,10 @@ void Optional(core::RecordPacketWriter& writer, const std::optional<std::string_
 
 }  // namespace
 
-std::string WriteBalancePacket(BalanceStore& store, const std::string& company,
-                               core::BalanceKind kind) {
+void WriteBalancePacket(BalanceStore& store, const std::string& company, core::BalanceKind kind,
+                        std::string& out, const std::function<void()>& rowWritten) {
     const std::string_view code = core::KindInfo(kind).code;
     const bool bank = kind == core::BalanceKind::Banks;
-    std::string out;
     core::RecordPacketWriter writer(out, core::BalanceFields(kind));
     store.ReadBalances(company, kind, [&](const StoredBalance& b) {
         writer.BeginRow();
@@ -36,9 +35,9 @@ std::string WriteBalancePacket(BalanceStore& store, const std::string& company,
         Optional(writer, b.registration);
         if (!bank) Optional(writer, b.registrationType);
         writer.EndRow();
+        rowWritten();
     });
     writer.Finish();
-    return out;
 }
 
 }  // namespace server

@@ -2,6 +2,7 @@
 // rows the store reads.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/BalanceLayout.h"
@@ -9,7 +10,9 @@
 
 namespace server {
 
-std::string WriteBalancePacket(BalanceStore& store, const std::string& company,
-                               core::BalanceKind kind);
+// Appends the packet to `out`, calling `rowWritten` after each row: the text up to there is
+// whole rows and may be sent on (and `out` emptied) before the next.
+void WriteBalancePacket(BalanceStore& store, const std::string& company, core::BalanceKind kind,
+                        std::string& out, const std::function<void()>& rowWritten);
 
 }  // namespace server

@@ -98,10 +98,17 @@ const char* ChangeName(char change) {
 }  // namespace
 
 std::string SaldoService::GetSaldComer(const std::string& company, const std::string& tag) {
+    std::string packet;
+    GetSaldComer(company, tag, packet, [] {});
+    return packet;
+}
+
+void SaldoService::GetSaldComer(const std::string& company, const std::string& tag,
+                                std::string& out, const std::function<void()>& rowWritten) {
     const core::BalanceKind kind = KindOf(tag);
-    return OnConnection(pool_, "Falha ao ler os saldos: ", [&](db::Connection& connection) {
+    OnConnection(pool_, "Falha ao ler os saldos: ", [&](db::Connection& connection) {
         BalanceStore store(connection);
-        return WriteBalancePacket(store, company, kind);
+        WriteBalancePacket(store, company, kind, out, rowWritten);
     });
 }
 

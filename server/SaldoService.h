@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,10 @@ class SaldoService {
     // month, account and owner, with the account's and the owner's names joined in. Raises
     // ArgumentError for an unknown tag, db::DbError when the database fails.
     std::string GetSaldComer(const std::string& company, const std::string& tag);
+    // The same appended to `out`, with `rowWritten` called after each row so that a caller can
+    // send the text on while the rest is read (WriteBalancePacket).
+    void GetSaldComer(const std::string& company, const std::string& tag, std::string& out,
+                      const std::function<void()>& rowWritten);
 
     // Applies every change of the packet (JSON text) or none. Raises core::PacketError or
     // ArgumentError for a malformed packet, ConflictError when a modified or deleted row no

@@ -166,6 +166,13 @@ void ClientDataSet::LoadFromText(std::string_view jsonText) {
     ReplaceStore(detail::LoadPacketText(jsonText, FieldDefs()));
 }
 
+void ClientDataSet::SetData(PacketRows rows) {
+    if (fields_.empty()) throw DataSetError("O conjunto de dados não tem campos.");
+    if (rows.Empty() || !(rows.fields_ == FieldDefs()))
+        throw DataSetError("As linhas lidas não são deste conjunto de dados.");
+    ReplaceStore(std::move(rows.store_));
+}
+
 nlohmann::json ClientDataSet::Data() const {
     const std::vector<FieldDef> defs = FieldDefs();
     nlohmann::json rows = nlohmann::json::array();

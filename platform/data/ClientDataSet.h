@@ -14,6 +14,7 @@
 
 #include "platform/data/Field.h"
 #include "platform/data/FieldDef.h"
+#include "platform/data/PacketRows.h"
 
 namespace platform {
 
@@ -82,6 +83,9 @@ class ClientDataSet {
     // straight into the rows.
     void SetData(const nlohmann::json& packet);
     void LoadFromText(std::string_view jsonText);
+    // Rows already read for this set's field list (refused with DataSetError, the set
+    // untouched, when they were read for other fields).
+    void SetData(PacketRows rows);
     // The current rows (live, in order, filter ignored) as a record packet.
     nlohmann::json Data() const;
     // Appends a row by code, outside the change log and the events (query results).

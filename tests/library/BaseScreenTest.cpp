@@ -239,7 +239,7 @@ TEST_F(BaseScreenTest, TheStatusLineSaysWhatTheScreensServerCallsDid) {
     ASSERT_TRUE(net.OnEvent);
     using Kind = library::TNetEvent::Kind;
     const auto done = [&](const nlohmann::json& args, const nlohmann::json& result) {
-        net.OnEvent(net, {Kind::CallDone, "Metodo", &args, &result, {}});
+        net.OnEvent(net, {Kind::CallDone, "Metodo", &args, &result, {}, {}});
     };
     const nlohmann::json rows = {{"fields", nlohmann::json::array()}, {"rows", {{"a"}, {"b"}}}};
     done({"01", ""}, rows);
@@ -249,6 +249,10 @@ TEST_F(BaseScreenTest, TheStatusLineSaysWhatTheScreensServerCallsDid) {
     EXPECT_EQ(Said(), "2 saldos lidos da empresa 07.");
     done({"07"}, {{"rows", {{"a"}}}});
     EXPECT_EQ(Said(), "1 saldo lido da empresa 07.");
+    // A packet read as it arrived is counted by its reader.
+    const nlohmann::json readArgs = {"07", ""};
+    net.OnEvent(net, {Kind::CallDone, "Metodo", &readArgs, nullptr, {}, std::size_t{3}});
+    EXPECT_EQ(Said(), "3 saldos lidos da empresa 07.");
 
     const auto packet = [](std::initializer_list<const char*> kinds) {
         nlohmann::json changes = nlohmann::json::array();

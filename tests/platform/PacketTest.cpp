@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "BalanceSet.h"
+#include "core/Json.h"
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/DataError.h"
 
@@ -41,6 +42,29 @@ TEST(Packet, TextAndParsedJsonLoadTheSameRows) {
     EXPECT_DOUBLE_EQ(a->FieldByName("VRIMPSALDO").AsFloat(), -1234.5);
     EXPECT_DOUBLE_EQ(a->FieldByName("DTIMPSALDO").AsDateTime(), EncodeDate(2024, 3, 31));
     EXPECT_EQ(a->Data()["rows"][0][0], "2024-03-31");
+}
+
+// Rows read apart (as a reply arrives, off the user-interface thread) are taken in one step,
+// and only by a set with the fields they were read for.
+TEST(Packet, RowsReadApartAreTakenOnlyByASetOfTheirFields) {
+    const std::string text = BalancePacket({{"1.1", "Ação Ltda", -1234.5, "Não"}});
+    auto a = MakeBalanceSet();
+    core::JsonReader reader(text);
+    PacketRows rows = PacketRows::Read(reader, a->FieldDefs());
+    EXPECT_EQ(rows.Count(), 1u);
+    EXPECT_FALSE(a->Active()) << "reading touches no set";
+
+    ClientDataSet other("outro");
+    other.AddField({"NOME", FieldType::String, 10});
+    other.CreateDataSet();
+    EXPECT_THROW(other.SetData(std::move(rows)), DataSetError);
+    EXPECT_EQ(other.RecordCount(), 0);
+
+    core::JsonReader again(text);
+    a->SetData(PacketRows::Read(again, a->FieldDefs()));
+    EXPECT_EQ(a->FieldByName("NMRAZAOSOCIAL").AsString(), "Ação Ltda");
+    EXPECT_THROW(a->SetData(PacketRows()), DataSetError);
+    EXPECT_EQ(a->RecordCount(), 1) << "a refused take leaves the rows";
 }
 
 TEST(Packet, NullsAndKeyOrderAreAccepted) {

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <thread>
 
+#include "core/Json.h"
 #include "rpc/Client.h"
 #include "rpc/RpcError.h"
 
@@ -134,14 +135,20 @@ TEST_P(ForeignReplyTest, BecomesAPortugueseMessageNamingHostAndPort) {
     options.timeout = row.timeout;
     options.maxReplyBytes = row.maxReplyBytes;
     const std::string where = "127.0.0.1:" + std::to_string(listener.Port());
-    for (const bool text : {false, true}) {
-        if (text && row.canonical) continue;
+    enum class Path { Call, Text, Reading };
+    for (const Path path : {Path::Call, Path::Text, Path::Reading}) {
+        if (path == Path::Text && row.canonical) continue;
         rpc::Client client("127.0.0.1", listener.Port(), options);
         try {
-            if (text) {
-                client.CallText("Rdq63500.rdmSaldComer.GetSaldComer", {"01", ""});
+            const json params = {"01", ""};
+            if (path == Path::Text) {
+                client.CallText("Rdq63500.rdmSaldComer.GetSaldComer", params);
+            } else if (path == Path::Call) {
+                client.Call("Rdq63500.rdmSaldComer.GetSaldComer", params);
             } else {
-                client.Call("Rdq63500.rdmSaldComer.GetSaldComer", {"01", ""});
+                client.CallReading(
+                    "Rdq63500.rdmSaldComer.GetSaldComer", params,
+                    [](core::JsonSource& result) { core::ReadJsonValue(result, result.Next()); });
             }
             ADD_FAILURE() << "accepted a foreign reply";
         } catch (const rpc::TransportError& e) {
@@ -159,6 +166,21 @@ INSTANTIATE_TEST_SUITE_P(Client, ForeignReplyTest, testing::ValuesIn(kForeign),
                          [](const testing::TestParamInfo<Foreign>& row) {
                              return std::string(row.param.name);
                          });
+
+// Another JSON-RPC server may order the members differently: the result is then read once the
+// whole envelope is known, and handed over the same way.
+TEST(ClientTest, ReadsAResultThatComesBeforeTheId) {
+    ForeignListener listener(R"({"result":{"a":[1,2]},"jsonrpc":"2.0","extra":[[]],"id":1})"
+                             "\n",
+                             false, true);
+    rpc::Client client("127.0.0.1", listener.Port());
+    json value;
+    client.CallReading("S.m.Echo", {}, [&](core::JsonSource& result) {
+        value = core::ReadJsonValue(result, result.Next());
+    });
+    EXPECT_EQ(value, json::parse(R"({"a":[1,2]})"));
+    EXPECT_TRUE(client.IsConnected());
+}
 
 TEST(ClientTest, NamesHostAndPortInPortugueseWhenNothingListens) {
     std::uint16_t port = 0;

@@ -36,8 +36,11 @@ class StoreWriter final : public core::RecordSink {
     DataSetStore& store_;
 };
 
-std::unique_ptr<DataSetStore> Load(core::JsonSource& source, const std::vector<FieldDef>& fields,
-                                   std::size_t rowGuess) {
+}  // namespace
+
+std::unique_ptr<DataSetStore> LoadPacket(core::JsonSource& source,
+                                         const std::vector<FieldDef>& fields,
+                                         std::size_t rowGuess) {
     auto store = std::make_unique<DataSetStore>(fields);
     // A generous first guess of the row count saves most reallocations of big packets.
     for (Column& c : store->columns) {
@@ -62,19 +65,17 @@ std::unique_ptr<DataSetStore> Load(core::JsonSource& source, const std::vector<F
     return store;
 }
 
-}  // namespace
-
 std::unique_ptr<DataSetStore> LoadPacketText(std::string_view text,
                                              const std::vector<FieldDef>& fields) {
     core::JsonReader reader(text);
-    return Load(reader, fields, text.size() / 64);
+    return LoadPacket(reader, fields, text.size() / 64);
 }
 
 std::unique_ptr<DataSetStore> LoadPacketJson(const nlohmann::json& packet,
                                              const std::vector<FieldDef>& fields) {
     core::JsonValueReader reader(packet);
     const auto rows = packet.is_object() ? packet.find("rows") : packet.end();
-    return Load(reader, fields, rows != packet.end() && rows->is_array() ? rows->size() : 0);
+    return LoadPacket(reader, fields, rows != packet.end() && rows->is_array() ? rows->size() : 0);
 }
 
 }  // namespace platform::detail

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Json.h"
 #include "platform/data/FieldDef.h"
 #include "platform/data/detail/DataSetStore.h"
 
@@ -18,5 +19,9 @@ std::unique_ptr<DataSetStore> LoadPacketText(std::string_view text,
                                              const std::vector<FieldDef>& fields);
 std::unique_ptr<DataSetStore> LoadPacketJson(const nlohmann::json& packet,
                                              const std::vector<FieldDef>& fields);
+// From any source, e.g. a reply as it arrives; `rowGuess` sizes the columns up front (0 when
+// unknown: they grow as rows come).
+std::unique_ptr<DataSetStore> LoadPacket(core::JsonSource& source,
+                                         const std::vector<FieldDef>& fields, std::size_t rowGuess);
 
 }  // namespace platform::detail
