@@ -16,6 +16,7 @@
 #include "db/WriteTransactionRetry.h"
 #include "db/detail/Firebird.h"
 #include "db/detail/NamedParams.h"
+#include "db/detail/PgRows.h"
 #include "db/detail/RowReaders.h"
 #include "db/detail/SqliteHelpers.h"
 
@@ -288,6 +289,10 @@ Connection::Connection(std::unique_ptr<soci::session> session, Dialect dialect)
     : session_(std::move(session)), dialect_(dialect) {
     if (dialect_ == Dialect::Sqlite)
         statements_ = std::make_unique<detail::SqliteStatements>(NativeSqlite());
+    if (dialect_ == Dialect::Postgresql) {
+        auto* backend = static_cast<soci::postgresql_session_backend*>(session_->get_backend());
+        pgStatements_ = std::make_unique<detail::PgStatements>(backend->conn_);
+    }
     if (dialect_ == Dialect::Firebird) {
         try {
             firebird_ = std::make_unique<detail::FirebirdTransactions>(*session_);
@@ -404,6 +409,16 @@ void Connection::ReadRows(std::string_view sql, const Params& params,
         ThrowFailure("Falha na consulta ao banco de dados: ", e);
     }
     transaction.Succeeded();
+}
+
+void Connection::StreamRows(std::string_view sql, const Params& params,
+                            const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    if (!pgStatements_) {
+        ReadRows(sql, params, columns, visit);
+        return;
+    }
+    const detail::RenamedStatement statement = Renamed(sql, params, dialect_);
+    pgStatements_->Stream(statement.sql, ValuesOf(statement, params), columns, visit);
 }
 
 void Connection::BeginWrite() {

@@ -19,7 +19,8 @@ struct sqlite3;
 namespace db {
 namespace detail {
 class SqliteStatements;
-}
+class PgStatements;
+}  // namespace detail
 
 namespace detail {
 class FirebirdTransactions;
@@ -72,6 +73,10 @@ class Connection {
     // result column is fetched (as many as the SELECT returns). Throws DbError.
     void ReadRows(std::string_view sql, const Params& params,
                   const std::vector<ColumnType>& columns, const RowVisitor& visit);
+    // The same for a visit that does not use the connection: on PostgreSQL the rows are then
+    // handed over as they come off the wire, never gathered whole first.
+    void StreamRows(std::string_view sql, const Params& params,
+                    const std::vector<ColumnType>& columns, const RowVisitor& visit);
 
     // Starts a transaction that writes: on SQLite it takes the write lock at once
     // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade; on Firebird
@@ -96,6 +101,8 @@ class Connection {
     Dialect dialect_;
     // SQLite only; declared after the session so that it goes first.
     std::unique_ptr<detail::SqliteStatements> statements_;
+    // PostgreSQL only, for StreamRows.
+    std::unique_ptr<detail::PgStatements> pgStatements_;
     std::unique_ptr<detail::FirebirdTransactions> firebird_;
 };
 

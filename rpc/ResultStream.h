@@ -30,7 +30,7 @@ class ReplyAborted : public std::runtime_error {
 class ResultStream {
   public:
     // One piece of a streamed reply.
-    static constexpr std::size_t kPieceBytes = std::size_t{1} << 20;
+    static constexpr std::size_t kPieceBytes = std::size_t{256} << 10;
 
     // Without a sink (a batch, a notification) the whole reply is kept.
     ResultStream(ReplySink* sink, std::string head) : sink_(sink), text_(std::move(head)) {}

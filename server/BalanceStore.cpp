@@ -60,21 +60,21 @@ constexpr const char* kKeyWhere =
 void BalanceStore::ReadBalances(const std::string& company, core::BalanceKind kind,
                                 const std::function<void(const StoredBalance&)>& visit) {
     const bool bank = kind == core::BalanceKind::Banks;
-    connection_.ReadRows(SelectOf(kind),
-                         {{"company", company}, {"kind", std::string(core::KindInfo(kind).code)}},
-                         kBalanceColumns, [&](const db::RowView& row) {
-                             StoredBalance b;
-                             b.month = row.Text(0);
-                             b.account = row.Text(1);
-                             b.accountName = Nullable(row, 2);
-                             b.cents = row.Integer(3);
-                             b.implanted = row.Text(4) == "S";
-                             b.owner = row.Text(5);
-                             b.ownerName = Nullable(row, 6);
-                             b.registration = Nullable(row, 7);
-                             if (!bank) b.registrationType = Nullable(row, 8);
-                             visit(b);
-                         });
+    connection_.StreamRows(SelectOf(kind),
+                           {{"company", company}, {"kind", std::string(core::KindInfo(kind).code)}},
+                           kBalanceColumns, [&](const db::RowView& row) {
+                               StoredBalance b;
+                               b.month = row.Text(0);
+                               b.account = row.Text(1);
+                               b.accountName = Nullable(row, 2);
+                               b.cents = row.Integer(3);
+                               b.implanted = row.Text(4) == "S";
+                               b.owner = row.Text(5);
+                               b.ownerName = Nullable(row, 6);
+                               b.registration = Nullable(row, 7);
+                               if (!bank) b.registrationType = Nullable(row, 8);
+                               visit(b);
+                           });
 }
 
 std::int64_t BalanceStore::Integer(std::string_view sql, const db::Params& params) {

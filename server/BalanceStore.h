@@ -31,7 +31,8 @@ class BalanceStore {
   public:
     explicit BalanceStore(db::Connection& connection) : connection_(connection) {}
 
-    // The company's balances of the kind, ordered by month, account and owner.
+    // The company's balances of the kind, ordered by month, account and owner. `visit` must not
+    // use the connection (the rows may still be arriving).
     void ReadBalances(const std::string& company, core::BalanceKind kind,
                       const std::function<void(const StoredBalance&)>& visit);
 

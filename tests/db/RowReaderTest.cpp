@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/detail/PgRows.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -41,18 +42,47 @@ TEST_P(RowReaderTest, ReadsEveryRowWithItsNullsAcrossBatches) {
              {"n", std::to_string(-k * 100LL)}});
     }
     connection_->Commit();
-    int rows = 0;
-    connection_->ReadRows("SELECT K, S, N FROM T WHERE K >= :from ORDER BY K", {{"from", "0"}},
-                          {ColumnType::Integer, ColumnType::Text, ColumnType::Integer},
-                          [&](const db::RowView& row) {
-                              const int k = static_cast<int>(row.Integer(0));
-                              EXPECT_EQ(k, rows);
-                              EXPECT_EQ(row.IsNull(1), k % 3 == 0);
-                              EXPECT_EQ(row.Text(1), k % 3 == 0 ? "" : "v" + std::to_string(k));
-                              EXPECT_EQ(row.Integer(2), -k * 100LL);
-                              ++rows;
-                          });
-    EXPECT_EQ(rows, kRows);
+    for (const bool streamed : {false, true}) {
+        int rows = 0;
+        const auto visit = [&](const db::RowView& row) {
+            const int k = static_cast<int>(row.Integer(0));
+            EXPECT_EQ(k, rows);
+            EXPECT_EQ(row.IsNull(1), k % 3 == 0);
+            EXPECT_EQ(row.Text(1), k % 3 == 0 ? "" : "v" + std::to_string(k));
+            EXPECT_EQ(row.Integer(2), -k * 100LL);
+            ++rows;
+        };
+        const std::string sql = "SELECT K, S, N FROM T WHERE K >= :from ORDER BY K";
+        const std::vector columns = {ColumnType::Integer, ColumnType::Text, ColumnType::Integer};
+        for (int twice = 0; twice < 2; ++twice) {  // the second run reuses the prepared statement
+            rows = 0;
+            if (streamed)
+                connection_->StreamRows(sql, {{"from", "0"}}, columns, visit);
+            else
+                connection_->ReadRows(sql, {{"from", "0"}}, columns, visit);
+            EXPECT_EQ(rows, kRows) << (streamed ? "streamed" : "read");
+        }
+    }
+}
+
+// A reader that gives up part-way (a client gone) leaves the connection ready for the next
+// statement, and a failing statement is a DbError, both when rows are streamed.
+TEST_P(RowReaderTest, AStreamedReadStoppedPartWayLeavesTheConnectionUsable) {
+    for (int k = 0; k < 300; ++k)
+        connection_->Execute("INSERT INTO T (K, S, N) VALUES (:k, 'x', 1)",
+                             {{"k", std::to_string(k)}});
+    int seen = 0;
+    EXPECT_THROW(connection_->StreamRows("SELECT K FROM T ORDER BY K", {}, {ColumnType::Integer},
+                                         [&](const db::RowView&) {
+                                             if (++seen == 10) throw std::runtime_error("desisti");
+                                         }),
+                 std::runtime_error);
+    EXPECT_EQ(seen, 10);
+    EXPECT_EQ(Count(), 300);
+    EXPECT_THROW(connection_->StreamRows("SELECT NOPE FROM T", {}, {ColumnType::Text},
+                                         [](const db::RowView&) {}),
+                 db::DbError);
+    EXPECT_EQ(Count(), 300);
 }
 
 TEST_P(RowReaderTest, AVisitInsideAWriteMayRunTheSameQueryAgain) {
@@ -74,6 +104,12 @@ TEST_P(RowReaderTest, AVisitInsideAWriteMayRunTheSameQueryAgain) {
     transaction.Commit();
     // The cached statements are reusable afterwards.
     EXPECT_EQ(Count(), 3);
+}
+
+TEST(DollarParamsTest, NumbersParametersOutsideQuotesAndCasts) {
+    EXPECT_EQ(db::detail::DollarParams(
+                  "SELECT ':p0', \"a:p1\", X::TEXT FROM T WHERE A = :p0 AND B = :p1 OR C=:p10"),
+              "SELECT ':p0', \"a:p1\", X::TEXT FROM T WHERE A = $1 AND B = $2 OR C=$11");
 }
 
 TEST_P(RowReaderTest, FailuresAreDbErrorsAndARollbackLeavesNothing) {
