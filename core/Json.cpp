@@ -599,6 +599,18 @@ void AppendJsonString(std::string& out, std::string_view text) {
     out += '"';
     std::size_t i = 0;
     while (i < text.size()) {
+        // Plain characters go in runs: most text needs no escape at all.
+        std::size_t run = i;
+        while (run < text.size()) {
+            const auto c = static_cast<unsigned char>(text[run]);
+            if (c < 0x20 || c >= 0x80 || c == '"' || c == '\\') break;
+            ++run;
+        }
+        if (run > i) {
+            out.append(text.data() + i, run - i);
+            i = run;
+            continue;
+        }
         const auto u = static_cast<unsigned char>(text[i]);
         if (u >= 0x80) {
             const std::size_t from = i;
