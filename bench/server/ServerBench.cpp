@@ -22,6 +22,7 @@
 #include "db/Schema.h"
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/Packet.h"
+#include "core/Json.h"
 #include "rpc/Client.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
@@ -112,6 +113,27 @@ void GetSaldComerEndToEnd(benchmark::State& state) {
     state.counters["call_ms"] = callMs / n;
     state.counters["load_ms"] = loadMs / n;
     state.counters["us_per_row"] = (callMs + loadMs) * 1000.0 / n / static_cast<double>(rows);
+}
+
+void GetSaldComerStreamed(benchmark::State& state) {
+    Fixture& f = Shared();
+    rpc::Client client("127.0.0.1", f.rpcServer->Port());
+    const std::string company = CompanyOfRows(state.range(0));
+    platform::ClientDataSet set("cdsSaldForn");
+    {
+        const json first = client.Call("Rdq63500.rdmSaldComer.GetSaldComer", {"01", ""});
+        for (const auto& field : platform::FieldListFromJson(first["fields"])) set.AddField(field);
+    }
+    const auto defs = set.FieldDefs();
+    std::size_t rows = 0;
+    for (auto _ : state) {
+        platform::PacketRows read;
+        client.CallReading("Rdq63500.rdmSaldComer.GetSaldComer", {company, ""},
+                           [&](core::JsonSource& s) { read = platform::PacketRows::Read(s, defs); });
+        set.SetData(std::move(read));
+        rows = static_cast<std::size_t>(set.RecordCount());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
 }
 
 // The server's part alone: the query and the packet text, no wire.
@@ -261,6 +283,13 @@ void ConcurrentSaves(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(GetSaldComerEndToEnd)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+BENCHMARK(GetSaldComerStreamed)
     ->Arg(10000)
     ->Arg(100000)
     ->Arg(1000000)
