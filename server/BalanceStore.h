@@ -14,6 +14,24 @@
 
 namespace server {
 
+// The statements a balance check and a one-row save run on the balance tables, as the store runs
+// them (a test checks that each one searches an index, whatever the company's size).
+inline constexpr const char* kFindBalanceSql =
+    "SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
+    " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+inline constexpr const char* kDeleteBalanceSql =
+    "DELETE FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND DTIMPSALDO = :m"
+    " AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+inline constexpr const char* kAccountExistsSql =
+    "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a";
+// Takes :o.
+std::string OwnerExistsSql(core::BalanceKind kind);
+// Takes :c.
+std::string LockCompanySql(db::Dialect dialect);
+// Whether the account :a is usable, the implanted total of company :c, account :a and month :m,
+// and that month's ledger balance, in one row.
+std::string LedgerRoomSql(db::Dialect dialect);
+
 // A stored balance as read, with the names joined in; valid during the visit.
 struct StoredBalance {
     std::string_view month;  // "YYYY-MM-DD"
@@ -54,6 +72,14 @@ class BalanceStore {
     bool AccountExists(const std::string& account);
     // The supplier, client or current account the row of the kind belongs to.
     bool OwnerExists(core::BalanceKind kind, const std::string& owner);
+    // What the ledger rule weighs for the company, account and month, read in one statement.
+    struct LedgerRoom {
+        bool usable = false;  // see AccountUsable
+        std::int64_t implanted = 0;
+        std::int64_t ledger = 0;
+    };
+    LedgerRoom ReadLedgerRoom(const std::string& company, const std::string& account,
+                              const std::string& month);
     // Analytic with a commercial type: an account balances may be implanted against.
     bool AccountUsable(const std::string& account);
     // Sum of the implanted balances of the company, account and month.

@@ -55,9 +55,8 @@ bool WithinLedger(std::int64_t total, std::int64_t ledger) {
 
 bool AccountAllows(BalanceStore& store, const std::string& company, const std::string& account,
                    const std::string& month, std::int64_t added) {
-    if (!store.AccountUsable(account)) return false;
-    const std::int64_t stored = store.ImplantedTotal(company, account, month);
-    return WithinLedger(stored + added, store.LedgerBalance(company, account, month));
+    const BalanceStore::LedgerRoom room = store.ReadLedgerRoom(company, account, month);
+    return room.usable && WithinLedger(room.implanted + added, room.ledger);
 }
 
 void ApplyChanges(BalanceStore& store, const BalanceChanges& changes) {
