@@ -65,6 +65,15 @@ std::string OwnerExistsSql(core::BalanceKind kind) {
     return "SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :o";
 }
 
+std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect) {
+    std::string sql =
+        "SELECT (SELECT COUNT(*) FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
+        " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o), (" +
+        std::string(kAccountExistsSql) + "), (" + OwnerExistsSql(kind) + ")";
+    if (dialect == db::Dialect::Firebird) sql += " FROM RDB$DATABASE";
+    return sql;
+}
+
 std::string LockCompanySql(db::Dialect dialect) {
     std::string sql = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
     switch (dialect) {
@@ -137,6 +146,19 @@ std::optional<BalanceStore::Value> BalanceStore::Find(const std::string& company
                              value = Value{row.Integer(0), row.Text(1) == "S"};
                          });
     return value;
+}
+
+BalanceStore::NewKey BalanceStore::ReadNewKey(const std::string& company, core::BalanceKind kind,
+                                              const BalanceRow& row) {
+    NewKey key;
+    connection_.ReadRows(NewKeySql(kind, connection_.GetDialect()), KeyParams(company, kind, row),
+                         {ColumnType::Integer, ColumnType::Integer, ColumnType::Integer},
+                         [&](const db::RowView& r) {
+                             key.taken = r.Integer(0) > 0;
+                             key.accountExists = r.Integer(1) > 0;
+                             key.ownerExists = r.Integer(2) > 0;
+                         });
+    return key;
 }
 
 void BalanceStore::Insert(const std::string& company, core::BalanceKind kind,

@@ -26,6 +26,9 @@ inline constexpr const char* kAccountExistsSql =
     "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a";
 // Takes :o.
 std::string OwnerExistsSql(core::BalanceKind kind);
+// Whether a balance is stored under the key (:c, :k, :m, :a, :o), whether the account :a exists
+// and whether the owner :o of the kind exists, in one row.
+std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect);
 // Takes :c.
 std::string LockCompanySql(db::Dialect dialect);
 // Whether the account :a is usable, the implanted total of company :c, account :a and month :m,
@@ -66,6 +69,13 @@ class BalanceStore {
     // The value stored under the row's key, if any.
     std::optional<Value> Find(const std::string& company, core::BalanceKind kind,
                               const BalanceRow& key);
+    // What a row written under a new key must pass, read in one statement.
+    struct NewKey {
+        bool taken = false;  // a balance is stored under it
+        bool accountExists = false;
+        bool ownerExists = false;
+    };
+    NewKey ReadNewKey(const std::string& company, core::BalanceKind kind, const BalanceRow& row);
     void Insert(const std::string& company, core::BalanceKind kind, const BalanceRow& row);
     void Delete(const std::string& company, core::BalanceKind kind, const BalanceRow& key);
 

@@ -28,16 +28,14 @@ std::vector<Planned> CheckAndSaveStatements(db::Dialect dialect) {
         {"FindRequestKey", server::kFindRequestKeySql, {{"k", "chave-1"}}},
         {"FindBalance", server::kFindBalanceSql, key},
         {"DeleteBalance", server::kDeleteBalanceSql, key},
-        {"AccountExists", server::kAccountExistsSql, {{"a", "2.1.1.01.0001"}}},
         {"LedgerRoom",
          server::LedgerRoomSql(dialect),
          {{"c", "99"}, {"a", "2.1.1.01.0001"}, {"m", "2023-01-31"}}},
     };
     for (const auto kind :
          {core::BalanceKind::Suppliers, core::BalanceKind::Clients, core::BalanceKind::Banks}) {
-        statements.push_back({"OwnerExists " + std::string(core::KindInfo(kind).code),
-                              server::OwnerExistsSql(kind),
-                              {{"o", "G000001"}}});
+        statements.push_back({"NewKey " + std::string(core::KindInfo(kind).code),
+                              server::NewKeySql(kind, dialect), key});
     }
     // On PostgreSQL and Firebird the number comes from a sequence, without a table.
     if (dialect == db::Dialect::Sqlite)
