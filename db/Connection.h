@@ -19,7 +19,8 @@ struct sqlite3;
 namespace db {
 namespace detail {
 class SqliteStatements;
-}
+class SociStatements;
+}  // namespace detail
 
 namespace detail {
 class FirebirdTransactions;
@@ -96,6 +97,8 @@ class Connection {
     Dialect dialect_;
     // SQLite only; declared after the session so that it goes first.
     std::unique_ptr<detail::SqliteStatements> statements_;
+    // PostgreSQL only; likewise.
+    std::unique_ptr<detail::SociStatements> prepared_;
     std::unique_ptr<detail::FirebirdTransactions> firebird_;
 };
 
