@@ -289,6 +289,8 @@ Connection::Connection(std::unique_ptr<soci::session> session, Dialect dialect)
     : session_(std::move(session)), dialect_(dialect) {
     if (dialect_ == Dialect::Sqlite)
         statements_ = std::make_unique<detail::SqliteStatements>(NativeSqlite());
+    if (dialect_ == Dialect::Postgresql)
+        prepared_ = std::make_unique<detail::SociStatements>(*session_);
     if (dialect_ == Dialect::Postgresql) {
         auto* backend = static_cast<soci::postgresql_session_backend*>(session_->get_backend());
         pgStatements_ = std::make_unique<detail::PgStatements>(backend->conn_);
@@ -376,6 +378,14 @@ void Connection::Execute(std::string_view sql, const Params& params) {
         statements_->Execute(statement.sql, ValuesOf(statement, params));
         return;
     }
+    if (prepared_) {
+        try {
+            prepared_->Execute(statement.sql, ValuesOf(statement, params));
+        } catch (const soci::soci_error& e) {
+            ThrowFailure("Falha no comando ao banco de dados: ", e);
+        }
+        return;
+    }
     Bindings bindings(statement, params);
     StatementTransaction transaction(firebird_.get());
     try {
@@ -399,6 +409,14 @@ void Connection::ReadRows(std::string_view sql, const Params& params,
     const auto values = ValuesOf(statement, params);
     if (statements_) {
         statements_->Read(statement.sql, values, columns, visit);
+        return;
+    }
+    if (prepared_) {
+        try {
+            prepared_->Read(statement.sql, values, columns, visit);
+        } catch (const soci::soci_error& e) {
+            ThrowFailure("Falha na consulta ao banco de dados: ", e);
+        }
         return;
     }
     StatementTransaction transaction(firebird_.get());

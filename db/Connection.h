@@ -19,6 +19,7 @@ struct sqlite3;
 namespace db {
 namespace detail {
 class SqliteStatements;
+class SociStatements;
 class PgStatements;
 }  // namespace detail
 
@@ -101,6 +102,8 @@ class Connection {
     Dialect dialect_;
     // SQLite only; declared after the session so that it goes first.
     std::unique_ptr<detail::SqliteStatements> statements_;
+    // PostgreSQL only; likewise.
+    std::unique_ptr<detail::SociStatements> prepared_;
     // PostgreSQL only, for StreamRows.
     std::unique_ptr<detail::PgStatements> pgStatements_;
     std::unique_ptr<detail::FirebirdTransactions> firebird_;

@@ -61,7 +61,12 @@ const char* const kTables[] = {
         VRIMPSALDO BIGINT NOT NULL,
         TIPSALDO   VARCHAR(1) NOT NULL CHECK (TIPSALDO IN ('S', 'N')),
         PRIMARY KEY (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL, CDSALDCOME)))",
-    R"(CREATE INDEX IF NOT EXISTS SALDCOME_CONTA ON SALDCOME (CDEMPRESA, CDCONTCTBL, DTIMPSALDO))",
+    // The balance check sums one account's and month's implanted balances from this index alone
+    // (it holds the flag and the value), whatever the company's size; it also serves the
+    // tie-out's totals per account and month. It replaces SALDCOME_CONTA (its first three
+    // columns), which databases made before it keep.
+    R"(CREATE INDEX IF NOT EXISTS SALDCOME_IMPLANTADO ON SALDCOME
+        (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, TIPSALDO, VRIMPSALDO))",
     // The ledger account's balance at the end of a month; credit positive.
     R"(CREATE TABLE IF NOT EXISTS SALDCTBL (
         CDEMPRESA  VARCHAR(2) NOT NULL REFERENCES EMPRESA (CDEMPRESA),

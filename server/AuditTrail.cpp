@@ -58,21 +58,22 @@ std::string UtcNow() {
     return text;
 }
 
-std::int64_t AuditTrail::NextSequence() {
-    std::string sql;
-    switch (connection_.GetDialect()) {
+std::string NextSequenceSql(db::Dialect dialect) {
+    switch (dialect) {
         case db::Dialect::Sqlite:
-            sql = "SELECT COALESCE(MAX(NRSEQUENCIA), 0) + 1 FROM SALDAUDI";
-            break;
+            // The highest number is the primary key's last entry: one search, not a scan.
+            return "SELECT COALESCE(MAX(NRSEQUENCIA), 0) + 1 FROM SALDAUDI";
         case db::Dialect::Postgresql:
-            sql = std::string("SELECT nextval('") + db::kAuditSequence + "')";
-            break;
+            return std::string("SELECT nextval('") + db::kAuditSequence + "')";
         case db::Dialect::Firebird:
-            sql = std::string("SELECT NEXT VALUE FOR ") + db::kAuditSequence + " FROM RDB$DATABASE";
             break;
     }
+    return std::string("SELECT NEXT VALUE FOR ") + db::kAuditSequence + " FROM RDB$DATABASE";
+}
+
+std::int64_t AuditTrail::NextSequence() {
     std::int64_t value = 0;
-    connection_.ReadRows(sql, {}, {ColumnType::Integer},
+    connection_.ReadRows(NextSequenceSql(connection_.GetDialect()), {}, {ColumnType::Integer},
                          [&](const db::RowView& row) { value = row.Integer(0); });
     return value;
 }

@@ -51,11 +51,57 @@ db::Params KeyParams(const std::string& company, core::BalanceKind kind, const B
             {"o", row.owner}};
 }
 
-constexpr const char* kKeyWhere =
-    " WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND DTIMPSALDO = :m AND CDCONTCTBL = :a"
-    " AND CDSALDCOME = :o";
-
 }  // namespace
+
+std::string OwnerExistsSql(core::BalanceKind kind) {
+    switch (kind) {
+        case core::BalanceKind::Suppliers:
+            return "SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :o";
+        case core::BalanceKind::Clients:
+            return "SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :o";
+        case core::BalanceKind::Banks:
+            break;
+    }
+    return "SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :o";
+}
+
+std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect) {
+    std::string sql =
+        "SELECT (SELECT COUNT(*) FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
+        " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o), (" +
+        std::string(kAccountExistsSql) + "), (" + OwnerExistsSql(kind) + ")";
+    if (dialect == db::Dialect::Firebird) sql += " FROM RDB$DATABASE";
+    return sql;
+}
+
+std::string LockCompanySql(db::Dialect dialect) {
+    std::string sql = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
+    switch (dialect) {
+        case db::Dialect::Postgresql:
+            sql += " FOR UPDATE";
+            break;
+        case db::Dialect::Firebird:
+            sql += " WITH LOCK";
+            break;
+        case db::Dialect::Sqlite:
+            break;
+    }
+    return sql;
+}
+
+std::string LedgerRoomSql(db::Dialect dialect) {
+    // The implanted total is summed from the index SALDCOME_IMPLANTADO alone, which holds the
+    // flag and the value: only that account's and month's entries are read.
+    std::string sql =
+        "SELECT (SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a AND IDTIPOCONT = 'A'"
+        " AND IDTIPOCOME IS NOT NULL),"
+        " (SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
+        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTIMPSALDO = :m AND TIPSALDO = 'S'),"
+        " (SELECT COALESCE(MAX(VRSALDO), 0) FROM SALDCTBL"
+        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTSALDO = :m)";
+    if (dialect == db::Dialect::Firebird) sql += " FROM RDB$DATABASE";
+    return sql;
+}
 
 void BalanceStore::ReadBalances(const std::string& company, core::BalanceKind kind,
                                 const std::function<void(const StoredBalance&)>& visit) {
@@ -85,20 +131,9 @@ std::int64_t BalanceStore::Integer(std::string_view sql, const db::Params& param
 }
 
 bool BalanceStore::LockCompany(const std::string& company) {
-    std::string sql = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
-    switch (connection_.GetDialect()) {
-        case db::Dialect::Postgresql:
-            sql += " FOR UPDATE";
-            break;
-        case db::Dialect::Firebird:
-            sql += " WITH LOCK";
-            break;
-        case db::Dialect::Sqlite:
-            break;
-    }
     bool found = false;
-    connection_.ReadRows(sql, {{"c", company}}, {ColumnType::Text},
-                         [&](const db::RowView&) { found = true; });
+    connection_.ReadRows(LockCompanySql(connection_.GetDialect()), {{"c", company}},
+                         {ColumnType::Text}, [&](const db::RowView&) { found = true; });
     return found;
 }
 
@@ -106,12 +141,24 @@ std::optional<BalanceStore::Value> BalanceStore::Find(const std::string& company
                                                       core::BalanceKind kind,
                                                       const BalanceRow& key) {
     std::optional<Value> value;
-    connection_.ReadRows(std::string("SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME") + kKeyWhere,
-                         KeyParams(company, kind, key), {ColumnType::Integer, ColumnType::Text},
-                         [&](const db::RowView& row) {
+    connection_.ReadRows(kFindBalanceSql, KeyParams(company, kind, key),
+                         {ColumnType::Integer, ColumnType::Text}, [&](const db::RowView& row) {
                              value = Value{row.Integer(0), row.Text(1) == "S"};
                          });
     return value;
+}
+
+BalanceStore::NewKey BalanceStore::ReadNewKey(const std::string& company, core::BalanceKind kind,
+                                              const BalanceRow& row) {
+    NewKey key;
+    connection_.ReadRows(NewKeySql(kind, connection_.GetDialect()), KeyParams(company, kind, row),
+                         {ColumnType::Integer, ColumnType::Integer, ColumnType::Integer},
+                         [&](const db::RowView& r) {
+                             key.taken = r.Integer(0) > 0;
+                             key.accountExists = r.Integer(1) > 0;
+                             key.ownerExists = r.Integer(2) > 0;
+                         });
+    return key;
 }
 
 void BalanceStore::Insert(const std::string& company, core::BalanceKind kind,
@@ -127,26 +174,30 @@ void BalanceStore::Insert(const std::string& company, core::BalanceKind kind,
 
 void BalanceStore::Delete(const std::string& company, core::BalanceKind kind,
                           const BalanceRow& key) {
-    connection_.Execute(std::string("DELETE FROM SALDCOME") + kKeyWhere,
-                        KeyParams(company, kind, key));
+    connection_.Execute(kDeleteBalanceSql, KeyParams(company, kind, key));
 }
 
 bool BalanceStore::AccountExists(const std::string& account) {
-    return Integer("SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a", {{"a", account}}) > 0;
+    return Integer(kAccountExistsSql, {{"a", account}}) > 0;
 }
 
 bool BalanceStore::OwnerExists(core::BalanceKind kind, const std::string& owner) {
-    switch (kind) {
-        case core::BalanceKind::Suppliers:
-            return Integer("SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :o",
-                           {{"o", owner}}) > 0;
-        case core::BalanceKind::Clients:
-            return Integer("SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :o", {{"o", owner}}) > 0;
-        case core::BalanceKind::Banks:
-            return Integer("SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :o", {{"o", owner}}) >
-                   0;
-    }
-    return false;
+    return Integer(OwnerExistsSql(kind), {{"o", owner}}) > 0;
+}
+
+BalanceStore::LedgerRoom BalanceStore::ReadLedgerRoom(const std::string& company,
+                                                      const std::string& account,
+                                                      const std::string& month) {
+    LedgerRoom room;
+    connection_.ReadRows(LedgerRoomSql(connection_.GetDialect()),
+                         {{"c", company}, {"a", account}, {"m", month}},
+                         {ColumnType::Integer, ColumnType::Integer, ColumnType::Integer},
+                         [&](const db::RowView& row) {
+                             room.usable = row.Integer(0) > 0;
+                             room.implanted = row.Integer(1);
+                             room.ledger = row.Integer(2);
+                         });
+    return room;
 }
 
 bool BalanceStore::AccountUsable(const std::string& account) {

@@ -14,6 +14,27 @@
 
 namespace server {
 
+// The statements a balance check and a one-row save run on the balance tables, as the store runs
+// them (a test checks that each one searches an index, whatever the company's size).
+inline constexpr const char* kFindBalanceSql =
+    "SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
+    " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+inline constexpr const char* kDeleteBalanceSql =
+    "DELETE FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND DTIMPSALDO = :m"
+    " AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+inline constexpr const char* kAccountExistsSql =
+    "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a";
+// Takes :o.
+std::string OwnerExistsSql(core::BalanceKind kind);
+// Whether a balance is stored under the key (:c, :k, :m, :a, :o), whether the account :a exists
+// and whether the owner :o of the kind exists, in one row.
+std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect);
+// Takes :c.
+std::string LockCompanySql(db::Dialect dialect);
+// Whether the account :a is usable, the implanted total of company :c, account :a and month :m,
+// and that month's ledger balance, in one row.
+std::string LedgerRoomSql(db::Dialect dialect);
+
 // A stored balance as read, with the names joined in; valid during the visit.
 struct StoredBalance {
     std::string_view month;  // "YYYY-MM-DD"
@@ -49,12 +70,27 @@ class BalanceStore {
     // The value stored under the row's key, if any.
     std::optional<Value> Find(const std::string& company, core::BalanceKind kind,
                               const BalanceRow& key);
+    // What a row written under a new key must pass, read in one statement.
+    struct NewKey {
+        bool taken = false;  // a balance is stored under it
+        bool accountExists = false;
+        bool ownerExists = false;
+    };
+    NewKey ReadNewKey(const std::string& company, core::BalanceKind kind, const BalanceRow& row);
     void Insert(const std::string& company, core::BalanceKind kind, const BalanceRow& row);
     void Delete(const std::string& company, core::BalanceKind kind, const BalanceRow& key);
 
     bool AccountExists(const std::string& account);
     // The supplier, client or current account the row of the kind belongs to.
     bool OwnerExists(core::BalanceKind kind, const std::string& owner);
+    // What the ledger rule weighs for the company, account and month, read in one statement.
+    struct LedgerRoom {
+        bool usable = false;  // see AccountUsable
+        std::int64_t implanted = 0;
+        std::int64_t ledger = 0;
+    };
+    LedgerRoom ReadLedgerRoom(const std::string& company, const std::string& account,
+                              const std::string& month);
     // Analytic with a commercial type: an account balances may be implanted against.
     bool AccountUsable(const std::string& account);
     // Sum of the implanted balances of the company, account and month.

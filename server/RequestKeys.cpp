@@ -29,9 +29,7 @@ void CheckRequestKey(const std::string& key) {
 std::optional<SaveOutcome> RequestKeys::Find(const std::string& key) {
     std::optional<SaveOutcome> outcome;
     connection_.ReadRows(
-        "SELECT IDRESULTADO, DSRESULTADO, CDEMPRESA, IDSALDCOME FROM SALDREQU"
-        " WHERE CHREQUISICAO = :k",
-        {{"k", key}},
+        kFindRequestKeySql, {{"k", key}},
         {db::ColumnType::Text, db::ColumnType::Text, db::ColumnType::Text, db::ColumnType::Text},
         [&](const db::RowView& row) {
             SaveOutcome o;

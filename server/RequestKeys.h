@@ -20,6 +20,10 @@ struct SaveOutcome {
     std::string kindCode;
 };
 
+// The look-up of a key, as RequestKeys::Find runs it (takes :k).
+inline constexpr const char* kFindRequestKeySql =
+    "SELECT IDRESULTADO, DSRESULTADO, CDEMPRESA, IDSALDCOME FROM SALDREQU WHERE CHREQUISICAO = :k";
+
 class RequestKeys {
   public:
     explicit RequestKeys(db::Connection& connection) : connection_(connection) {}

@@ -24,20 +24,9 @@ void CheckUnchanged(BalanceStore& store, const BalanceChanges& changes, const Ba
                             "novamente.");
 }
 
-// The account and the owner of a row being written must exist.
-void CheckReferences(BalanceStore& store, core::BalanceKind kind, const BalanceRow& row,
-                     std::size_t index) {
-    if (const auto refusal = ReferenceRefusal(store, kind, row))
-        throw RuleError("Alteração " + std::to_string(index + 1) + " (" + row.Describe() +
-                        "): " + *refusal);
-}
-
-}  // namespace
-
-std::optional<std::string> ReferenceRefusal(BalanceStore& store, core::BalanceKind kind,
-                                            const BalanceRow& row) {
-    if (!store.AccountExists(row.account)) return "Conta contábil não cadastrada.";
-    if (store.OwnerExists(kind, row.owner)) return std::nullopt;
+std::optional<std::string> Refusal(core::BalanceKind kind, bool accountExists, bool ownerExists) {
+    if (!accountExists) return "Conta contábil não cadastrada.";
+    if (ownerExists) return std::nullopt;
     switch (kind) {
         case core::BalanceKind::Suppliers:
             return "Fornecedor não cadastrado.";
@@ -49,30 +38,44 @@ std::optional<std::string> ReferenceRefusal(BalanceStore& store, core::BalanceKi
     return std::nullopt;
 }
 
+// A row written under a new key: no balance may be stored under it yet, and its account and
+// owner must exist; all three read in one statement.
+void CheckNewKey(BalanceStore& store, const BalanceChanges& changes, const BalanceRow& row,
+                 std::size_t index) {
+    const BalanceStore::NewKey key = store.ReadNewKey(changes.company, changes.kind, row);
+    if (key.taken) throw RuleError("Conta comercial já cadastrada.");
+    if (const auto refusal = Refusal(changes.kind, key.accountExists, key.ownerExists))
+        throw RuleError("Alteração " + std::to_string(index + 1) + " (" + row.Describe() +
+                        "): " + *refusal);
+}
+
+}  // namespace
+
+std::optional<std::string> ReferenceRefusal(BalanceStore& store, core::BalanceKind kind,
+                                            const BalanceRow& row) {
+    if (!store.AccountExists(row.account)) return Refusal(kind, false, false);
+    return Refusal(kind, true, store.OwnerExists(kind, row.owner));
+}
+
 bool WithinLedger(std::int64_t total, std::int64_t ledger) {
     return ledger >= 0 ? (total >= 0 && total <= ledger) : (total <= 0 && total >= ledger);
 }
 
 bool AccountAllows(BalanceStore& store, const std::string& company, const std::string& account,
                    const std::string& month, std::int64_t added) {
-    if (!store.AccountUsable(account)) return false;
-    const std::int64_t stored = store.ImplantedTotal(company, account, month);
-    return WithinLedger(stored + added, store.LedgerBalance(company, account, month));
+    const BalanceStore::LedgerRoom room = store.ReadLedgerRoom(company, account, month);
+    return room.usable && WithinLedger(room.implanted + added, room.ledger);
 }
 
 void ApplyChanges(BalanceStore& store, const BalanceChanges& changes) {
-    if (!store.LockCompany(changes.company)) throw RuleError("Empresa não cadastrada.");
     std::set<std::pair<std::string, std::string>> checks;  // (account, month)
     std::size_t index = 0;
     for (const BalanceChanges::Change& c : changes.changes) {
         const BalanceRow* old = changes.Old(c);
         const BalanceRow* now = changes.Now(c);
         if (old != nullptr) CheckUnchanged(store, changes, *old, index);
-        if (now != nullptr && (old == nullptr || !old->SameKey(*now))) {
-            if (store.Find(changes.company, changes.kind, *now))
-                throw RuleError("Conta comercial já cadastrada.");
-            CheckReferences(store, changes.kind, *now, index);
-        }
+        if (now != nullptr && (old == nullptr || !old->SameKey(*now)))
+            CheckNewKey(store, changes, *now, index);
         if (old != nullptr) store.Delete(changes.company, changes.kind, *old);
         if (now != nullptr) {
             store.Insert(changes.company, changes.kind, *now);

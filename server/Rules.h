@@ -34,7 +34,8 @@ std::optional<std::string> ReferenceRefusal(BalanceStore& store, core::BalanceKi
 // and implanted flag (ConflictError otherwise), a row written under a new key must not exist
 // yet and must name an existing account and owner (RuleError), and afterwards every account
 // and month that received an implanted row must pass the ledger rule on the totals the
-// transaction sees (RuleError). The caller commits, or rolls back on any error.
+// transaction sees (RuleError). The caller has locked the company (BalanceStore::LockCompany),
+// and commits, or rolls back on any error.
 void ApplyChanges(BalanceStore& store, const BalanceChanges& changes);
 
 }  // namespace server

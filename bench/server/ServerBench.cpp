@@ -1,28 +1,52 @@
-// Whole-path measurements of the application server on SQLite: reading a company's balances
-// (server, wire, client record set) against the sqlite3 shell selecting the same rows; a
-// one-row save against a bare SQLite commit; eight clients saving at once.
+// Whole-path measurements of the application server, each one side by side with a reference in
+// the same run: runs interleaved (product, reference, product, ...), medians, the ratio of the
+// medians, and the load average (/proc/loadavg) when each measure starts and ends.
+//  - Read: GetSaldComer through rpc::Client into a platform::ClientDataSet (ReadCompany) against
+//    the sqlite3 shell, or psql on PostgreSQL, running the same joined, ordered SELECT into
+//    /dev/null; the time per row across sizes; the client's resident memory, measured in a
+//    process of its own, against the packet's size.
+//  - Save: a one-row SetSaldComer round trip, and the balance check followed by the save as the
+//    screen does them, alternated call by call with a bare insert and commit of a row of the same
+//    company, account and month (SQLite C API with the server's settings: WAL, synchronous=FULL;
+//    libpq on PostgreSQL).
 //
-// The database is built once (SALDO_BENCH_DB, default /tmp/saldo-bench.db): companies 99, 98
-// and 97 hold 1,000,000, 100,000 and 10,000 supplier balances.
-#include <benchmark/benchmark.h>
+// How to run:
+//   cmake --preset release && cmake --build --preset release --target bench-server -j2
+//   build/release/bin/bench-server                                  # SQLite, 10k/100k/1M rows
+//   SALDO_BENCH_SIZES=10000,100000 build/release/bin/bench-server   # a quick run
+//   # PostgreSQL too, on a throw-away cluster:
+//   pg_virtualenv -t -i "--encoding=UTF8 --locale=C.UTF-8" bash -c 'SALDO_BENCH_PG="postgresql:
+//     //host=$PGHOST port=$PGPORT user=$PGUSER password=$PGPASSWORD dbname=$PGDATABASE"
+//     build/release/bin/bench-server'       (one line, "postgresql://host=...")
+// Settings: SALDO_BENCH_DB (the SQLite file, default /tmp/saldo-bench.db), SALDO_BENCH_PAIRS
+// (read pairs per size, default 5), SALDO_BENCH_SAVES (saves per company, default 200). The
+// companies 97, 98 and 99 hold 10,000, 100,000 and 1,000,000 supplier balances; each database is
+// built once, with only the companies the sizes ask for, and kept for later runs.
+#include <libpq-fe.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <thread>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "core/Json.h"
 #include "db/Connection.h"
 #include "db/ConnectionPool.h"
 #include "db/DemoData.h"
 #include "db/Schema.h"
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/Packet.h"
-#include "core/Json.h"
 #include "rpc/Client.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
@@ -33,40 +57,276 @@ namespace {
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
-const char* const kConcurrentCompanies[] = {"B1", "B2", "B3", "B4", "B5", "B6", "B7", "B8"};
+const std::string kModule = "Rdq63500.rdmSaldComer.";
+// The saves go to a month and account every large company holds many balances of, so that the
+// balance check sums a group that grows with the company.
+const std::string kSaveMonth = "2023-01-31";
+const std::string kSaveMonthText = "01/2023";
+const std::string kSaveAccount = "2.1.1.01.0001";
+// Saves made before the measured ones, on each company.
+constexpr int kWarmUpSaves = 10;
 
-std::string DatabasePath() {
-    const char* path = std::getenv("SALDO_BENCH_DB");
-    return path != nullptr ? path : "/tmp/saldo-bench.db";
+// The product's read path, as the screen takes it: the reply read into rows while it arrives,
+// then the rows taken by the record set.
+void ReadCompany(rpc::Client& client, platform::ClientDataSet& set, const std::string& company) {
+    const std::vector<platform::FieldDef> fields = set.FieldDefs();
+    platform::PacketRows rows;
+    client.CallReading(kModule + "GetSaldComer", {company, ""}, [&](core::JsonSource& packet) {
+        rows = platform::PacketRows::Read(packet, fields);
+    });
+    set.SetData(std::move(rows));
 }
 
-void EnsureDatabase() {
-    const std::string path = DatabasePath();
-    if (std::filesystem::exists(path)) return;
-    std::fprintf(stderr, "building %s (1,110,000 balances)...\n", path.c_str());
-    auto connection = db::Connection::Open("sqlite:" + path);
-    db::CreateSchema(*connection);
-    db::LoadDemoData(*connection);
-    db::LoadScaleCompany(*connection, "99", "Empresa de Grande Porte", 1000000);
-    db::LoadScaleCompany(*connection, "98", "Empresa de Médio Porte", 100000);
-    db::LoadScaleCompany(*connection, "97", "Empresa de Pequeno Porte", 10000);
-    for (const char* company : kConcurrentCompanies) {
-        connection->Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES (:C, :N)",
-                            {{"C", company}, {"N", "Empresa Concorrente"}});
+// The set with the field list of the balances' packets (read from a small company).
+void PrepareSet(rpc::Client& client, platform::ClientDataSet& set) {
+    const json packet = client.Call(kModule + "GetSaldComer", {"01", ""});
+    for (const auto& field : platform::FieldListFromJson(packet["fields"])) set.AddField(field);
+}
+
+rpc::ClientOptions LongCalls() {
+    rpc::ClientOptions options;
+    options.timeout = std::chrono::minutes(5);
+    return options;
+}
+
+std::string Env(const char* name, const std::string& fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? value : fallback;
+}
+
+std::string LoadAverage() {
+    std::ifstream in("/proc/loadavg");
+    std::string one, five, fifteen;
+    in >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+// A /proc/self/status line's value in kB ("VmRSS", "VmHWM").
+long StatusKb(const std::string& key) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key + ":", 0) == 0) return std::stol(line.substr(key.size() + 1));
+    }
+    return -1;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+std::string CompanyOfRows(long rows) {
+    switch (rows) {
+        case 10000:
+            return "97";
+        case 100000:
+            return "98";
+        case 1000000:
+            return "99";
+        default:
+            throw std::runtime_error("SALDO_BENCH_SIZES: use 10000, 100000 and/or 1000000");
     }
 }
 
-// The database, the server on a loopback port, created on first use and kept for the run.
-struct Fixture {
-    std::string path = DatabasePath();
-    std::string url = "sqlite:" + path;
+std::vector<long> Sizes() {
+    std::vector<long> sizes;
+    std::stringstream list(Env("SALDO_BENCH_SIZES", "10000,100000,1000000"));
+    for (std::string item; std::getline(list, item, ',');) {
+        sizes.push_back(std::stol(item));
+        CompanyOfRows(sizes.back());
+    }
+    std::sort(sizes.begin(), sizes.end());
+    return sizes;
+}
+
+std::string Rows(long rows) {
+    return rows >= 1000000 ? std::to_string(rows / 1000000) + "M"
+                           : std::to_string(rows / 1000) + "k";
+}
+
+// The libpq connection string of a PostgreSQL URL as db::Connection takes it.
+std::string ConnInfo(const std::string& url) {
+    const std::string prefix = url.rfind("postgres://", 0) == 0 ? "postgres://" : "postgresql://";
+    const std::string rest = url.substr(prefix.size());
+    const std::size_t mark = rest.find_first_of("=/@?");
+    return mark != std::string::npos && rest[mark] == '=' ? rest : url;
+}
+
+// The joined, ordered SELECT of a company's supplier balances, as the shells run it.
+std::string ShellSelect(const std::string& company) {
+    return "SELECT S.DTIMPSALDO, S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO, S.TIPSALDO,"
+           " S.CDSALDCOME, O.NMRAZSOCFORN, O.NRINSJURFORN, O.IDTPIJURFORN FROM SALDCOME S"
+           " LEFT JOIN FORNECEDOR O ON O.CDFORNECED = S.CDSALDCOME"
+           " LEFT JOIN CONTCTBL C ON C.CDCONTCTBL = S.CDCONTCTBL"
+           " WHERE S.CDEMPRESA = '" +
+           company +
+           "' AND S.IDSALDCOME = 'F'"
+           " ORDER BY S.DTIMPSALDO, S.CDCONTCTBL, S.CDSALDCOME";
+}
+
+// Removes the rows earlier saves left in the company.
+void RemoveSavedRows(const std::string& url, const std::string& company) {
+    auto connection = db::Connection::Open(url);
+    db::WriteTransaction transaction(*connection);
+    connection->Execute(
+        "DELETE FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = 'F' AND DTIMPSALDO = :m"
+        " AND CDCONTCTBL = :a AND (CDSALDCOME LIKE 'H%' OR CDSALDCOME LIKE 'R%')",
+        {{"c", company}, {"m", kSaveMonth}, {"a", kSaveAccount}});
+    transaction.Commit();
+}
+
+// The database with the companies of the sizes, the suppliers the saves name and a ledger
+// balance wide enough for every save; built where missing.
+void EnsureDatabase(const std::string& url, const std::vector<long>& sizes, int saves) {
+    auto connection = db::Connection::Open(url);
+    db::CreateSchema(*connection);
+    db::LoadDemoData(*connection);
+    bool loaded = false;
+    for (const long rows : sizes) {
+        const std::string company = CompanyOfRows(rows);
+        if (!connection
+                 ->Select("SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c", {{"c", company}})
+                 .rows.empty())
+            continue;
+        std::fprintf(stderr, "building company %s (%ld balances) in %s...\n", company.c_str(), rows,
+                     connection->DialectName().c_str());
+        db::LoadScaleCompany(*connection, company, "Empresa de Teste " + Rows(rows), rows);
+        loaded = true;
+    }
+    db::WriteTransaction transaction(*connection);
+    for (int n = 1; n <= 2 * (saves + kWarmUpSaves); ++n) {
+        char code[16];
+        std::snprintf(code, sizeof code, "H%06d", n);
+        if (connection
+                ->Select("SELECT CDFORNECED FROM FORNECEDOR WHERE CDFORNECED = :o", {{"o", code}})
+                .rows.empty())
+            connection->Execute(
+                "INSERT INTO FORNECEDOR (CDFORNECED, IDTPIJURFORN, NRINSJURFORN, NMRAZSOCFORN,"
+                " IDSITUCADA) VALUES (:o, 'J', '00.000.000/0001-00', 'Fornecedor de Gravação',"
+                " 'A')",
+                {{"o", code}});
+    }
+    for (const long rows : sizes) {
+        const db::Params key = {{"c", CompanyOfRows(rows)}, {"a", kSaveAccount}, {"m", kSaveMonth}};
+        if (connection
+                ->Select("SELECT VRSALDO FROM SALDCTBL WHERE CDEMPRESA = :c AND CDCONTCTBL = :a"
+                         " AND DTSALDO = :m",
+                         key)
+                .rows.empty())
+            connection->Execute(
+                "INSERT INTO SALDCTBL (CDEMPRESA, CDCONTCTBL, DTSALDO, VRSALDO)"
+                " VALUES (:c, :a, :m, 1000000000000000)",
+                key);
+    }
+    transaction.Commit();
+    if (loaded && connection->GetDialect() == db::Dialect::Postgresql)
+        connection->Execute("ANALYZE");
+    for (const long rows : sizes) RemoveSavedRows(url, CompanyOfRows(rows));
+}
+
+// A bare insert and commit of one balance row, with prepared statements.
+class BareCommit {
+  public:
+    virtual ~BareCommit() = default;
+    virtual void Insert(const std::string& company, const std::string& owner) = 0;
+};
+
+class SqliteCommit final : public BareCommit {
+  public:
+    explicit SqliteCommit(const std::string& path) {
+        if (sqlite3_open(path.c_str(), &handle_) != SQLITE_OK) Fail("open");
+        sqlite3_busy_timeout(handle_, 30000);
+        Exec("PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON");
+        if (sqlite3_prepare_v2(
+                handle_,
+                "INSERT INTO SALDCOME (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL,"
+                " CDSALDCOME, VRIMPSALDO, TIPSALDO) VALUES (?, 'F', ?, ?, ?, 1, 'S')",
+                -1, &insert_, nullptr) != SQLITE_OK)
+            Fail("prepare");
+    }
+    ~SqliteCommit() override {
+        sqlite3_finalize(insert_);
+        sqlite3_close(handle_);
+    }
+    SqliteCommit(const SqliteCommit&) = delete;
+    SqliteCommit& operator=(const SqliteCommit&) = delete;
+
+    void Insert(const std::string& company, const std::string& owner) override {
+        Exec("BEGIN IMMEDIATE");
+        sqlite3_bind_text(insert_, 1, company.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert_, 2, kSaveMonth.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert_, 3, kSaveAccount.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert_, 4, owner.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(insert_) != SQLITE_DONE) Fail("insert");
+        sqlite3_reset(insert_);
+        Exec("COMMIT");
+    }
+
+  private:
+    void Exec(const char* sql) {
+        if (sqlite3_exec(handle_, sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(sql);
+    }
+    [[noreturn]] void Fail(const char* what) {
+        throw std::runtime_error(std::string("sqlite3 ") + what + ": " + sqlite3_errmsg(handle_));
+    }
+
+    sqlite3* handle_ = nullptr;
+    sqlite3_stmt* insert_ = nullptr;
+};
+
+class PostgresCommit final : public BareCommit {
+  public:
+    explicit PostgresCommit(const std::string& url)
+        : connection_(PQconnectdb(ConnInfo(url).c_str())) {
+        if (PQstatus(connection_) != CONNECTION_OK) Fail("connect");
+        Check(PQprepare(connection_, "bare_insert",
+                        "INSERT INTO SALDCOME (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL,"
+                        " CDSALDCOME, VRIMPSALDO, TIPSALDO) VALUES ($1, 'F', $2, $3, $4, 1, 'S')",
+                        4, nullptr),
+              "prepare");
+    }
+    ~PostgresCommit() override { PQfinish(connection_); }
+    PostgresCommit(const PostgresCommit&) = delete;
+    PostgresCommit& operator=(const PostgresCommit&) = delete;
+
+    void Insert(const std::string& company, const std::string& owner) override {
+        Check(PQexec(connection_, "BEGIN"), "BEGIN");
+        const char* values[] = {company.c_str(), kSaveMonth.c_str(), kSaveAccount.c_str(),
+                                owner.c_str()};
+        Check(PQexecPrepared(connection_, "bare_insert", 4, values, nullptr, nullptr, 0), "insert");
+        Check(PQexec(connection_, "COMMIT"), "COMMIT");
+    }
+
+  private:
+    void Check(PGresult* result, const char* what) {
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        if (!ok) Fail(what);
+    }
+    [[noreturn]] void Fail(const char* what) {
+        throw std::runtime_error(std::string("libpq ") + what + ": " + PQerrorMessage(connection_));
+    }
+
+    PGconn* connection_;
+};
+
+// One backend: its database, a server on a loopback port, and its references.
+struct Backend {
+    std::string name;
+    std::string url;
+    std::function<std::string(const std::string& company)> shellCommand;
+    std::function<std::unique_ptr<BareCommit>()> bareCommit;
     std::unique_ptr<db::ConnectionPool> pool;
     std::unique_ptr<server::SaldoService> service;
     rpc::Dispatcher dispatcher;
     std::unique_ptr<rpc::Server> rpcServer;
 
-    Fixture() {
-        EnsureDatabase();
+    void Start() {
         pool = std::make_unique<db::ConnectionPool>(url, 8);
         service = std::make_unique<server::SaldoService>(*pool);
         server::RegisterMethods(dispatcher, *service, nullptr);
@@ -78,240 +338,236 @@ struct Fixture {
     }
 };
 
-Fixture& Shared() {
-    static Fixture fixture;
-    return fixture;
+void RunShell(const std::string& command) {
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("failed: " + command);
 }
 
-const char* CompanyOfRows(std::int64_t rows) {
-    return rows >= 1000000 ? "99" : rows >= 100000 ? "98" : "97";
-}
+struct ReadFigures {
+    long rows = 0;
+    double product = 0, reference = 0;
+};
 
-void GetSaldComerEndToEnd(benchmark::State& state) {
-    Fixture& f = Shared();
-    rpc::Client client("127.0.0.1", f.rpcServer->Port());
-    const std::string company = CompanyOfRows(state.range(0));
+ReadFigures MeasureRead(Backend& backend, long rows, int pairs) {
+    const std::string company = CompanyOfRows(rows);
+    const std::string command = backend.shellCommand(company);
+    rpc::Client client("127.0.0.1", backend.rpcServer->Port(), LongCalls());
     platform::ClientDataSet set("cdsSaldForn");
-    {
-        const json first = client.Call("Rdq63500.rdmSaldComer.GetSaldComer", {company, ""});
-        for (const auto& field : platform::FieldListFromJson(first["fields"])) set.AddField(field);
+    PrepareSet(client, set);
+    ReadCompany(client, set, company);  // warms the caches on both sides
+    RunShell(command);
+    std::vector<double> product, reference;
+    for (int i = 0; i < pairs; ++i) {
+        auto start = Clock::now();
+        ReadCompany(client, set, company);
+        product.push_back(Seconds(start));
+        start = Clock::now();
+        RunShell(command);
+        reference.push_back(Seconds(start));
     }
-    std::size_t rows = 0;
-    double callMs = 0, loadMs = 0;
-    for (auto _ : state) {
-        const auto start = Clock::now();
-        const std::string packet =
-            client.CallText("Rdq63500.rdmSaldComer.GetSaldComer", {company, ""});
-        const auto called = Clock::now();
-        set.LoadFromText(packet);
-        rows = static_cast<std::size_t>(set.RecordCount());
-        callMs += std::chrono::duration<double, std::milli>(called - start).count();
-        loadMs += std::chrono::duration<double, std::milli>(Clock::now() - called).count();
-    }
-    const double n = static_cast<double>(state.iterations());
-    state.counters["rows"] = static_cast<double>(rows);
-    state.counters["call_ms"] = callMs / n;
-    state.counters["load_ms"] = loadMs / n;
-    state.counters["us_per_row"] = (callMs + loadMs) * 1000.0 / n / static_cast<double>(rows);
+    return {set.RecordCount(), Median(product), Median(reference)};
 }
 
-void GetSaldComerStreamed(benchmark::State& state) {
-    Fixture& f = Shared();
-    rpc::Client client("127.0.0.1", f.rpcServer->Port());
-    const std::string company = CompanyOfRows(state.range(0));
+// The client's memory, in a process of its own so that nothing of the server or of earlier
+// measures is counted: prints "baseline rss peak" in kB.
+int ClientMemoryMain(std::uint16_t port, const std::string& company) {
+    rpc::Client client("127.0.0.1", port, LongCalls());
     platform::ClientDataSet set("cdsSaldForn");
-    {
-        const json first = client.Call("Rdq63500.rdmSaldComer.GetSaldComer", {"01", ""});
-        for (const auto& field : platform::FieldListFromJson(first["fields"])) set.AddField(field);
-    }
-    const auto defs = set.FieldDefs();
-    std::size_t rows = 0;
-    for (auto _ : state) {
-        platform::PacketRows read;
-        client.CallReading("Rdq63500.rdmSaldComer.GetSaldComer", {company, ""},
-                           [&](core::JsonSource& s) { read = platform::PacketRows::Read(s, defs); });
-        set.SetData(std::move(read));
-        rows = static_cast<std::size_t>(set.RecordCount());
-    }
-    state.counters["rows"] = static_cast<double>(rows);
+    PrepareSet(client, set);
+    const long baseline = StatusKb("VmRSS");
+    ReadCompany(client, set, company);
+    std::printf("%ld %ld %ld\n", baseline, StatusKb("VmRSS"), StatusKb("VmHWM"));
+    return set.RecordCount() > 0 ? 0 : 1;
 }
 
-// The server's part alone: the query and the packet text, no wire.
-void GetSaldComerServerOnly(benchmark::State& state) {
-    Fixture& f = Shared();
-    const std::string company = CompanyOfRows(state.range(0));
-    std::size_t bytes = 0;
-    for (auto _ : state) bytes = f.service->GetSaldComer(company, "").size();
-    state.counters["packet_bytes"] = static_cast<double>(bytes);
+struct MemoryFigures {
+    long baselineKb = 0, rssKb = 0, peakKb = 0;
+};
+
+MemoryFigures MeasureClientMemory(Backend& backend, long rows) {
+    const std::string command = std::filesystem::read_symlink("/proc/self/exe").string() +
+                                " --client-memory " + std::to_string(backend.rpcServer->Port()) +
+                                " " + CompanyOfRows(rows);
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) throw std::runtime_error("cannot run " + command);
+    MemoryFigures m;
+    const int read = std::fscanf(pipe, "%ld %ld %ld", &m.baselineKb, &m.rssKb, &m.peakKb);
+    if (pclose(pipe) != 0 || read != 3) throw std::runtime_error("failed: " + command);
+    return m;
 }
 
-// The same rows, joined the same way, selected by the sqlite3 shell into /dev/null.
-void Sqlite3ShellSelect(benchmark::State& state) {
-    Fixture& f = Shared();
-    const std::string company = CompanyOfRows(state.range(0));
-    const std::string command =
-        "sqlite3 " + f.path +
-        " \"SELECT S.DTIMPSALDO, S.CDCONTCTBL, C.NMCONTCTBL, S.VRIMPSALDO, S.TIPSALDO,"
-        " S.CDSALDCOME, O.NMRAZSOCFORN, O.NRINSJURFORN, O.IDTPIJURFORN FROM SALDCOME S"
-        " LEFT JOIN FORNECEDOR O ON O.CDFORNECED = S.CDSALDCOME"
-        " LEFT JOIN CONTCTBL C ON C.CDCONTCTBL = S.CDCONTCTBL"
-        " WHERE S.CDEMPRESA = '" +
-        company +
-        "' AND S.IDSALDCOME = 'F'"
-        " ORDER BY S.DTIMPSALDO, S.CDCONTCTBL, S.CDSALDCOME\" > /dev/null";
-    for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("sqlite3 failed");
-    }
+json SaveRow(const std::string& company, const std::string& owner) {
+    return {kSaveMonth, kSaveAccount, "", "", 0.01, "Sim", company, "F", owner, nullptr, nullptr};
 }
 
-void Percentiles(benchmark::State& state, std::vector<double>& micros) {
-    if (micros.empty()) return;
-    std::sort(micros.begin(), micros.end());
-    state.counters["p50_us"] = micros[micros.size() / 2];
-    state.counters["p99_us"] = micros[std::min(micros.size() - 1, micros.size() * 99 / 100)];
-}
+struct SaveFigures {
+    double save = 0, check = 0, checkAndSave = 0, bare = 0;
+};
 
-// A row whose key no earlier call used: owner and month vary with n, in months of 31 days
-// far in the future, starting at an offset taken from the clock so reruns do not collide.
-json SupplierRow(const std::string& company, int n) {
-    static const int kLongMonths[] = {1, 3, 5, 7, 8, 10, 12};
-    char owner[16], month[16];
-    std::snprintf(owner, sizeof owner, "G%06d", n % 6000 + 1);
-    const int slot = n / 6000;
-    std::snprintf(month, sizeof month, "%04d-%02d-31", 2100 + slot / 7, kLongMonths[slot % 7]);
-    return {month, "2.1.1.01.0001", "", "", 0.0, "Sim", company, "F", owner, nullptr, nullptr};
-}
-
-json Fields() {
-    static const json fields = [] {
-        rpc::Client client("127.0.0.1", Shared().rpcServer->Port());
-        return client.Call("Rdq63500.rdmSaldComer.GetSaldComer", {"01", ""})["fields"];
-    }();
-    return fields;
-}
-
-std::atomic<int> nextRow{static_cast<int>(std::time(nullptr) % 100000) * 3000};
-
-void SetSaldComerRoundTrip(benchmark::State& state) {
-    Fixture& f = Shared();
-    rpc::Client client("127.0.0.1", f.rpcServer->Port());
-    const json fields = Fields();
-    std::vector<double> micros;
-    for (auto _ : state) {
+SaveFigures MeasureSave(Backend& backend, long rows, int saves) {
+    const std::string company = CompanyOfRows(rows);
+    RemoveSavedRows(backend.url, company);
+    rpc::Client client("127.0.0.1", backend.rpcServer->Port());
+    const json fields = client.Call(kModule + "GetSaldComer", {"01", ""})["fields"];
+    const auto bare = backend.bareCommit();
+    const std::string keyPrefix = "bench-" + std::to_string(::getpid()) + "-" + company + "-";
+    const auto save = [&](int n) {
+        char owner[16];
+        std::snprintf(owner, sizeof owner, "H%06d", n);
         const json delta = {
             {"fields", fields},
-            {"changes",
-             json::array({{{"kind", "inserted"}, {"new", SupplierRow("01", nextRow++)}}})}};
-        const auto start = Clock::now();
-        client.Call("Rdq63500.rdmSaldComer.SetSaldComer", {"01", "", delta});
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+            {"changes", json::array({{{"kind", "inserted"}, {"new", SaveRow(company, owner)}}})}};
+        client.Call(kModule + "SetSaldComer",
+                    {company, "", delta, keyPrefix + std::to_string(n), "bench"});
+    };
+    const auto check = [&] {
+        if (!client
+                 .Call(kModule + "GetVdSaldoContCtbl",
+                       {company, kSaveAccount, kSaveMonthText, 0.01})
+                 .get<bool>())
+            throw std::runtime_error("the balance check refused the save");
+    };
+    std::vector<double> saveMs, checkMs, checkAndSaveMs, bareMs;
+    const auto ms = [](Clock::time_point since) {
+        return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+    };
+    for (int i = 0; i < saves + kWarmUpSaves; ++i) {
+        char owner[16];
+        std::snprintf(owner, sizeof owner, "R%06d", i + 1);
+        auto start = Clock::now();
+        bare->Insert(company, owner);
+        const double bareOne = ms(start);
+        start = Clock::now();
+        save(2 * i + 1);
+        const double saveOne = ms(start);
+        start = Clock::now();
+        check();
+        const double checkOne = ms(start);
+        save(2 * i + 2);
+        const double bothOne = ms(start);
+        if (i < kWarmUpSaves) continue;
+        bareMs.push_back(bareOne);
+        saveMs.push_back(saveOne);
+        checkMs.push_back(checkOne);
+        checkAndSaveMs.push_back(bothOne);
     }
-    Percentiles(state, micros);
+    RemoveSavedRows(backend.url, company);
+    return {Median(saveMs), Median(checkMs), Median(checkAndSaveMs), Median(bareMs)};
 }
 
-// The same row written by the SQLite C API alone, with the server's settings.
-void BareSqliteCommit(benchmark::State& state) {
-    EnsureDatabase();
-    sqlite3* handle = nullptr;
-    sqlite3_open(DatabasePath().c_str(), &handle);
-    sqlite3_busy_timeout(handle, 30000);
-    sqlite3_exec(handle, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr,
-                 nullptr);
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(handle,
-                       "INSERT INTO SALDCOME (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL,"
-                       " CDSALDCOME, VRIMPSALDO, TIPSALDO) VALUES ('01', 'F', ?, ?, ?, 0, 'S')",
-                       -1, &insert, nullptr);
-    std::vector<double> micros;
-    double beginUs = 0, insertUs = 0, commitUs = 0;
-    for (auto _ : state) {
-        const json row = SupplierRow("01", nextRow++);
-        const std::string month = row[0], account = row[1], owner = row[8];
-        const auto start = Clock::now();
-        if (sqlite3_exec(handle, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
-            state.SkipWithError(sqlite3_errmsg(handle));
-        }
-        const auto begun = Clock::now();
-        sqlite3_bind_text(insert, 1, month.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 2, account.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, owner.c_str(), -1, SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE) state.SkipWithError(sqlite3_errmsg(handle));
-        sqlite3_reset(insert);
-        const auto inserted = Clock::now();
-        sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
-        beginUs += std::chrono::duration<double, std::micro>(begun - start).count();
-        insertUs += std::chrono::duration<double, std::micro>(inserted - begun).count();
-        commitUs += std::chrono::duration<double, std::micro>(Clock::now() - inserted).count();
-        micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+void Report(Backend& backend, const std::vector<long>& sizes, int pairs, int saves) {
+    std::printf("\n## %s: GetSaldComer end to end (call + record set) vs %s, %d pairs, medians\n\n",
+                backend.name.c_str(), backend.name == "SQLite" ? "sqlite3 shell" : "psql", pairs);
+    std::printf(
+        "| rows | product s | reference s | ratio | us/row | us/row vs %s | load at start | load "
+        "at end |\n|---|---|---|---|---|---|---|---|\n",
+        Rows(sizes.front()).c_str());
+    double firstPerRow = 0, lastChange = 0;
+    for (const long size : sizes) {
+        const std::string before = LoadAverage();
+        const ReadFigures r = MeasureRead(backend, size, pairs);
+        const double perRow = r.product * 1e6 / static_cast<double>(r.rows);
+        if (firstPerRow == 0) firstPerRow = perRow;
+        lastChange = perRow / firstPerRow - 1;
+        std::printf("| %ld | %.3f | %.3f | %.2fx | %.2f | %+.0f%% | %s | %s |\n", r.rows, r.product,
+                    r.reference, r.product / r.reference, perRow, lastChange * 100, before.c_str(),
+                    LoadAverage().c_str());
+        std::fflush(stdout);
     }
-    sqlite3_finalize(insert);
-    sqlite3_close(handle);
-    const double n = static_cast<double>(state.iterations());
-    state.counters["begin_us"] = beginUs / n;
-    state.counters["insert_us"] = insertUs / n;
-    state.counters["commit_us"] = commitUs / n;
-    Percentiles(state, micros);
+    if (sizes.size() > 1)
+        std::printf("\nPer-row time %s -> %s: %+.0f%%, flat within +-20%%: %s\n",
+                    Rows(sizes.front()).c_str(), Rows(sizes.back()).c_str(), lastChange * 100,
+                    std::abs(lastChange) <= 0.2 ? "yes" : "no");
+
+    std::printf(
+        "\n## %s: client memory holding the record set, connection open (own process)\n\n"
+        "| rows | packet bytes | before the call MB | resident MB | resident / packet | added / "
+        "packet | peak MB | peak / packet | load at start | load at end |\n"
+        "|---|---|---|---|---|---|---|---|---|---|\n",
+        backend.name.c_str());
+    for (const long size : sizes) {
+        const std::string before = LoadAverage();
+        const std::size_t packetBytes =
+            backend.service->GetSaldComer(CompanyOfRows(size), "").size();
+        const double packetMb = static_cast<double>(packetBytes) / 1e6;
+        const MemoryFigures m = MeasureClientMemory(backend, size);
+        // MB of 10^6 bytes throughout, as the packet's.
+        const double rssMb = static_cast<double>(m.rssKb) * 1024 / 1e6;
+        const double peakMb = static_cast<double>(m.peakKb) * 1024 / 1e6;
+        const double baselineMb = static_cast<double>(m.baselineKb) * 1024 / 1e6;
+        std::printf("| %ld | %zu | %.1f | %.1f | %.2fx | %.2fx | %.1f | %.2fx | %s | %s |\n", size,
+                    packetBytes, baselineMb, rssMb, rssMb / packetMb,
+                    (rssMb - baselineMb) / packetMb, peakMb, peakMb / packetMb, before.c_str(),
+                    LoadAverage().c_str());
+        std::fflush(stdout);
+    }
+
+    std::printf(
+        "\n## %s: one-row save vs a bare insert+commit, alternated call by call, %d saves, p50\n\n"
+        "| company rows | save ms | check ms | check + save ms | bare commit ms | save ratio | "
+        "check + save ratio | load at start | load at end |\n"
+        "|---|---|---|---|---|---|---|---|---|\n",
+        backend.name.c_str(), saves);
+    for (const long size : sizes) {
+        if (size == 100000 && sizes.size() > 1) continue;  // the two ends say it
+        const std::string before = LoadAverage();
+        const SaveFigures s = MeasureSave(backend, size, saves);
+        std::printf("| %ld | %.2f | %.2f | %.2f | %.2f | %.2fx | %.2fx | %s | %s |\n", size, s.save,
+                    s.check, s.checkAndSave, s.bare, s.save / s.bare, s.checkAndSave / s.bare,
+                    before.c_str(), LoadAverage().c_str());
+        std::fflush(stdout);
+    }
 }
 
-// Eight clients, one company each, saving one-row packets at the same time.
-void ConcurrentSaves(benchmark::State& state) {
-    Fixture& f = Shared();
-    const json fields = Fields();
-    const int perClient = static_cast<int>(state.range(0));
-    std::size_t packets = 0;
-    for (auto _ : state) {
-        std::vector<std::thread> clients;
-        for (const char* company : kConcurrentCompanies) {
-            clients.emplace_back([&, company = std::string(company)] {
-                rpc::Client client("127.0.0.1", f.rpcServer->Port());
-                for (int i = 0; i < perClient; ++i) {
-                    const json delta = {
-                        {"fields", fields},
-                        {"changes", json::array({{{"kind", "inserted"},
-                                                  {"new", SupplierRow(company, nextRow++)}}})}};
-                    client.Call("Rdq63500.rdmSaldComer.SetSaldComer", {company, "", delta});
-                }
-            });
-        }
-        for (auto& t : clients) t.join();
-        packets += static_cast<std::size_t>(perClient) * 8;
+int BenchMain() {
+    const std::vector<long> sizes = Sizes();
+    const int pairs = std::stoi(Env("SALDO_BENCH_PAIRS", "5"));
+    const int saves = std::stoi(Env("SALDO_BENCH_SAVES", "200"));
+    std::vector<std::unique_ptr<Backend>> backends;
+
+    const std::string path = Env("SALDO_BENCH_DB", "/tmp/saldo-bench.db");
+    auto sqlite = std::make_unique<Backend>();
+    sqlite->name = "SQLite";
+    sqlite->url = "sqlite:" + path;
+    sqlite->shellCommand = [path](const std::string& company) {
+        return "sqlite3 " + path + " \"" + ShellSelect(company) + "\" > /dev/null";
+    };
+    sqlite->bareCommit = [path] { return std::make_unique<SqliteCommit>(path); };
+    backends.push_back(std::move(sqlite));
+
+    const std::string pgUrl = Env("SALDO_BENCH_PG", "");
+    if (!pgUrl.empty()) {
+        auto pg = std::make_unique<Backend>();
+        pg->name = "PostgreSQL";
+        pg->url = pgUrl;
+        pg->shellCommand = [info = ConnInfo(pgUrl)](const std::string& company) {
+            return "psql -X -q -A -t -d \"" + info + "\" -c \"" + ShellSelect(company) +
+                   "\" > /dev/null";
+        };
+        pg->bareCommit = [pgUrl] { return std::make_unique<PostgresCommit>(pgUrl); };
+        backends.push_back(std::move(pg));
     }
-    state.counters["packets_per_s"] =
-        benchmark::Counter(static_cast<double>(packets), benchmark::Counter::kIsRate);
+
+    std::printf("bench-server: sizes");
+    for (const long size : sizes) std::printf(" %ld", size);
+    std::printf(", %d read pairs, %d saves; load average %s\n", pairs, saves,
+                LoadAverage().c_str());
+    for (auto& backend : backends) {
+        EnsureDatabase(backend->url, sizes, saves);
+        backend->Start();
+        Report(*backend, sizes, pairs, saves);
+    }
+    return 0;
 }
 
 }  // namespace
 
-BENCHMARK(GetSaldComerEndToEnd)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(GetSaldComerStreamed)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(GetSaldComerServerOnly)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(Sqlite3ShellSelect)
-    ->Arg(10000)
-    ->Arg(100000)
-    ->Arg(1000000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->UseRealTime();
-BENCHMARK(SetSaldComerRoundTrip)->Unit(benchmark::kMicrosecond)->Iterations(300)->UseRealTime();
-BENCHMARK(BareSqliteCommit)->Unit(benchmark::kMicrosecond)->Iterations(300)->UseRealTime();
-BENCHMARK(ConcurrentSaves)->Arg(40)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
-
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    try {
+        if (argc == 4 && std::string(argv[1]) == "--client-memory")
+            return ClientMemoryMain(static_cast<std::uint16_t>(std::stoi(argv[2])), argv[3]);
+        return BenchMain();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench-server: %s\n", e.what());
+        return 1;
+    }
+}

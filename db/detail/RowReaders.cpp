@@ -200,6 +200,103 @@ void SqliteStatements::Execute(const std::string& sql, const Values& values) {
     if (rc != SQLITE_DONE) Fail(handle_, kCommandFailed);
 }
 
+struct SociStatements::Entry {
+    // `columns`: the SELECT's, or nullptr for a command.
+    Entry(soci::session& session, const std::string& sql, std::size_t parameters,
+          const std::vector<ColumnType>* columns)
+        : statement(session),
+          batch(columns != nullptr ? *columns : std::vector<ColumnType>{}),
+          values(parameters),
+          indicators(parameters, soci::i_ok),
+          names(parameters) {
+        if (columns != nullptr) batch.Bind(statement);
+        for (std::size_t i = 0; i < parameters; ++i) {
+            names[i] = "p" + std::to_string(i);
+            statement.exchange(soci::use(values[i], indicators[i], names[i]));
+        }
+        statement.alloc();
+        statement.prepare(sql);
+        statement.define_and_bind();
+    }
+
+    // The bound vectors never grow after binding: SOCI keeps references into them.
+    soci::statement statement;
+    SociBatch batch;
+    std::vector<std::string> values;
+    std::vector<soci::indicator> indicators;
+    std::vector<std::string> names;
+    bool inUse = false;
+};
+
+// A cached statement (or a fresh one when the cached one is busy) with the values set.
+class SociStatements::Lease {
+  public:
+    Lease(SociStatements& owner, const std::string& sql, const Values& values,
+          const std::vector<ColumnType>* columns) {
+        // The same text read with other column types is another statement.
+        std::string key = sql;
+        if (columns != nullptr) {
+            key += '\n';
+            for (const ColumnType type : *columns) key += type == ColumnType::Text ? 'T' : 'I';
+        }
+        auto found = owner.entries_.find(key);
+        if (found != owner.entries_.end() && !found->second->inUse) {
+            entry_ = found->second.get();
+        } else {
+            auto entry = std::make_unique<Entry>(owner.session_, sql, values.size(), columns);
+            if (found == owner.entries_.end()) {
+                if (owner.entries_.size() >= kMaxCached) {
+                    for (auto it = owner.entries_.begin(); it != owner.entries_.end();)
+                        it = it->second->inUse ? std::next(it) : owner.entries_.erase(it);
+                }
+                entry_ = entry.get();
+                owner.entries_.emplace(std::move(key), std::move(entry));
+            } else {
+                own_ = std::move(entry);
+                entry_ = own_.get();
+            }
+        }
+        entry_->inUse = true;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            entry_->values[i] = values[i].value_or(std::string());
+            entry_->indicators[i] = values[i] ? soci::i_ok : soci::i_null;
+        }
+    }
+    ~Lease() { entry_->inUse = false; }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+
+    Entry& Get() const { return *entry_; }
+
+  private:
+    Entry* entry_ = nullptr;
+    std::unique_ptr<Entry> own_;
+};
+
+SociStatements::SociStatements(soci::session& session) : session_(session) {}
+
+SociStatements::~SociStatements() = default;
+
+void SociStatements::Read(const std::string& sql, const Values& values,
+                          const std::vector<ColumnType>& columns, const RowVisitor& visit) {
+    const Lease lease(*this, sql, values, &columns);
+    Entry& entry = lease.Get();
+    entry.batch.Reset();
+    entry.statement.execute(false);
+    while (entry.statement.fetch()) {
+        for (std::size_t r = 0; r < entry.batch.Rows(); ++r) {
+            entry.batch.MoveTo(r);
+            visit(entry.batch);
+        }
+        entry.batch.Reset();
+    }
+}
+
+void SociStatements::Execute(const std::string& sql, const Values& values) {
+    const Lease lease(*this, sql, values, nullptr);
+    lease.Get().statement.execute(true);
+}
+
 void ReadSociRows(soci::session& session, const std::string& sql, const Values& values,
                   const std::vector<ColumnType>& columns, bool trimFixed, const RowVisitor& visit) {
     std::vector<std::string> bound(values.size());

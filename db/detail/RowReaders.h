@@ -45,6 +45,30 @@ class SqliteStatements {
     std::unordered_map<std::string, std::unique_ptr<Entry>> entries_;
 };
 
+// Prepared statements of one PostgreSQL session through SOCI, by text: each is prepared on the
+// server once and run again with new values, one round trip a run instead of three (prepare,
+// run, deallocate). A statement in use when the same text is run again is prepared anew for the
+// inner run. Lets soci::soci_error through. Must be destroyed before the session.
+class SociStatements {
+  public:
+    explicit SociStatements(soci::session& session);
+    ~SociStatements();
+    SociStatements(const SociStatements&) = delete;
+    SociStatements& operator=(const SociStatements&) = delete;
+
+    // As SqliteStatements' (:p0, :p1, ... in order).
+    void Read(const std::string& sql, const Values& values, const std::vector<ColumnType>& columns,
+              const RowVisitor& visit);
+    void Execute(const std::string& sql, const Values& values);
+
+  private:
+    struct Entry;
+    class Lease;
+
+    soci::session& session_;
+    std::unordered_map<std::string, std::unique_ptr<Entry>> entries_;
+};
+
 // `trimFixed`: blank-padded CHAR columns (Firebird's) are given without their padding. Lets
 // soci::soci_error through, for the caller to tell a lock conflict from other failures.
 void ReadSociRows(soci::session& session, const std::string& sql, const Values& values,

@@ -1,6 +1,6 @@
 // The row reader and statement execution on each backend: values bound, nulls, more rows than
-// one fetch batch, a visit that runs the same query again, failures as DbError, and a rolled
-// back write leaving nothing.
+// one fetch batch, a visit that runs the same query again, failures as DbError, a rolled back
+// write leaving nothing, and a statement that failed running again.
 #include <gtest/gtest.h>
 
 #include "db/Connection.h"
@@ -122,9 +122,13 @@ TEST_P(RowReaderTest, FailuresAreDbErrorsAndARollbackLeavesNothing) {
     {
         db::WriteTransaction transaction(*connection_);
         connection_->Execute("INSERT INTO T (K) VALUES (1)");
-        EXPECT_THROW(connection_->Execute("INSERT INTO T (K) VALUES (NULL)"), db::DbError);
+        EXPECT_THROW(connection_->Execute("INSERT INTO T (K) VALUES (:k)", {{"k", std::nullopt}}),
+                     db::DbError);
     }
     EXPECT_EQ(Count(), 0);
+    // The statement that failed, prepared once for the connection, runs again afterwards.
+    connection_->Execute("INSERT INTO T (K) VALUES (:k)", {{"k", "2"}});
+    EXPECT_EQ(Count(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, RowReaderTest, testsupport::Backends(),
