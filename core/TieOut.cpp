@@ -101,11 +101,16 @@ std::string TieOutKindCode(const std::optional<BalanceKind>& kind) {
 }
 
 std::optional<std::optional<BalanceKind>> TieOutKindOfCode(std::string_view code) {
-    if (code.empty()) return std::optional<BalanceKind>();
+    // Built in place: GCC 12 takes a moved empty inner optional for an uninitialised one.
+    std::optional<std::optional<BalanceKind>> found;
+    if (code.empty()) {
+        found.emplace();
+        return found;
+    }
     for (const BalanceKind kind :
          {BalanceKind::Suppliers, BalanceKind::Clients, BalanceKind::Banks})
-        if (KindInfo(kind).code == code) return std::optional<BalanceKind>(kind);
-    return std::nullopt;
+        if (KindInfo(kind).code == code) found.emplace(kind);
+    return found;
 }
 
 nlohmann::json TieOutToJson(const TieOut& tieOut) {
