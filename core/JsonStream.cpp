@@ -1,18 +1,20 @@
 // The window of a streamed text: refilled between tokens, never inside one.
 #include "core/JsonStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace core {
 
-JsonStreamReader::JsonStreamReader(Fill fill, std::string& window, std::size_t maxDepth,
-                                   std::size_t maxMembers)
-    : fill_(std::move(fill)), window_(window), reader_({}, maxDepth, maxMembers) {
-    if (window_.size() < kMaxTokenBytes + kPieceBytes) window_.resize(kMaxTokenBytes + kPieceBytes);
+JsonStreamReader::JsonStreamReader(Fill fill, std::string& window, std::size_t ahead,
+                                   std::size_t maxDepth, std::size_t maxMembers)
+    : fill_(std::move(fill)), window_(window), ahead_(ahead), reader_({}, maxDepth, maxMembers) {
+    const std::size_t piece = std::min(kPieceBytes, std::max<std::size_t>(ahead, 64));
+    if (window_.size() < ahead + piece) window_.resize(ahead + piece);
 }
 
 JsonToken JsonStreamReader::Next() {
-    if (!ended_ && reader_.Unread() < kMaxTokenBytes) Refill();
+    if (!ended_ && reader_.Unread() < ahead_) Refill();
     return reader_.Next();
 }
 
@@ -26,7 +28,7 @@ void JsonStreamReader::Refill() {
     const std::size_t from = textEnd_ - unread;
     if (from > 0) std::memmove(window_.data(), window_.data() + from, filled_ - from);
     filled_ -= from;
-    while (!ended_ && filled_ < kMaxTokenBytes) {
+    while (!ended_ && filled_ < ahead_) {
         const std::size_t got = fill_(window_.data() + filled_, window_.size() - filled_);
         if (got == 0) {
             ended_ = true;

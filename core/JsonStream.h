@@ -14,8 +14,8 @@ namespace core {
 
 // One JSON text, read piece by piece from `fill`, ending at the first newline (a line of the
 // wire: JSON text never holds a raw newline inside a token) or where the pieces end. Between
-// tokens it keeps at least kMaxTokenBytes ahead, so a token longer than that is refused as
-// malformed.
+// tokens it keeps at least `ahead` bytes (kMaxTokenBytes) in the window, so a token longer than
+// that is refused as malformed.
 class JsonStreamReader final : public JsonSource {
   public:
     // Puts up to `room` bytes at `into` and returns how many; 0 when there are no more. What it
@@ -26,7 +26,8 @@ class JsonStreamReader final : public JsonSource {
     static constexpr std::size_t kPieceBytes = std::size_t{256} << 10;
 
     // `window` is the caller's buffer, kept between texts so that it is allocated once.
-    JsonStreamReader(Fill fill, std::string& window, std::size_t maxDepth = kMaxJsonDepth,
+    JsonStreamReader(Fill fill, std::string& window, std::size_t ahead = kMaxTokenBytes,
+                     std::size_t maxDepth = kMaxJsonDepth,
                      std::size_t maxMembers = kMaxJsonMembers);
 
     JsonToken Next() override;
@@ -39,12 +40,13 @@ class JsonStreamReader final : public JsonSource {
     std::string_view Rest() const;
 
   private:
-    // Moves the unread bytes to the front of the window and reads until kMaxTokenBytes lie
+    // Moves the unread bytes to the front of the window and reads until `ahead_` bytes lie
     // ahead or the text has ended.
     void Refill();
 
     Fill fill_;
     std::string& window_;
+    std::size_t ahead_;
     JsonReader reader_;
     std::size_t filled_ = 0;     // bytes of the window holding data
     std::size_t textEnd_ = 0;    // where the text seen so far ends in the window

@@ -37,15 +37,17 @@ const std::string kMixed =
     R"( {"a":[1,-2.5e3,0,true,false,null],"texto":"a\"b\\c\u00e9\ud83d\ude00 ção",)"
     R"("fundo":[[[{"x":{}}]]],"n":123456789012345678,"vazio":"","ú":[]} )";
 
+// A small window makes the text move through it many times, a token often at its very end.
 TEST(JsonStreamTest, AnyCutGivesTheSameTokensAsTheWholeText) {
     core::JsonReader whole(kMixed);
     const auto expected = Tokens(whole);
-    for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u, 100000u}) {
-        std::string window;
-        std::size_t at = 0;
-        core::JsonStreamReader reader(Pieces(kMixed, piece, at), window);
-        EXPECT_EQ(Tokens(reader), expected) << "pieces of " << piece;
-    }
+    for (const std::size_t ahead : {std::size_t{40}, std::size_t{57}, std::size_t{64} << 10})
+        for (const std::size_t piece : {1u, 2u, 3u, 7u, 64u, 100000u}) {
+            std::string window;
+            std::size_t at = 0;
+            core::JsonStreamReader reader(Pieces(kMixed, piece, at), window, ahead);
+            EXPECT_EQ(Tokens(reader), expected) << "pieces of " << piece << ", " << ahead;
+        }
 }
 
 TEST(JsonStreamTest, EndsAtTheNewlineAndKeepsWhatFollows) {
@@ -86,13 +88,15 @@ TEST(JsonStreamTest, RefusesWhatTheWholeReaderRefusesAtTheSameByte) {
 }
 
 TEST(JsonStreamTest, AValueLongerThanTheWindowIsRefusedNotCut) {
-    for (const std::string& text :
-         {"[\"" + std::string(core::JsonStreamReader::kMaxTokenBytes * 3, 'x') + "\"]",
-          "[1." + std::string(core::JsonStreamReader::kMaxTokenBytes * 3, '5') + "]"}) {
+    const std::string filler = "[" + std::string(30, ' ');
+    for (const std::string& value :
+         {std::string("\"") + std::string(50, 'x') + "\"", "1." + std::string(50, '5'),
+          std::string("123456789012345678901234567890123456789012345678901234567890")}) {
         std::string window;
         std::size_t at = 0;
-        core::JsonStreamReader reader(Pieces(text, 4096, at), window);
-        EXPECT_THROW(Tokens(reader), core::JsonError);
+        const std::string text = filler + value + "]";
+        core::JsonStreamReader reader(Pieces(text, 8, at), window, 40);
+        EXPECT_THROW(Tokens(reader), core::JsonError) << value;
     }
 }
 
