@@ -126,7 +126,7 @@ TEST_F(StreamedReplyTest, TheReplyLimitHoldsBeforeAndAfterTheFirstPiece) {
 
     server_.reset();
     dispatcher_ = rpc::Dispatcher();
-    Start(std::size_t{1} << 19);
+    Start(rpc::ResultStream::kPieceBytes / 2);  // the first piece is already over it
     rpc::Client small("127.0.0.1", server_->Port());
     try {
         Reading(small, {kManyRows});
