@@ -119,12 +119,13 @@ void JsonReader::Continue(std::string_view text) {
     text_ = {};
 }
 
-void JsonReader::SkipBlanks() {
+bool JsonReader::SkipBlanks() {
     while (pos_ < input_.size()) {
         const char c = input_[pos_];
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return;
+        if (c != ' ' && c != '\t' && c != '\n' && c != '\r') return false;
         ++pos_;
     }
+    return true;
 }
 
 JsonToken JsonReader::Next() {

@@ -112,6 +112,9 @@ class JsonReader final : public JsonSource {
     void Continue(std::string_view text);
     // The bytes of the current text not yet read.
     std::size_t Unread() const { return input_.size() - pos_; }
+    // Reads past blanks; true when they run to the end of the current text (so that a caller
+    // feeding pieces must give more before the next token can be told).
+    bool SkipBlanks();
 
   private:
     struct Frame;
@@ -119,7 +122,6 @@ class JsonReader final : public JsonSource {
 
     [[noreturn]] void Fail(JsonError::Reason reason, const std::string& detail,
                            std::size_t at) const;
-    void SkipBlanks();
     JsonToken ReadValue();
     JsonToken Close(bool object);
     void ReadString();

@@ -14,7 +14,11 @@ JsonStreamReader::JsonStreamReader(Fill fill, std::string& window, std::size_t a
 }
 
 JsonToken JsonStreamReader::Next() {
-    if (!ended_ && reader_.Unread() < ahead_) Refill();
+    // Blanks are no token: a run of them longer than the window is read through, piece by piece.
+    for (;;) {
+        if (!ended_ && reader_.Unread() < ahead_) Refill();
+        if (ended_ || !reader_.SkipBlanks()) break;
+    }
     return reader_.Next();
 }
 

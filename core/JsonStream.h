@@ -15,7 +15,8 @@ namespace core {
 // One JSON text, read piece by piece from `fill`, ending at the first newline (a line of the
 // wire: JSON text never holds a raw newline inside a token) or where the pieces end. Between
 // tokens it keeps at least `ahead` bytes (kMaxTokenBytes) in the window, so a token longer than
-// that is refused as malformed.
+// that is refused as malformed (blanks after a comma or before a colon count with the token
+// that follows; other runs of blanks may be of any length).
 class JsonStreamReader final : public JsonSource {
   public:
     // Puts up to `room` bytes at `into` and returns how many; 0 when there are no more. What it

@@ -87,6 +87,33 @@ TEST(JsonStreamTest, RefusesWhatTheWholeReaderRefusesAtTheSameByte) {
     }
 }
 
+// Blanks between tokens pass however many there are, and what follows is still seen (after a
+// comma or before a colon they count with the token that follows).
+TEST(JsonStreamTest, BlanksLongerThanTheWindowAreReadThrough) {
+    const std::string blanks(200, ' ');
+    for (const std::string& text :
+         {"[1" + blanks + ",2" + blanks + "]" + blanks, "{\"a\":" + blanks + "[" + blanks + "]}",
+          "3" + std::string(200, '\r') + "33"}) {
+        std::string wholeTokens;
+        try {
+            core::JsonReader whole(text);
+            for (const auto& t : Tokens(whole)) wholeTokens += t + ";";
+        } catch (const core::JsonError& e) {
+            wholeTokens = e.what();
+        }
+        std::string pieceTokens;
+        std::string window;
+        std::size_t at = 0;
+        try {
+            core::JsonStreamReader reader(Pieces(text, 7, at), window, 40);
+            for (const auto& t : Tokens(reader)) pieceTokens += t + ";";
+        } catch (const core::JsonError& e) {
+            pieceTokens = e.what();
+        }
+        EXPECT_EQ(pieceTokens, wholeTokens);
+    }
+}
+
 TEST(JsonStreamTest, AValueLongerThanTheWindowIsRefusedNotCut) {
     const std::string filler = "[" + std::string(30, ' ');
     for (const std::string& value :
