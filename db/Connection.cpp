@@ -435,7 +435,9 @@ void Connection::StreamRows(std::string_view sql, const Params& params,
         ReadRows(sql, params, columns, visit);
         return;
     }
-    const detail::RenamedStatement statement = Renamed(sql, params, dialect_);
+    detail::ParamStyle numbered;
+    numbered.dollar = true;
+    const detail::RenamedStatement statement = detail::RenameParams(sql, numbered);
     pgStatements_->Stream(statement.sql, ValuesOf(statement, params), columns, visit);
 }
 

@@ -75,7 +75,8 @@ RenamedStatement RenameParams(std::string_view sql, const ParamStyle& style) {
                 out += *fixed;
             } else {
                 out += style.before;
-                out += ":p" + std::to_string(result.names.size());
+                out += style.dollar ? "$" + std::to_string(result.names.size() + 1)
+                                    : ":p" + std::to_string(result.names.size());
                 out += style.after;
                 result.names.push_back(std::move(name));
             }

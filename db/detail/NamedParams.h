@@ -20,6 +20,8 @@ struct RenamedStatement {
 struct ParamStyle {
     std::string before;
     std::string after;
+    // PostgreSQL's own numbering, "$1", "$2", ..., instead of ":p0", ":p1", ... (for libpq).
+    bool dollar = false;
     std::function<std::optional<std::string>(const std::string& name)> fixed;
 };
 

@@ -4,7 +4,6 @@
 
 #include <libpq-fe.h>
 
-#include <cctype>
 #include <charconv>
 #include <memory>
 
@@ -52,44 +51,10 @@ void Drain(PGconn* connection) {
 
 }  // namespace
 
-std::string DollarParams(const std::string& sql) {
-    std::string out;
-    out.reserve(sql.size());
-    char quote = 0;
-    for (std::size_t i = 0; i < sql.size(); ++i) {
-        const char c = sql[i];
-        if (quote != 0) {
-            if (c == quote) quote = 0;
-            out += c;
-            continue;
-        }
-        if (c == '\'' || c == '"') {
-            quote = c;
-        } else if (c == ':' && i + 1 < sql.size() && sql[i + 1] == ':') {
-            out += "::";
-            ++i;
-            continue;
-        } else if (c == ':' && i + 2 < sql.size() && sql[i + 1] == 'p' &&
-                   std::isdigit(static_cast<unsigned char>(sql[i + 2])) != 0) {
-            std::size_t end = i + 2;
-            int number = 0;
-            for (; end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end])) != 0;
-                 ++end)
-                number = number * 10 + (sql[end] - '0');
-            out += '$' + std::to_string(number + 1);
-            i = end - 1;
-            continue;
-        }
-        out += c;
-    }
-    return out;
-}
-
 const std::string& PgStatements::Prepared(const std::string& sql, int params) {
     if (const auto found = names_.find(sql); found != names_.end()) return found->second;
     std::string name = "saldo_leitura_" + std::to_string(names_.size() + 1);
-    const Result prepared(
-        PQprepare(connection_, name.c_str(), DollarParams(sql).c_str(), params, nullptr));
+    const Result prepared(PQprepare(connection_, name.c_str(), sql.c_str(), params, nullptr));
     if (!prepared || PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
         throw DbError(
             std::string("Falha na consulta ao banco de dados: ") +

@@ -19,7 +19,7 @@ class PgStatements {
   public:
     explicit PgStatements(pg_conn* connection) : connection_(connection) {}
 
-    // `sql` names its parameters :p0, :p1, ... in order; `values` holds them (nullopt: null).
+    // `sql` numbers its parameters $1, $2, ... in order; `values` holds them (nullopt: null).
     // `visit` must not use the connection: it is busy with the rows still coming. Throws
     // DbError; a visit that raises stops the statement, and the connection stays usable.
     void Stream(const std::string& sql, const Values& values,
@@ -31,8 +31,5 @@ class PgStatements {
     pg_conn* connection_;
     std::unordered_map<std::string, std::string> names_;
 };
-
-// ":p0" ... ":pN" written as PostgreSQL's "$1" ... "$N+1", outside quoted text and "::" casts.
-std::string DollarParams(const std::string& sql);
 
 }  // namespace db::detail

@@ -5,7 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "db/detail/PgRows.h"
+#include "db/detail/NamedParams.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -107,9 +107,13 @@ TEST_P(RowReaderTest, AVisitInsideAWriteMayRunTheSameQueryAgain) {
 }
 
 TEST(DollarParamsTest, NumbersParametersOutsideQuotesAndCasts) {
-    EXPECT_EQ(db::detail::DollarParams(
-                  "SELECT ':p0', \"a:p1\", X::TEXT FROM T WHERE A = :p0 AND B = :p1 OR C=:p10"),
-              "SELECT ':p0', \"a:p1\", X::TEXT FROM T WHERE A = $1 AND B = $2 OR C=$11");
+    db::detail::ParamStyle numbered;
+    numbered.dollar = true;
+    const auto statement = db::detail::RenameParams(
+        "SELECT ':a', \"a:b\", X::TEXT FROM T WHERE A = :a AND B = :b OR C=:a -- :c", numbered);
+    EXPECT_EQ(statement.sql,
+              "SELECT ':a', \"a:b\", X::TEXT FROM T WHERE A = $1 AND B = $2 OR C=$3 -- :c");
+    EXPECT_EQ(statement.names, (std::vector<std::string>{"A", "B", "A"}));
 }
 
 TEST_P(RowReaderTest, FailuresAreDbErrorsAndARollbackLeavesNothing) {
