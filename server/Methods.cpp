@@ -1,20 +1,18 @@
-// The wire's view of the methods: positional arguments checked by number and type, the
-// packet read straight from its span of the request, and the server's errors as JSON-RPC codes.
+// The wire's view of the methods: a table of the service's methods, each decoding its arguments
+// (CallArguments), the packet read straight from its span of the request, and the server's
+// errors as JSON-RPC codes.
 #include "server/Methods.h"
 
 #include <chrono>
 #include <cstdio>
-#include <initializer_list>
-#include <optional>
 #include <type_traits>
 
 #include "core/MessageText.h"
 #include "core/Packet.h"
-#include "core/Utf8.h"
 #include "db/DbError.h"
 #include "rpc/RpcError.h"
+#include "server/CallArguments.h"
 #include "server/Errors.h"
-#include "server/RequestKeys.h"
 #include "services/SaldComerService.h"
 
 namespace server {
@@ -25,45 +23,17 @@ using rpc::ArgumentType;
 constexpr std::size_t kLogCompanyChars = 16;
 constexpr std::size_t kLogOutcomeChars = 200;
 
-struct Argument {
-    const char* name;
-    ArgumentType type;
-};
-
-const char* Describe(ArgumentType type) {
-    switch (type) {
-        case ArgumentType::Number:
-            return "um número";
-        case ArgumentType::String:
-            return "texto";
-        case ArgumentType::Boolean:
-            return "true ou false";
-        default:
-            return "um pacote (objeto)";
+// The JSON-RPC code of a domain error.
+int CodeOf(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::Argument:
+            return rpc::kInvalidParams;
+        case ErrorKind::Conflict:
+            return rpc::kConflict;
+        case ErrorKind::Rule:
+            break;
     }
-}
-
-// Checks the required arguments by number and type; `optional` more may follow, which the
-// method checks itself.
-void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
-                    std::initializer_list<Argument> expected, std::size_t optional = 0) {
-    if (arguments.Count() < expected.size() || arguments.Count() > expected.size() + optional) {
-        std::string names;
-        for (const Argument& a : expected)
-            names += (names.empty() ? "" : ", ") + std::string(a.name);
-        const std::string count = optional == 0 ? std::to_string(expected.size())
-                                                : "de " + std::to_string(expected.size()) + " a " +
-                                                      std::to_string(expected.size() + optional);
-        throw ArgumentError(std::string(method) + " espera " + count + " argumentos (" + names +
-                            (optional == 0 ? "" : ", ...") + "), recebeu " +
-                            std::to_string(arguments.Count()) + ".");
-    }
-    std::size_t i = 0;
-    for (const Argument& a : expected) {
-        if (arguments.Type(i++) != a.type)
-            throw ArgumentError("O argumento " + std::to_string(i) + " (" + a.name + ") de " +
-                                std::string(method) + " deve ser " + Describe(a.type) + ".");
-    }
+    return rpc::kServerError;
 }
 
 // The one place where the server's errors become JSON-RPC errors; call inside a catch.
@@ -72,36 +42,14 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
         throw;
     } catch (const rpc::RpcError&) {
         throw;
-    } catch (const ArgumentError& e) {
-        throw rpc::RpcError(rpc::kInvalidParams, e.what());
+    } catch (const ServiceError& e) {
+        throw rpc::RpcError(CodeOf(e.Kind()), e.what());
     } catch (const core::PacketError& e) {
         throw rpc::RpcError(rpc::kInvalidParams, e.what());
-    } catch (const ConflictError& e) {
-        throw rpc::RpcError(rpc::kConflict, e.what());
-    } catch (const RuleError& e) {
-        throw rpc::RpcError(rpc::kServerError, e.what());
     } catch (const db::DbError& e) {
         throw rpc::RpcError(rpc::kServerError, e.what());
     }
 }
-
-// An optional trailing text argument: absent or null gives nullopt.
-std::optional<std::string> OptionalText(std::string_view method, const rpc::Arguments& arguments,
-                                        std::size_t index, const char* name, std::size_t maxChars) {
-    if (arguments.Count() <= index || arguments.Type(index) == ArgumentType::Null)
-        return std::nullopt;
-    if (arguments.Type(index) != ArgumentType::String)
-        throw ArgumentError("O argumento " + std::to_string(index + 1) + " (" + name + ") de " +
-                            std::string(method) + " deve ser texto ou null.");
-    std::string text = arguments.String(index);
-    if (core::Utf8Length(text) > maxChars)
-        throw ArgumentError("O argumento " + std::to_string(index + 1) + " (" + name + ") de " +
-                            std::string(method) + " tem mais de " + std::to_string(maxChars) +
-                            " caracteres.");
-    return text;
-}
-
-constexpr std::size_t kMaxUserChars = 64;
 
 // The company argument as a log line shows it: a few characters, whatever was sent.
 std::string CompanyForLog(const rpc::Arguments& arguments) {
@@ -162,69 +110,59 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
     // A company's packet goes out in pieces while its rows are read.
     dispatcher.AddStreamMethod(
         server, std::string(services::kGetSaldComer),
-        [log, &service](const rpc::Arguments& a, rpc::ResultStream& result) {
+        [log, &service](const rpc::Arguments& arguments, rpc::ResultStream& result) {
             constexpr std::string_view method = services::kGetSaldComer;
-            Logged(log, method, a, [&] {
-                CheckArguments(method, a, {{"empresa", kString}, {"tipo", kString}});
-                service.GetSaldComer(a.String(0), a.String(1), result.Text(),
+            Logged(log, method, arguments, [&] {
+                const CallArguments a(method, arguments, {{"empresa", kString}, {"tipo", kString}});
+                service.GetSaldComer(a.Text(0), a.KindOfTag(1), result.Text(),
                                      [&] { result.Mark(); });
             });
         });
-    add(services::kSetSaldComer, [&service](const rpc::Arguments& a) {
+    add(services::kSetSaldComer, [&service](const rpc::Arguments& arguments) {
         // The request key and the user name are optional trailing arguments: a caller that
         // predates them sends three.
-        constexpr std::string_view method = services::kSetSaldComer;
-        CheckArguments(method, a,
-                       {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}},
-                       2);
-        SaveOrigin origin;
-        if (const auto key = OptionalText(method, a, 3, "chave", kMaxRequestKeyChars)) {
-            CheckRequestKey(*key);
-            origin.key = *key;
-        }
-        origin.user = OptionalText(method, a, 4, "usuário", kMaxUserChars).value_or("");
-        origin.peer = std::string(a.Peer());
-        service.SetSaldComer(a.String(0), a.String(1), a.Json(2), origin);
+        const CallArguments a(
+            services::kSetSaldComer, arguments,
+            {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}}, 2);
+        const std::string key = a.RequestKey(3);
+        const Caller caller = a.CallerOf(4);
+        service.SetSaldComer(caller, a.Text(0), a.KindOfTag(1), a.Json(2), key);
         return std::string("null");
     });
-    add(services::kGetHistSaldComer, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kGetHistSaldComer, a,
-                       {{"empresa", kString},
-                        {"tipo", kString},
-                        {"mês", kString},
-                        {"conta", kString},
-                        {"código", kString}});
-        return service.GetHistSaldComer(a.String(0), a.String(1), a.String(2), a.String(3),
-                                        a.String(4));
+    add(services::kGetHistSaldComer, [&service](const rpc::Arguments& arguments) {
+        const CallArguments a(services::kGetHistSaldComer, arguments,
+                              {{"empresa", kString},
+                               {"tipo", kString},
+                               {"mês", kString},
+                               {"conta", kString},
+                               {"código", kString}});
+        return service.GetHistSaldComer(a.Text(0), a.KindOfTag(1), a.Text(2), a.Text(3), a.Text(4));
     });
-    add(services::kGetVdSaldoContCtbl, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kGetVdSaldoContCtbl, a,
-                       {{"empresa", kString},
-                        {"conta", kString},
-                        {"mês", kString},
-                        {"valor", ArgumentType::Number}});
+    add(services::kGetVdSaldoContCtbl, [&service](const rpc::Arguments& arguments) {
+        const CallArguments a(services::kGetVdSaldoContCtbl, arguments,
+                              {{"empresa", kString},
+                               {"conta", kString},
+                               {"mês", kString},
+                               {"valor", ArgumentType::Number}});
         const bool allowed =
-            service.GetVdSaldoContCtbl(a.String(0), a.String(1), a.String(2), a.Number(3));
+            service.GetVdSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2), a.Number(3));
         return std::string(allowed ? "true" : "false");
     });
-    add(services::kGetConfContabil, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kGetConfContabil, a, {{"empresa", kString}, {"tipo", kString}});
-        return service.GetConfContabil(a.String(0), a.String(1));
+    add(services::kGetConfContabil, [&service](const rpc::Arguments& arguments) {
+        const CallArguments a(services::kGetConfContabil, arguments,
+                              {{"empresa", kString}, {"tipo", kString}});
+        return service.GetConfContabil(a.Text(0), a.KindOfCodeOrAll(1));
     });
-    add(services::kImportSaldComer, [&service](const rpc::Arguments& a) {
-        CheckArguments(services::kImportSaldComer, a,
-                       {{"empresa", kString},
-                        {"tipo", kString},
-                        {"arquivo", kString},
-                        {"simular", ArgumentType::Boolean}},
-                       1);
+    add(services::kImportSaldComer, [&service](const rpc::Arguments& arguments) {
         // The user name is an optional trailing argument, as for saves.
-        SaveOrigin origin;
-        origin.user =
-            OptionalText(services::kImportSaldComer, a, 4, "usuário", kMaxUserChars).value_or("");
-        origin.peer = std::string(a.Peer());
-        return service.ImportSaldComer(a.String(0), a.String(1), a.String(2), a.Json(3) == "true",
-                                       origin);
+        const CallArguments a(services::kImportSaldComer, arguments,
+                              {{"empresa", kString},
+                               {"tipo", kString},
+                               {"arquivo", kString},
+                               {"simular", ArgumentType::Boolean}},
+                              1);
+        const Caller caller = a.CallerOf(4);
+        return service.ImportSaldComer(caller, a.Text(0), a.KindOfCode(1), a.Text(2), a.Boolean(3));
     });
 }
 

@@ -1,4 +1,4 @@
-// Record packet text of balances, in the kind's field order.
+// Record packet text of balances, in the kind's field order, and of a balance's history.
 #include "server/PacketWriter.h"
 
 #include "core/Money.h"
@@ -12,6 +12,28 @@ void Optional(core::RecordPacketWriter& writer, const std::optional<std::string_
         writer.Text(*text);
     else
         writer.Null();
+}
+
+// One side of a changed row: value and implanted flag, or two nulls where there is none.
+void Side(core::RecordPacketWriter& writer, const std::optional<AuditValues>& values) {
+    if (!values) {
+        writer.Null();
+        writer.Null();
+        return;
+    }
+    writer.Number(core::CentsToDouble(values->cents));
+    writer.Text(values->implanted ? core::kImplantedYes : core::kImplantedNo);
+}
+
+const char* ChangeName(char change) {
+    switch (change) {
+        case 'I':
+            return "Inclusão";
+        case 'M':
+            return "Alteração";
+        default:
+            return "Exclusão";
+    }
 }
 
 }  // namespace
@@ -38,6 +60,25 @@ void WriteBalancePacket(BalanceStore& store, const std::string& company, core::B
         rowWritten();
     });
     writer.Finish();
+}
+
+std::string HistoryPacket(AuditTrail& trail, const std::string& company, core::BalanceKind kind,
+                          const std::string& month, const std::string& account,
+                          const std::string& owner) {
+    std::string out;
+    core::RecordPacketWriter writer(out, core::HistoryFields());
+    trail.History(company, kind, month, account, owner, [&](const AuditRecord& r) {
+        writer.BeginRow();
+        writer.Text(r.origin.time);
+        writer.Text(r.origin.user);
+        writer.Text(r.origin.peer);
+        writer.Text(ChangeName(r.change));
+        Side(writer, r.before);
+        Side(writer, r.after);
+        writer.EndRow();
+    });
+    writer.Finish();
+    return out;
 }
 
 }  // namespace server

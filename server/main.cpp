@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
+#include <memory>
 #include <thread>
 
 #include "core/MessageText.h"
@@ -26,6 +28,24 @@ namespace {
 
 constexpr const char* kDefaultDb = "sqlite:data/saldo.db";
 constexpr const char* kDefaultListen = "127.0.0.1:47630";
+
+// A command: its subcommand on the command line, and what runs when the line names it.
+struct Command {
+    const CLI::App* parsed;
+    std::function<int()> run;
+};
+
+void AddDbOption(CLI::App& command, std::string& url) {
+    command
+        .add_option("--db", url,
+                    "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+        ->capture_default_str()
+        ->envname("SALDO_DB");
+}
+
+void AddCompanyOption(CLI::App& command, std::string& company) {
+    command.add_option("--company", company, "Código da empresa")->required();
+}
 
 void LogLine(const std::string& line) {
     const std::string text = "saldo-server: " + line + "\n";
@@ -151,163 +171,174 @@ int Import(const std::string& url, const std::string& company, const std::string
     return report.refusals.empty() ? 0 : 3;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    CLI::App app{"Servidor de aplicação do Saldo Comercial"};
-    app.require_subcommand(1);
-
-    std::string initDb = kDefaultDb;
-    bool demo = false;
-    long long scale = 0;
+Command AddInit(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb;
+        bool demo = false;
+        long long scale = 0;
+    };
+    const auto o = std::make_shared<Options>();
     CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
-    init->add_option("--db", initDb,
-                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
-        ->capture_default_str()
-        ->envname("SALDO_DB");
-    init->add_flag("--demo", demo, "Grava os dados de demonstração")->envname("SALDO_DEMO");
-    init->add_option("--scale", scale,
+    AddDbOption(*init, o->db);
+    init->add_flag("--demo", o->demo, "Grava os dados de demonstração")->envname("SALDO_DEMO");
+    init->add_option("--scale", o->scale,
                      "Gera as empresas 99, 98 e 97 com N, N/10 e N/100 saldos (benchmarks)")
         ->check(CLI::NonNegativeNumber);
+    return {init, [o] { return Init(o->db, o->demo, o->scale); }};
+}
 
-    std::string serveDb = kDefaultDb;
-    std::string listen = kDefaultListen;
-    rpc::ServerOptions options;
-    options.threads = std::max(4u, std::thread::hardware_concurrency());
-    double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
+Command AddServe(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb;
+        std::string listen = kDefaultListen;
+        rpc::ServerOptions server;
+        double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
+        double keyDays = 7;
+    };
+    const auto o = std::make_shared<Options>();
+    o->server.threads = std::max(4u, std::thread::hardware_concurrency());
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
-    serve
-        ->add_option("--db", serveDb,
-                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
-        ->capture_default_str()
-        ->envname("SALDO_DB");
-    serve->add_option("--listen", listen, "HOST:PORTA")
+    AddDbOption(*serve, o->db);
+    serve->add_option("--listen", o->listen, "HOST:PORTA")
         ->capture_default_str()
         ->envname("SALDO_LISTEN");
-    serve->add_option("--threads", options.threads, "Chamadas atendidas ao mesmo tempo")
+    serve->add_option("--threads", o->server.threads, "Chamadas atendidas ao mesmo tempo")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
     serve
-        ->add_option("--max-request", options.maxRequestBytes,
+        ->add_option("--max-request", o->server.maxRequestBytes,
                      "Maior requisição aceita, em bytes (uma maior é recusada e descartada)")
         ->capture_default_str()
         ->envname("SALDO_MAX_REQUEST")
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
     serve
-        ->add_option("--max-reply", options.maxReplyBytes,
+        ->add_option("--max-reply", o->server.maxReplyBytes,
                      "Maior resposta enviada, em bytes (uma maior vira um erro)")
         ->capture_default_str()
         ->envname("SALDO_MAX_REPLY")
         ->check(CLI::Range(std::size_t{1024}, std::size_t{1} << 34));
-    serve->add_option("--max-connections", options.maxConnections, "Máximo de conexões abertas")
+    serve->add_option("--max-connections", o->server.maxConnections, "Máximo de conexões abertas")
         ->capture_default_str()
         ->envname("SALDO_MAX_CONNECTIONS")
         ->check(CLI::Range(1, 100000));
     serve
-        ->add_option("--max-connections-per-address", options.maxConnectionsPerPeer,
+        ->add_option("--max-connections-per-address", o->server.maxConnectionsPerPeer,
                      "Máximo de conexões abertas de um mesmo endereço")
         ->capture_default_str()
         ->envname("SALDO_MAX_CONNECTIONS_PER_ADDRESS")
         ->check(CLI::Range(1, 100000));
+    const auto addSeconds = [&](const char* name, double& value, const char* help,
+                                const char* env) {
+        serve->add_option(name, value, help)
+            ->capture_default_str()
+            ->envname(env)
+            ->check(CLI::Range(0.001, 31536000.0));
+    };
+    addSeconds("--read-timeout", o->readTimeout,
+               "Segundos para receber uma mensagem, do primeiro byte ao fim", "SALDO_READ_TIMEOUT");
+    addSeconds("--write-timeout", o->writeTimeout, "Segundos para enviar uma resposta",
+               "SALDO_WRITE_TIMEOUT");
+    addSeconds("--idle-timeout", o->idleTimeout, "Segundos até fechar uma conexão ociosa",
+               "SALDO_IDLE_TIMEOUT");
     serve
-        ->add_option("--read-timeout", readTimeout,
-                     "Segundos para receber uma mensagem, do primeiro byte ao fim")
-        ->capture_default_str()
-        ->envname("SALDO_READ_TIMEOUT")
-        ->check(CLI::Range(0.001, 31536000.0));
-    serve->add_option("--write-timeout", writeTimeout, "Segundos para enviar uma resposta")
-        ->capture_default_str()
-        ->envname("SALDO_WRITE_TIMEOUT")
-        ->check(CLI::Range(0.001, 31536000.0));
-    serve->add_option("--idle-timeout", idleTimeout, "Segundos até fechar uma conexão ociosa")
-        ->capture_default_str()
-        ->envname("SALDO_IDLE_TIMEOUT")
-        ->check(CLI::Range(0.001, 31536000.0));
-
-    std::string reportDb = kDefaultDb, reportCompany, reportKind, reportFormat = "table";
-    CLI::App* report = app.add_subcommand("report", "Relatórios");
-    report->require_subcommand(1);
-    CLI::App* tieOut = report->add_subcommand(
-        "conferencia", "Conferência com a contabilidade: saldos implantados e saldo contábil");
-    tieOut
-        ->add_option("--db", reportDb,
-                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
-        ->capture_default_str()
-        ->envname("SALDO_DB");
-    tieOut->add_option("--company", reportCompany, "Código da empresa")->required();
-    tieOut
-        ->add_option("--kind", reportKind,
-                     "F (fornecedores), C (clientes) ou B (bancos); todos se omitido")
-        ->check(CLI::IsMember({"F", "C", "B"}));
-    tieOut->add_option("--format", reportFormat, "table (tabela) ou csv")
-        ->capture_default_str()
-        ->check(CLI::IsMember({"table", "csv"}));
-
-    std::string importDb = kDefaultDb, importCompany, importKind, importFile;
-    bool dryRun = false;
-    CLI::App* import = app.add_subcommand(
-        "import", "Importa saldos de um arquivo CSV (tudo ou nada; --dry-run só simula)");
-    import
-        ->add_option("--db", importDb,
-                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
-        ->capture_default_str()
-        ->envname("SALDO_DB");
-    import->add_option("--company", importCompany, "Código da empresa")->required();
-    import->add_option("--kind", importKind, "F (fornecedores), C (clientes) ou B (bancos)")
-        ->required()
-        ->check(CLI::IsMember({"F", "C", "B"}));
-    import->add_option("--file", importFile, "Arquivo CSV separado por \";\"")->required();
-    import->add_flag("--dry-run", dryRun, "Mostra o que seria feito, sem gravar nada");
-    double keyDays = 7;
-    serve
-        ->add_option("--key-days", keyDays,
+        ->add_option("--key-days", o->keyDays,
                      "Dias em que a chave de uma gravação é lembrada para responder a uma "
                      "repetição")
         ->capture_default_str()
         ->envname("SALDO_KEY_DAYS")
         ->check(CLI::Range(0.001, 3650.0));
+    return {serve, [o] {
+                const auto milliseconds = [](double seconds) {
+                    return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
+                };
+                rpc::ServerOptions options = o->server;
+                options.readTimeout = milliseconds(o->readTimeout);
+                options.writeTimeout = milliseconds(o->writeTimeout);
+                options.idleTimeout = milliseconds(o->idleTimeout);
+                server::ServiceOptions serviceOptions;
+                serviceOptions.keyLifetime =
+                    std::chrono::seconds(static_cast<long long>(o->keyDays * 24 * 3600));
+                return Serve(o->db, o->listen, options, serviceOptions);
+            }};
+}
 
-    std::string auditDb = kDefaultDb;
-    std::string auditFormat = "table";
-    std::string auditCompany, auditSince;
-    CLI::App* audit = app.add_subcommand("audit", "Mostra a trilha de auditoria dos saldos");
-    audit
-        ->add_option("--db", auditDb,
-                     "sqlite:CAMINHO, postgresql://..., firebird:CAMINHO ou firebird://...")
+Command AddReport(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb, company, kind, format = "table";
+    };
+    const auto o = std::make_shared<Options>();
+    CLI::App* report = app.add_subcommand("report", "Relatórios");
+    report->require_subcommand(1);
+    CLI::App* tieOut = report->add_subcommand(
+        "conferencia", "Conferência com a contabilidade: saldos implantados e saldo contábil");
+    AddDbOption(*tieOut, o->db);
+    AddCompanyOption(*tieOut, o->company);
+    tieOut
+        ->add_option("--kind", o->kind,
+                     "F (fornecedores), C (clientes) ou B (bancos); todos se omitido")
+        ->check(CLI::IsMember({"F", "C", "B"}));
+    tieOut->add_option("--format", o->format, "table (tabela) ou csv")
         ->capture_default_str()
-        ->envname("SALDO_DB");
-    audit->add_option("--company", auditCompany, "Só a empresa C");
-    audit->add_option("--since", auditSince, "Só a partir da data AAAA-MM-DD (UTC)")
+        ->check(CLI::IsMember({"table", "csv"}));
+    return {report, [o] { return ReportTieOut(o->db, o->company, o->kind, o->format); }};
+}
+
+Command AddImport(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb, company, kind, file;
+        bool dryRun = false;
+    };
+    const auto o = std::make_shared<Options>();
+    CLI::App* import = app.add_subcommand(
+        "import", "Importa saldos de um arquivo CSV (tudo ou nada; --dry-run só simula)");
+    AddDbOption(*import, o->db);
+    AddCompanyOption(*import, o->company);
+    import->add_option("--kind", o->kind, "F (fornecedores), C (clientes) ou B (bancos)")
+        ->required()
+        ->check(CLI::IsMember({"F", "C", "B"}));
+    import->add_option("--file", o->file, "Arquivo CSV separado por \";\"")->required();
+    import->add_flag("--dry-run", o->dryRun, "Mostra o que seria feito, sem gravar nada");
+    return {import, [o] { return Import(o->db, o->company, o->kind, o->file, o->dryRun); }};
+}
+
+Command AddAudit(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb, format = "table", company, since;
+    };
+    const auto o = std::make_shared<Options>();
+    CLI::App* audit = app.add_subcommand("audit", "Mostra a trilha de auditoria dos saldos");
+    AddDbOption(*audit, o->db);
+    audit->add_option("--company", o->company, "Só a empresa C");
+    audit->add_option("--since", o->since, "Só a partir da data AAAA-MM-DD (UTC)")
         ->check([](const std::string& text) {
             return server::IsIsoDate(text) ? std::string()
                                            : "data inválida: use AAAA-MM-DD, por exemplo "
                                              "2025-01-31";
         });
-    audit->add_option("--format", auditFormat, "table, csv ou json")
+    audit->add_option("--format", o->format, "table, csv ou json")
         ->capture_default_str()
         ->check(CLI::IsMember({"table", "csv", "json"}));
+    return {audit, [o] {
+                server::AuditFilter filter;
+                if (!o->company.empty()) filter.company = o->company;
+                if (!o->since.empty()) filter.since = o->since;
+                return Audit(o->db, filter, o->format);
+            }};
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Servidor de aplicação do Saldo Comercial"};
+    app.require_subcommand(1);
+    const Command commands[] = {AddInit(app), AddServe(app), AddReport(app), AddImport(app),
+                                AddAudit(app)};
     CLI11_PARSE(app, argc, argv);
     try {
-        if (*init) return Init(initDb, demo, scale);
-        if (*import) return Import(importDb, importCompany, importKind, importFile, dryRun);
-        if (*report) return ReportTieOut(reportDb, reportCompany, reportKind, reportFormat);
-        if (*audit) {
-            server::AuditFilter filter;
-            if (!auditCompany.empty()) filter.company = auditCompany;
-            if (!auditSince.empty()) filter.since = auditSince;
-            return Audit(auditDb, filter, auditFormat);
+        for (const Command& command : commands) {
+            if (*command.parsed) return command.run();
         }
-        const auto milliseconds = [](double seconds) {
-            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000));
-        };
-        options.readTimeout = milliseconds(readTimeout);
-        options.writeTimeout = milliseconds(writeTimeout);
-        options.idleTimeout = milliseconds(idleTimeout);
-        server::ServiceOptions serviceOptions;
-        serviceOptions.keyLifetime =
-            std::chrono::seconds(static_cast<long long>(keyDays * 24 * 3600));
-        return Serve(serveDb, listen, options, serviceOptions);
+        return 0;
     } catch (const std::exception& e) {
         LogLine(std::string("erro: ") + e.what());
         return 1;

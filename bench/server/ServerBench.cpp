@@ -487,7 +487,7 @@ void Report(Backend& backend, const std::vector<long>& sizes, int pairs, int sav
     for (const long size : sizes) {
         const std::string before = LoadAverage();
         const std::size_t packetBytes =
-            backend.service->GetSaldComer(CompanyOfRows(size), "").size();
+            backend.service->GetSaldComer(CompanyOfRows(size), core::BalanceKind::Suppliers).size();
         const double packetMb = static_cast<double>(packetBytes) / 1e6;
         const MemoryFigures m = MeasureClientMemory(backend, size);
         // MB of 10^6 bytes throughout, as the packet's.

@@ -33,7 +33,8 @@ class AuditCommandTest : public testing::Test {
         database_.Populate();
         db::ConnectionPool pool(database_.Url(), 1);
         server::SaldoService service(pool);
-        const json fields = json::parse(service.GetSaldComer("01", ""))["fields"];
+        const json fields =
+            json::parse(service.GetSaldComer("01", core::BalanceKind::Suppliers))["fields"];
         const auto row = [](const std::string& company, double value) {
             return json::array({"2030-01-31", "2.1.1.01.0002", "x", "x", value, "Não", company, "F",
                                 "000001", nullptr, nullptr});
@@ -41,7 +42,8 @@ class AuditCommandTest : public testing::Test {
         const auto save = [&](const std::string& company, const json& change,
                               const std::string& user) {
             const json packet = {{"fields", fields}, {"changes", json::array({change})}};
-            service.SetSaldComer(company, "", packet.dump(), {"", user, "10.0.0.5"});
+            service.SetSaldComer({user, "10.0.0.5"}, company, core::BalanceKind::Suppliers,
+                                 packet.dump());
         };
         save("01", {{"kind", "inserted"}, {"new", row("01", 1234.5)}}, "maria");
         save("01", {{"kind", "modified"}, {"old", row("01", 1234.5)}, {"new", row("01", -0.1)}},

@@ -129,6 +129,22 @@ TEST_P(SafeRetryTest, ARepeatedKeyGetsTheFirstOutcomeAndAppliesNothing) {
               std::string::npos);
 }
 
+TEST_P(SafeRetryTest, AKeyedRefusalUndoesTheChangesBeforeItAndKeepsTheKeyInTheSameCommit) {
+    const json packet = {{"fields", fields_},
+                         {"changes",
+                          {{{"kind", "inserted"}, {"new", Row("000002", 1)}},
+                           {{"kind", "inserted"}, {"new", Row("999999", 1)}}}}};
+    const json refused = Save(packet, "k-partial");
+    EXPECT_EQ(Code(refused), rpc::kServerError);
+    EXPECT_EQ(Stored("000002"), -1);
+    EXPECT_EQ(AuditLines(), 0u);
+    const auto kept = server::RequestKeys(*connection_).Find("k-partial");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->result, server::SaveOutcome::Result::Refused);
+    EXPECT_EQ(kept->message, refused["error"]["message"]);
+    EXPECT_EQ(Save(packet, "k-partial"), refused);
+}
+
 TEST_P(SafeRetryTest, OldStyleSavesWorkAndBadTrailingArgumentsAreRefused) {
     EXPECT_EQ(Code(Call("SetSaldComer", {"01", "", Insert(Row("000002", 1))})), 0);
     EXPECT_EQ(Code(Call("SetSaldComer", {"01", "", Insert(Row("000003", 1)), nullptr})), 0);
