@@ -63,8 +63,13 @@ std::unique_ptr<Peer> MakeAs(Shell& shell, platform::Control& control, QWidget* 
     return std::make_unique<Made>(shell, static_cast<Control&>(control), area);
 }
 
+template <class Container, bool framed>
+std::unique_ptr<Peer> MakePanel(Shell& shell, platform::Control& control, QWidget* area) {
+    return std::make_unique<PanelPeer>(shell, static_cast<Container&>(control), area, framed);
+}
+
 // The peer of each control class, looked up by the control's own class: a class derived from
-// one listed here (a library's control) is listed too, with its base's peer.
+// one listed here (a library's control) needs a line of its own, with its base's peer.
 const std::unordered_map<std::type_index, PeerFactory>& PeerFactories() {
     static const std::unordered_map<std::type_index, PeerFactory> factories = {
         {typeid(platform::MaskEdit), &MakeAs<platform::MaskEdit, MaskEditPeer>},
@@ -78,16 +83,8 @@ const std::unordered_map<std::type_index, PeerFactory>& PeerFactories() {
         {typeid(platform::ToolButton), &MakeAs<platform::ToolButton, ToolButtonPeer>},
         {typeid(library::TBtnPesquisa), &MakeAs<platform::ToolButton, ToolButtonPeer>},
         {typeid(platform::Label), &MakeAs<platform::Control, LabelPeer>},
-        {typeid(platform::Panel),
-         [](Shell& shell, platform::Control& control, QWidget* area) -> std::unique_ptr<Peer> {
-             return std::make_unique<PanelPeer>(shell, static_cast<platform::Panel&>(control), area,
-                                                true);
-         }},
-        {typeid(platform::TabSheet),
-         [](Shell& shell, platform::Control& control, QWidget* area) -> std::unique_ptr<Peer> {
-             return std::make_unique<PanelPeer>(shell, static_cast<platform::TabSheet&>(control),
-                                                area, false);
-         }},
+        {typeid(platform::Panel), &MakePanel<platform::Panel, true>},
+        {typeid(platform::TabSheet), &MakePanel<platform::TabSheet, false>},
     };
     return factories;
 }
@@ -181,7 +178,7 @@ std::unique_ptr<Peer> Shell::MakePeer(platform::Control& control, QWidget* area)
     const auto& factories = PeerFactories();
     if (const auto found = factories.find(typeid(control)); found != factories.end())
         return found->second(*this, control, area);
-    // A class the table does not name (a form, a library's container) draws as a plain one.
+    // A class the table does not name draws as a plain container, or else as a label.
     if (auto* container = dynamic_cast<platform::WinControl*>(&control))
         return std::make_unique<PanelPeer>(*this, *container, area, false);
     return std::make_unique<LabelPeer>(*this, control, area);
