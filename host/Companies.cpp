@@ -1,25 +1,42 @@
+// The company list read through the library's look-up query, on the shared connection.
 #include "host/Companies.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <exception>
 
-#include "db/Connection.h"
-#include "library/dtmDBGeral.h"
+#include "library/TADOIBQuery.h"
+#include "platform/app/Application.h"
 
 namespace host {
 
-QStringList Companies() {
-    QStringList codes;
-    try {
-        const auto result = library::dtmDBGeral().Connection().Select(
-            "SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA ORDER BY CDEMPRESA");
-        for (const auto& row : result.rows)
-            codes << QString::fromStdString(row.at(0).value_or("")) + " - " +
-                         QString::fromStdString(row.at(1).value_or(""));
-    } catch (const std::exception&) {
+QStringList ReadCompanies() {
+    library::TADOIBQuery query;
+    query.SetName("qryEmpresas");
+    query.SQL = {"SELECT CDEMPRESA, NMEMPRESA FROM EMPRESA ORDER BY CDEMPRESA"};
+    query.AddField("CDEMPRESA", 2, "Código", 0, true);
+    query.AddField("NMEMPRESA", 50, "Nome", 0, true);
+    query.Open();
+    QStringList companies;
+    for (query.Query.First(); !query.Query.Eof(); query.Query.Next()) {
+        companies << QString::fromStdString(query.Query.FieldByName("CDEMPRESA").AsString()) +
+                         " - " +
+                         QString::fromStdString(query.Query.FieldByName("NMEMPRESA").AsString());
     }
-    return codes;
+    return companies;
+}
+
+QStringList Companies() {
+    try {
+        return ReadCompanies();
+    } catch (const std::exception& e) {
+        platform::Application::Instance().ShowStatus(
+            platform::StatusPart::Message,
+            std::string("Não foi possível ler a lista de empresas; digite o código da empresa. ") +
+                e.what());
+        return {};
+    }
 }
 
 std::string CompanyCode(const QString& chosen) {

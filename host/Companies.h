@@ -11,8 +11,11 @@ class QWidget;
 
 namespace host {
 
-// "01 - Comercial Horizonte Ltda." per company, as the look-ups read them; none when the
-// database cannot be read (the code can still be typed).
+// "01 - Comercial Horizonte Ltda." per company, as the look-ups read them. Raises core::Error
+// with a Portuguese message when the database cannot be read.
+QStringList ReadCompanies();
+// The same for a window's chooser: when the database cannot be read, the status line says so
+// and why, and the list is empty (the code can still be typed).
 QStringList Companies();
 // The code of a chosen entry, or of a typed code ("01 - Comercial..." or "01" give "01").
 std::string CompanyCode(const QString& chosen);

@@ -20,9 +20,9 @@
 #include "core/TieOut.h"
 #include "host/Companies.h"
 #include "host/Dialogs.h"
-#include "library/Orvane.h"
+#include "host/ServerCall.h"
 #include "library/RequestKey.h"
-#include "library/TNetConnection.h"
+#include "services/SaldComerService.h"
 
 namespace host {
 namespace {
@@ -56,17 +56,12 @@ std::vector<ImportPreviewLine> Shown(const ImportOutcome& outcome, std::size_t l
 ImportWindow::Run ImportWindow::FromServer() {
     return [](const std::string& company, core::BalanceKind kind, const QByteArray& file,
               bool dryRun) {
-        library::TNetConnection connection;
-        connection.ServerName = std::string(core::kSaldComerServer);
-        connection.Host = library::WebURL();
-        connection.Port = library::WebPort();
         // A large file takes the server a while to check; the window paints meanwhile.
-        connection.Timeout = std::chrono::minutes(10);
-        const library::TServerResult result = connection.Call(
-            "ImportSaldComer", {company, core::TieOutKindCode(kind), file.toBase64().toStdString(),
-                                dryRun, library::DesktopUserName()});
-        if (!result.Ok) throw core::Error(result.Error);
-        return ImportOutcomeFromJson(result.Payload);
+        return ImportOutcomeFromJson(
+            CallServer(services::kImportSaldComer,
+                       {company, core::TieOutKindCode(kind), file.toBase64().toStdString(), dryRun,
+                        library::DesktopUserName()},
+                       std::chrono::minutes(10)));
     };
 }
 

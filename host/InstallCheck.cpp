@@ -7,15 +7,14 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/BalanceLayout.h"
-#include "db/Connection.h"
+#include "host/Companies.h"
 #include "host/Module.h"
-#include "library/Orvane.h"
-#include "library/TNetConnection.h"
+#include "host/ServerCall.h"
 #include "library/dtmDBGeral.h"
 #include "platform/app/Application.h"
 #include "platform/app/DialogPort.h"
 #include "platform/ui/Form.h"
+#include "services/SaldComerService.h"
 
 namespace host {
 
@@ -65,23 +64,17 @@ int RunInstallCheck(ModuleTable& modules, const std::vector<std::string>& codes,
     };
 
     step("banco de dados", [] {
-        auto& data = library::dtmDBGeral();
-        const auto companies = data.Connection().Select("SELECT COUNT(*) FROM EMPRESA");
-        return library::DialectName(data.Dialect()) + ", " +
-               companies.rows.at(0).at(0).value_or("0") + " empresa(s)";
+        const auto companies = ReadCompanies().size();
+        return library::DialectName(library::dtmDBGeral().Dialect()) + ", " +
+               std::to_string(companies) + " empresa(s)";
     });
     step("servidor de aplicação", [] {
-        library::TNetConnection connection;
-        connection.ServerName = std::string(core::kSaldComerServer);
-        connection.Host = library::WebURL();
-        connection.Port = library::WebPort();
-        connection.Timeout = std::chrono::seconds(10);
         // A read that changes nothing and that only this application server answers.
-        const auto result = connection.Call("GetVdSaldoContCtbl", {"", "", "", 0.0});
-        if (!result.Payload.is_boolean())
-            throw std::runtime_error("resposta inesperada de " + connection.Host + ":" +
-                                     std::to_string(connection.Port));
-        return connection.Host + ":" + std::to_string(connection.Port) + " responde";
+        const nlohmann::json result =
+            CallServer(services::kGetVdSaldoContCtbl, {"", "", "", 0.0}, std::chrono::seconds(10));
+        if (!result.is_boolean())
+            throw std::runtime_error("resposta inesperada de " + ServerAddress());
+        return ServerAddress() + " responde";
     });
     for (const auto& code : codes) {
         step("tela " + code, [&] {

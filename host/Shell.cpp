@@ -7,8 +7,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
+#include <typeindex>
+#include <typeinfo>
+#include <unordered_map>
 
 #include "host/BasicPeers.h"
+#include "host/ButtonPeers.h"
 #include "host/ChoicePeers.h"
 #include "host/DataPeers.h"
 #include "host/Dialogs.h"
@@ -50,6 +54,40 @@ QString WithoutPassword(const std::string& url) {
 }
 
 namespace {
+
+// Makes the peer of a control whose class is the one the factory is listed under.
+using PeerFactory = std::unique_ptr<Peer> (*)(Shell&, platform::Control&, QWidget*);
+
+template <class Control, class Made>
+std::unique_ptr<Peer> MakeAs(Shell& shell, platform::Control& control, QWidget* area) {
+    return std::make_unique<Made>(shell, static_cast<Control&>(control), area);
+}
+
+template <class Container, bool framed>
+std::unique_ptr<Peer> MakePanel(Shell& shell, platform::Control& control, QWidget* area) {
+    return std::make_unique<PanelPeer>(shell, static_cast<Container&>(control), area, framed);
+}
+
+// The peer of each control class, looked up by the control's own class: a class derived from
+// one listed here (a library's control) needs a line of its own, with its base's peer.
+const std::unordered_map<std::type_index, PeerFactory>& PeerFactories() {
+    static const std::unordered_map<std::type_index, PeerFactory> factories = {
+        {typeid(platform::MaskEdit), &MakeAs<platform::MaskEdit, MaskEditPeer>},
+        {typeid(platform::Edit), &MakeAs<platform::Edit, EditPeer>},
+        {typeid(platform::DBGrid), &MakeAs<platform::DBGrid, GridPeer>},
+        {typeid(platform::DBText), &MakeAs<platform::DBText, DBTextPeer>},
+        {typeid(platform::DBNavigator), &MakeAs<platform::DBNavigator, DBNavigatorPeer>},
+        {typeid(platform::CheckBox), &MakeAs<platform::CheckBox, CheckBoxPeer>},
+        {typeid(platform::RadioGroup), &MakeAs<platform::RadioGroup, RadioGroupPeer>},
+        {typeid(platform::PageControl), &MakeAs<platform::PageControl, PageControlPeer>},
+        {typeid(platform::ToolButton), &MakeAs<platform::ToolButton, ToolButtonPeer>},
+        {typeid(library::TBtnPesquisa), &MakeAs<platform::ToolButton, ToolButtonPeer>},
+        {typeid(platform::Label), &MakeAs<platform::Control, LabelPeer>},
+        {typeid(platform::Panel), &MakePanel<platform::Panel, true>},
+        {typeid(platform::TabSheet), &MakePanel<platform::TabSheet, false>},
+    };
+    return factories;
+}
 
 bool RowBeingEntered(const platform::DataSource* source) {
     return source != nullptr && source->DataSet() != nullptr && source->DataSet()->Editing();
@@ -137,28 +175,10 @@ void Shell::Watch(QWidget* widget, Peer* peer) {
 }
 
 std::unique_ptr<Peer> Shell::MakePeer(platform::Control& control, QWidget* area) {
-    if (auto* masked = dynamic_cast<platform::MaskEdit*>(&control))
-        return std::make_unique<MaskEditPeer>(*this, *masked, area);
-    if (auto* edit = dynamic_cast<platform::Edit*>(&control))
-        return std::make_unique<EditPeer>(*this, *edit, area);
-    if (auto* grid = dynamic_cast<platform::DBGrid*>(&control))
-        return std::make_unique<GridPeer>(*this, *grid, area);
-    if (auto* text = dynamic_cast<platform::DBText*>(&control))
-        return std::make_unique<DBTextPeer>(*this, *text, area);
-    if (auto* navigator = dynamic_cast<platform::DBNavigator*>(&control))
-        return std::make_unique<DBNavigatorPeer>(*this, *navigator, area);
-    if (auto* box = dynamic_cast<platform::CheckBox*>(&control))
-        return std::make_unique<CheckBoxPeer>(*this, *box, area);
-    if (auto* group = dynamic_cast<platform::RadioGroup*>(&control))
-        return std::make_unique<RadioGroupPeer>(*this, *group, area);
-    if (auto* pages = dynamic_cast<platform::PageControl*>(&control))
-        return std::make_unique<PageControlPeer>(*this, *pages, area);
-    if (auto* button = dynamic_cast<platform::ToolButton*>(&control))
-        return std::make_unique<ToolButtonPeer>(*this, *button, area);
-    if (dynamic_cast<platform::Label*>(&control) != nullptr)
-        return std::make_unique<LabelPeer>(*this, control, area);
-    if (auto* panel = dynamic_cast<platform::Panel*>(&control))
-        return std::make_unique<PanelPeer>(*this, *panel, area, true);
+    const auto& factories = PeerFactories();
+    if (const auto found = factories.find(typeid(control)); found != factories.end())
+        return found->second(*this, control, area);
+    // A class the table does not name draws as a plain container, or else as a label.
     if (auto* container = dynamic_cast<platform::WinControl*>(&control))
         return std::make_unique<PanelPeer>(*this, *container, area, false);
     return std::make_unique<LabelPeer>(*this, control, area);

@@ -18,8 +18,8 @@
 #include "core/PtBrNumber.h"
 #include "host/Companies.h"
 #include "host/Dialogs.h"
-#include "library/Orvane.h"
-#include "library/TNetConnection.h"
+#include "host/ServerCall.h"
+#include "services/SaldComerService.h"
 
 namespace host {
 namespace {
@@ -32,14 +32,9 @@ QString ToQt(const std::string& text) {
 
 TieOutWindow::Fetch TieOutWindow::FromServer() {
     return [](const std::string& company, std::optional<core::BalanceKind> kind) {
-        library::TNetConnection connection;
-        connection.ServerName = std::string(core::kSaldComerServer);
-        connection.Host = library::WebURL();
-        connection.Port = library::WebPort();
-        const library::TServerResult result =
-            connection.Call("GetConfContabil", {company, core::TieOutKindCode(kind)});
-        if (!result.Ok) throw core::Error(result.Error);
-        return core::TieOutFromJson(result.Payload);
+        return core::TieOutFromJson(CallServer(services::kGetConfContabil,
+                                               {company, core::TieOutKindCode(kind)},
+                                               std::chrono::seconds(30)));
     };
 }
 

@@ -1,6 +1,7 @@
-// The JSON-RPC client: synchronous calls with a time-out over one TCP connection, opened on
-// the first call and again after it was lost. Replies are bounded in size, time and depth, and
-// anything that is not this protocol is reported in Portuguese naming host and port.
+// The JSON-RPC client: synchronous calls with a time-out over one connection, opened on the
+// first call and again after it was lost. Every reply is read one way, in one pass, by the
+// strict reader the server reads requests with; replies are bounded in size, time and depth,
+// and anything that is not this protocol is reported in Portuguese naming host and port.
 #pragma once
 
 #include <chrono>
@@ -19,6 +20,8 @@ class JsonStreamReader;
 }  // namespace core
 
 namespace rpc {
+
+class TcpStream;
 
 struct ClientOptions {
     // Time allowed for connecting, and for each call from sending to the whole reply.
@@ -41,11 +44,6 @@ class Client {
     // server at all (another program on the port).
     nlohmann::json Call(const std::string& method, const nlohmann::json& params);
 
-    // The same call, returning the result as JSON text, for a caller that parses it its own way
-    // (a record set loading a large packet). Replies in this server's canonical form
-    // ({"jsonrpc":"2.0","id":N,"result":...}) are cut without being parsed twice.
-    std::string CallText(const std::string& method, const nlohmann::json& params);
-
     // The same call, handing the result to `read` while it arrives: `read` gets a source that
     // ends with the result and reads it token by token (a record set loading a large packet).
     // The reply is never held whole: the client keeps a window of a few hundred kilobytes,
@@ -64,50 +62,46 @@ class Client {
     std::uint16_t Port() const { return port_; }
 
   private:
-    void Open(std::chrono::steady_clock::time_point deadline);
-    // Sends the request, then runs `receive` to read its reply: on a connection that turns out
-    // to have been closed while idle, once more on a new connection.
-    using Receive =
-        std::function<void(std::chrono::steady_clock::time_point deadline, bool reused)>;
-    void Exchange(const std::string& method, const nlohmann::json& params, std::int64_t id,
-                  const Receive& receive);
-    // The reply line of the call with this id (without "\n").
-    std::string ExchangeLine(const std::string& method, const nlohmann::json& params,
-                             std::int64_t id);
-    // Reads one line before the deadline; the first byte must open a JSON object.
-    std::string ReadLine(std::chrono::steady_clock::time_point deadline, bool reused);
+    using Clock = std::chrono::steady_clock;
+    using Reader = std::function<void(core::JsonSource& result)>;
     // What has arrived of a reply: its size, and its first bytes to tell which program sent it.
     struct Progress {
         std::size_t received = 0;
         bool opened = false;  // a byte other than a blank has arrived
         std::string head;
     };
+
+    // Sends the call and reads its reply (ReadReply); on a connection that turns out to have
+    // been closed while idle, once more on a new connection.
+    std::optional<nlohmann::json> Exchange(const std::string& method, const nlohmann::json& params,
+                                           const Reader& read);
+    // Reads the reply of the call `id` from the stream: a result in this server's order goes to
+    // `read` as it arrives and nothing comes back; a result in another order comes back whole.
+    // An error reply becomes RpcError.
+    std::optional<nlohmann::json> ReadReply(std::int64_t id, Clock::time_point deadline,
+                                            bool reused, const Reader& read);
+    // Reads the reply's envelope, streaming the result when the id came first and matches;
+    // otherwise the envelope comes back for ResultOf.
+    std::optional<nlohmann::json> ReadEnvelope(core::JsonStreamReader& reply, std::int64_t id,
+                                               const Reader& read, const std::string& head);
+    // The result of a reply read whole, or the error it carries as RpcError.
+    nlohmann::json ResultOf(nlohmann::json reply, std::int64_t id);
     // Counts bytes of the reply that arrived; the first that is not a blank must open a JSON
     // object, or the peer is not this server.
     void Arrived(Progress& progress, std::string_view bytes);
-    // Up to `room` bytes of the reply into `into`, waiting until the deadline.
-    std::size_t ReadSome(char* into, std::size_t room,
-                         std::chrono::steady_clock::time_point deadline, bool reused,
+    // Up to `room` bytes of the reply into `into`, waiting until the deadline; never none.
+    std::size_t ReadSome(char* into, std::size_t room, Clock::time_point deadline, bool reused,
                          Progress& progress);
-    // Reads the reply's envelope from the stream, handing the result of the call `id` to `read`
-    // as it arrives. A reply in another order or with an error comes back whole instead, for
-    // ResultOf.
-    std::optional<nlohmann::json> ReadEnvelope(core::JsonStreamReader& reply, std::int64_t id,
-                                               const std::function<void(core::JsonSource&)>& read);
-    // The reply line parsed; anything that is not a JSON-RPC reply closes the connection and
-    // throws TransportError.
-    nlohmann::json ParseReply(const std::string& line);
-    // The result of a parsed reply, or the error it carries as RpcError.
-    nlohmann::json ResultOf(nlohmann::json reply, std::int64_t id);
     // Closes the connection and throws the error saying that the peer is not this server.
     [[noreturn]] void ThrowForeign(std::string_view received);
     std::string Where() const;
 
-    struct Impl;
     std::string host_;
     std::uint16_t port_;
     ClientOptions options_;
-    std::unique_ptr<Impl> impl_;
+    std::unique_ptr<TcpStream> stream_;
+    std::string buffer_;  // bytes received after the last reply
+    std::string window_;  // the reply reader's, kept between calls
     std::int64_t nextId_ = 1;
 };
 

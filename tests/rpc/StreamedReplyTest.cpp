@@ -75,7 +75,6 @@ TEST_F(StreamedReplyTest, ALargeResultArrivesWholeThroughEveryPathOnOneConnectio
     const json expected = Expected(kManyRows);
     EXPECT_EQ(Reading(client, {kManyRows}), expected);
     EXPECT_EQ(client.Call("S.m.Rows", {kManyRows}), expected);
-    EXPECT_EQ(json::parse(client.CallText("S.m.Rows", {kManyRows})), expected);
     EXPECT_EQ(Reading(client, {3}), Expected(3));
     EXPECT_EQ(client.Call("S.m.Echo", {1}), json::array({1}));
     EXPECT_TRUE(client.IsConnected());

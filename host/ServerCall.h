@@ -1,0 +1,22 @@
+// The calls the desktop's own windows make on the application server's balance module (the
+// screens make theirs through their modules): one connection set-up for all of them.
+#pragma once
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// Where the calls go, "host:port", as configured (library::WebURL and WebPort).
+std::string ServerAddress();
+
+// Calls `method` (a name from services/SaldComerService.h) of the balance module on a
+// connection of its own, allowing `timeout` for connecting and for the call, and returns the
+// result. Raises core::Error with a Portuguese message fit to show (naming host and port when
+// the connection is at fault) when the call fails.
+nlohmann::json CallServer(std::string_view method, const nlohmann::json& arguments,
+                          std::chrono::milliseconds timeout);
+
+}  // namespace host
