@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Faults on the local cluster of scripts/cluster.sh, with saves through HAProxy: the PostgreSQL
+# primary is killed (SIGKILL of its postmaster), then one application server. After each, a
+# save must succeed again within 30 s; every save is sent with a request key and repeated with
+# the same key until it is stored, and must be in the database exactly once, with one audit
+# line. Prints how long no save succeeded after each kill.
+#
+# Opt-in (it starts etcd, Patroni, PostgreSQL and HAProxy): SALDO_TEST_CLUSTER=1 when
+# configuring registers it with CTest; or run it by hand: bash tests/cluster/ClusterTest.sh
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+export SALDO_SERVER_BIN=${SALDO_SERVER_BIN:-$root/build/dev/bin/saldo-server}
+export SALDO_CLUSTER_PORT=${SALDO_CLUSTER_PORT:-47800}
+SALDO_CLUSTER_DIR=$(mktemp -d /tmp/saldo-cluster-test.XXXXXX)
+export SALDO_CLUSTER_DIR
+dir=$SALDO_CLUSTER_DIR
+cluster() { bash "$root/scripts/cluster.sh" "$@"; }
+trap 'cluster down >/dev/null || true; rmdir "$dir" 2>/dev/null || true' EXIT
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+cluster up
+# shellcheck source=/dev/null
+. "$dir/cluster.env"
+front=$SALDO_CLUSTER_FRONT
+call() { python3 "$here/saldo_call.py" "$@"; }
+
+# Sends the save dated $1 under key $2 until it is stored, for at most 30 s; prints the time
+# it took in milliseconds.
+save_until_stored() {
+  local start deadline reply
+  start=$(now_ms)
+  deadline=$((start + 30000))
+  until reply=$(call save "$front" "$1" "$2"); do
+    [ "$(now_ms)" -lt $deadline ] || fail "no save stored within 30 s (last answer: $reply)"
+    sleep 0.2
+  done
+  echo $(($(now_ms) - start))
+}
+
+# Each saved balance is in the database once, with one audit line under its key.
+check_saved_once() {
+  local months=() keys=() expected=() counts audit key
+  while [ $# -gt 0 ]; do
+    months+=("$1") keys+=("$2") expected+=(1)
+    shift 2
+  done
+  counts=$(call count "$front" "${months[@]}")
+  [ "$counts" = "${expected[*]}" ] || fail "saved balances per month: $counts (expected ${expected[*]})"
+  audit=$("$SALDO_SERVER_BIN" audit --db "$SALDO_CLUSTER_DB" --company 01 --format csv)
+  for key in "${keys[@]}"; do
+    [ "$(grep -c -- "$key" <<<"$audit")" = 1 ] || fail "audit lines of key $key: not exactly one"
+  done
+}
+
+leader_node() {
+  patronictl -c "$dir/pg1.yml" list -f json |
+    python3 -c 'import json, sys; print(next(m["Member"] for m in json.load(sys.stdin) if m["Role"] == "Leader"))'
+}
+
+run=$(date +%s)
+save_until_stored 2031-01-31 "cluster-$run-1" >/dev/null
+
+leader=$(leader_node)
+postmaster=$(head -1 "$dir/$leader/data/postmaster.pid")
+echo "Killing the PostgreSQL primary $leader (postmaster $postmaster)"
+kill -KILL "$postmaster"
+primary_gap=$(save_until_stored 2031-02-28 "cluster-$run-2")
+echo "Primary now: $(leader_node)"
+check_saved_once 2031-01-31 "cluster-$run-1" 2031-02-28 "cluster-$run-2"
+
+server=$(cat "$dir/run/server1.pid")
+echo "Killing saldo-server 1 (process $server)"
+kill -KILL "$server"
+server_gap=$(save_until_stored 2031-03-31 "cluster-$run-3")
+check_saved_once 2031-01-31 "cluster-$run-1" 2031-02-28 "cluster-$run-2" 2031-03-31 "cluster-$run-3"
+
+patronictl -c "$dir/pg1.yml" list
+echo "Longest time without a stored save: ${primary_gap} ms after the primary was killed," \
+  "${server_gap} ms after a server was killed."
+echo "PASSED"
