@@ -21,7 +21,6 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 cluster up
 # shellcheck source=/dev/null
@@ -29,18 +28,9 @@ cluster up
 front=$SALDO_CLUSTER_FRONT
 call() { python3 "$here/saldo_call.py" "$@"; }
 
-# Sends the save dated $1 under key $2 until it is stored, for at most 30 s; prints the time
-# it took in milliseconds.
-save_until_stored() {
-  local start deadline reply
-  start=$(now_ms)
-  deadline=$((start + 30000))
-  until reply=$(call save "$front" "$1" "$2"); do
-    [ "$(now_ms)" -lt $deadline ] || fail "no save stored within 30 s (last answer: $reply)"
-    sleep 0.2
-  done
-  echo $(($(now_ms) - start))
-}
+# Sends the save dated $1 under key $2, again with the same key until it is stored (at most
+# 30 s); prints the milliseconds it took and the number of attempts.
+save_until_stored() { call save "$front" "$1" "$2" || fail "the save dated $1 was not stored"; }
 
 # Each saved balance is in the database once, with one audit line under its key.
 check_saved_once() {
@@ -69,17 +59,19 @@ leader=$(leader_node)
 postmaster=$(head -1 "$dir/$leader/data/postmaster.pid")
 echo "Killing the PostgreSQL primary $leader (postmaster $postmaster)"
 kill -KILL "$postmaster"
-primary_gap=$(save_until_stored 2031-02-28 "cluster-$run-2")
+result=$(save_until_stored 2031-02-28 "cluster-$run-2")
+read -r primary_gap primary_attempts <<<"$result"
 echo "Primary now: $(leader_node)"
 check_saved_once 2031-01-31 "cluster-$run-1" 2031-02-28 "cluster-$run-2"
 
 server=$(cat "$dir/run/server1.pid")
 echo "Killing saldo-server 1 (process $server)"
 kill -KILL "$server"
-server_gap=$(save_until_stored 2031-03-31 "cluster-$run-3")
+result=$(save_until_stored 2031-03-31 "cluster-$run-3")
+read -r server_gap server_attempts <<<"$result"
 check_saved_once 2031-01-31 "cluster-$run-1" 2031-02-28 "cluster-$run-2" 2031-03-31 "cluster-$run-3"
 
 patronictl -c "$dir/pg1.yml" list
-echo "Longest time without a stored save: ${primary_gap} ms after the primary was killed," \
-  "${server_gap} ms after a server was killed."
+echo "Time without a stored save: ${primary_gap} ms (${primary_attempts} attempts) after the" \
+  "primary was killed, ${server_gap} ms (${server_attempts} attempts) after a server was killed."
 echo "PASSED"
