@@ -325,7 +325,7 @@ stop_and_wait() {
 # On a failed start: the end of the logs that say why, then everything stopped.
 abandon() {
   local log
-  say "cluster.sh: the cluster did not start; the end of its logs:" >&2
+  say "cluster.sh: the cluster did not start ($step failed); the end of its logs:" >&2
   for log in "$dir"/log/*.log; do
     [ -f "$log" ] || continue
     say "== $log" >&2
@@ -361,6 +361,7 @@ up() {
   mkdir -p "$dir"
   chmod 700 "$dir"
   # From here a failure stops whatever started and removes the folder.
+  step="writing the configuration"
   trap abandon EXIT
   trap 'exit 1' INT TERM
   mkdir -p "$dir/log" "$dir/run" "$dir/etcd" "$dir/pg1" "$dir/pg2"
@@ -378,6 +379,7 @@ EOF
   chmod 700 "$dir/pg1" "$dir/pg2"
   [ "$(id -u)" -eq 0 ] && chown -R "$run_user:" "$dir"
 
+  step="starting etcd"
   launch etcd etcd --name saldo-etcd --data-dir "$dir/etcd" \
     --listen-client-urls "http://$host:$etcd_port" --advertise-client-urls "http://$host:$etcd_port" \
     --listen-peer-urls "http://$host:$etcd_peer_port" \
@@ -386,6 +388,7 @@ EOF
     --initial-cluster-token saldo-cluster --initial-cluster-state new
   wait_for "etcd answering on $host:$etcd_port" 30 etcd_healthy
 
+  step="starting PostgreSQL under Patroni"
   launch patroni1 patroni "$dir/pg1.yml"
   launch patroni2 patroni "$dir/pg2.yml"
   wait_for "a PostgreSQL primary elected by Patroni" 180 has_primary
@@ -393,22 +396,25 @@ EOF
   local primary
   primary=$(primary_node)
 
+  step="creating the role and database saldo"
   # The application's role and its UTF-8 database, made on the primary (the standby follows).
   as_user "$pg_bin/psql" -X -q -v ON_ERROR_STOP=1 \
     -h "$dir/pg$((primary + 1))" -p "${pg_ports[primary]}" -U postgres -d postgres <<EOF
 CREATE ROLE saldo LOGIN PASSWORD '$app_password';
 CREATE DATABASE saldo OWNER saldo ENCODING 'UTF8' TEMPLATE template0;
 EOF
+  step="saldo-server init (log/init.log)"
   as_user "$server_bin" init --db "$db_url" --demo >>"$dir/log/init.log" 2>&1
 
+  step="starting the application servers"
+  # One after the other: a server brings the tables up to date as it starts, and two doing that
+  # at once on PostgreSQL can make one of them fail ("tuple concurrently updated").
   for i in 0 1; do
-    launch "server$((i + 1))" "$server_bin" serve --db "$db_url" \
-      --listen "$host:${server_ports[i]}"
-  done
-  for i in 0 1; do
+    launch "server$((i + 1))" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}"
     wait_for "saldo-server $((i + 1)) answering on $host:${server_ports[i]}" 60 \
       answers_as_server "${server_ports[i]}"
   done
+  step="starting HAProxy"
   launch haproxy haproxy -db -f "$dir/haproxy.cfg"
   wait_for "a call answered through HAProxy on $host:$front_port" 60 answers_as_server "$front_port"
   trap - EXIT INT TERM
