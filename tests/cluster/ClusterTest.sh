@@ -18,7 +18,11 @@ dir=$SALDO_CLUSTER_DIR
 cluster() { bash "$root/scripts/cluster.sh" "$@"; }
 trap 'cluster down >/dev/null || true; rmdir "$dir" 2>/dev/null || true' EXIT
 fail() {
+  local log
   echo "FAILED: $*" >&2
+  for log in "$dir"/log/*.log; do
+    [ -f "$log" ] && { echo "== $log" && tail -n 20 "$log"; } >&2
+  done
   exit 1
 }
 
