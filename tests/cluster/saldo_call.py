@@ -2,15 +2,17 @@
 """The calls the cluster test makes, over a plain socket (docs/protocol.md), each on a new
 connection and bounded by a time-out.
 
-  saldo_call.py save HOST:PORT MONTH_END KEY   saves one client balance of company 01 (not
-                                               implanted, so no ledger limit) dated MONTH_END
-                                               under request KEY, sending it again with the
-                                               same key until it is stored, for at most 30 s;
-                                               prints the milliseconds it took and the attempts
+  saldo_call.py save HOST:PORT MONTH_END KEY [PID]
+      saves one client balance of company 01 (not implanted, so no ledger limit) dated
+      MONTH_END under request KEY, sending it again with the same key until it is stored, for
+      at most 30 s; prints the milliseconds it took and the attempts. With PID, that process
+      is killed (SIGKILL) first and the time runs from the kill.
   saldo_call.py count HOST:PORT MONTH_END...   prints how many of the company's client balances
                                                are dated on each MONTH_END
 """
 import json
+import os
+import signal
 import socket
 import sys
 import time
@@ -50,11 +52,13 @@ def call(address, method, *params):
     return reply["result"]
 
 
-def save(address, month_end, key):
+def save(address, month_end, key, victim=None):
     row = [month_end, "1.1.2.01.0001", "Clientes Nacionais", "", 12.34, "Não", "01", "C",
            "C00001", None, None]
     delta = {"fields": CLIENT_FIELDS, "changes": [{"kind": "inserted", "new": row}]}
     start = time.monotonic()
+    if victim is not None:
+        os.kill(int(victim), signal.SIGKILL)
     attempts = 0
     while True:
         attempts += 1
