@@ -89,13 +89,13 @@ wait_for() {
 
 # The status code of an HTTP GET (Patroni's REST API), or nothing.
 http_status() {
-  local port=$1 path=$2 line=""
+  local port=$1 path=$2 line="" code=""
   { exec 4<>"/dev/tcp/$host/$port"; } 2>/dev/null || return 0
   printf 'GET %s HTTP/1.0\r\nHost: %s\r\n\r\n' "$path" "$host" >&4
   IFS= read -r -t 5 line <&4 || true
   exec 4<&- 4>&-
-  set -- $line
-  printf '%s' "${2:-}"
+  read -r _ code _ <<<"$line" || true
+  printf '%s' "$code"
 }
 
 # The node (0 or 1) whose Patroni says it is the primary, or nothing.
@@ -272,7 +272,7 @@ down() {
   done
   # Any process still started from the folder (a helper of PostgreSQL or Patroni).
   deadline=$((SECONDS + 10))
-  while pids=($(processes_in_folder)) && [ ${#pids[@]} -gt 0 ]; do
+  while mapfile -t pids < <(processes_in_folder) && [ ${#pids[@]} -gt 0 ]; do
     [ $SECONDS -ge $deadline ] && fail "processes ${pids[*]} of $dir do not stop"
     kill -KILL "${pids[@]}" 2>/dev/null || true
     sleep 0.5

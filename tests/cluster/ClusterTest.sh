@@ -27,6 +27,7 @@ fail() {
 }
 
 cluster up
+# The cluster's addresses: SALDO_CLUSTER_DB, SALDO_CLUSTER_FRONT.
 # shellcheck source=/dev/null
 . "$dir/cluster.env"
 front=$SALDO_CLUSTER_FRONT
@@ -46,6 +47,7 @@ check_saved_once() {
   done
   counts=$(call count "$front" "${months[@]}")
   [ "$counts" = "${expected[*]}" ] || fail "saved balances per month: $counts (expected ${expected[*]})"
+  # shellcheck disable=SC2153 # from cluster.env
   audit=$("$SALDO_SERVER_BIN" audit --db "$SALDO_CLUSTER_DB" --company 01 --format csv)
   for key in "${keys[@]}"; do
     [ "$(grep -c -- "$key" <<<"$audit")" = 1 ] || fail "audit lines of key $key: not exactly one"
