@@ -10,6 +10,8 @@ packages=(
   nlohmann-json3-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql postgresql-contrib
+  # scripts/cluster.sh: Patroni, with python3-etcd as its client of etcd, and HAProxy
+  patroni python3-etcd etcd-server etcd-client haproxy
   firebird3.0-server firebird3.0-utils firebird-dev libsoci-firebird4.0
   xvfb xauth python3
   tigervnc-standalone-server tigervnc-tools fonts-dejavu-core
