@@ -11,6 +11,20 @@
 
 namespace host {
 
+AskingRadioButton::AskingRadioButton(const QString& text, QWidget* parent)
+    : QRadioButton(text, parent) {
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (onClick) onClick();
+    });
+}
+
+void AskingRadioButton::Show(bool checked) {
+    // An exclusive button refuses to be unchecked while it is the checked one.
+    setAutoExclusive(false);
+    setChecked(checked);
+    setAutoExclusive(true);
+}
+
 void AskingRadioButton::keyPressEvent(QKeyEvent* event) {
     const bool modified = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
     switch (modified ? 0 : event->key()) {
@@ -97,9 +111,7 @@ void RadioGroupPeer::RebuildItems() {
     const int rows = std::max(1, (count + columns - 1) / columns);
     for (int i = 0; i < count; ++i) {
         auto* button = new AskingRadioButton(ToQt(items[static_cast<size_t>(i)]), box_);
-        button->setAutoExclusive(false);
         button->setFocusPolicy(Qt::ClickFocus);
-        button->setAccessibleName(ToQt(group_.Name()) + "." + QString::number(i));
         button->onClick = [this, i] {
             group_.UserSelect(i);
             ShowItemIndex();
@@ -124,7 +136,7 @@ QString RadioGroupPeer::InputHint() const {
 
 void RadioGroupPeer::ShowItemIndex() {
     for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
-        buttons_[static_cast<size_t>(i)]->setChecked(i == group_.ItemIndex());
+        buttons_[static_cast<size_t>(i)]->Show(i == group_.ItemIndex());
 }
 
 }  // namespace host

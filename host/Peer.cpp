@@ -17,6 +17,14 @@ std::string FromQt(const QString& text) {
     return text.toStdString();
 }
 
+QString MaskHint(const std::string& editMask) {
+    QString pattern = ToQt(editMask).section(';', 0, 0);
+    pattern.remove('!');
+    if (pattern == "99/0000" || pattern == "00/0000")
+        return QStringLiteral("Mês no formato MM/AAAA.");
+    return {};
+}
+
 Peer::Peer(Shell& shell, platform::Control& control, QWidget* widget)
     : shell_(shell), control_(control), widget_(widget) {
     widget_->setFocusPolicy(control.AcceptsFocus() ? Qt::ClickFocus : Qt::NoFocus);
@@ -26,8 +34,9 @@ void Peer::Update(platform::Property property) {
     using platform::Property;
     switch (property) {
         case Property::Name:
+            // The name is the program's; assistive technology reads the human one (the text,
+            // the label, see AccessibleNames).
             widget_->setObjectName(ToQt(control_.Name()));
-            widget_->setAccessibleName(ToQt(control_.Name()));
             break;
         case Property::Enabled:
             widget_->setEnabled(control_.Enabled());

@@ -148,7 +148,9 @@ TEST_F(PeersTest, TheFormIsAChildWindowOfTheMultiDocumentAreaWithTheControlsLook
 
     QLineEdit* edit = CodeEdit();
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->accessibleName(), "medCdEmpresa");
+    // Read by its label, which is its buddy, not by the program's name.
+    EXPECT_EQ(edit->accessibleName(), "Empresa");
+    EXPECT_EQ(Widget<QLabel>("Label1")->buddy(), edit);
     EXPECT_EQ(edit->geometry(), QRect(8, 22, 40, 22));
     EXPECT_EQ(edit->maxLength(), 2);
     EXPECT_TRUE(Widget<QLabel>("Label1")->font().bold());

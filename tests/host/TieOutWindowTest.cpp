@@ -13,6 +13,7 @@
 #include "ShellFixture.h"
 #include "core/Error.h"
 #include "host/TieOutWindow.h"
+#include "library/Frmpadr.h"
 #include "library/dtmDBGeral.h"
 
 #ifdef SALDO_MODULE_DIR
@@ -69,6 +70,26 @@ TEST_F(TieOutWindowTest, ShowsTheTieOutOfTheChosenCompanyAndKindWithTotals) {
     // The menu again brings the same window forward.
     EXPECT_EQ(Open(), tieOut);
     EXPECT_EQ(window.MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(TieOutWindowTest, KeepsTheFrontAndItsFocusAfterItsCallToTheServer) {
+    auto* screen = app.CreateForm<library::TfrmPadrao>();
+    screen->SetCaption("Saldo Comercial");
+    screen->Show();
+    QApplication::processEvents();
+    // The call waits in a job, as a server call does.
+    window.tieOutFetch = [this](const std::string& c, std::optional<core::BalanceKind> k) {
+        app.Jobs().Run([] {});
+        return Sample(c, k);
+    };
+    host::TieOutWindow* tieOut = Open();
+    ASSERT_NE(tieOut, nullptr);
+    tieOut->Company()->setEditText("01");
+    tieOut->Company()->setFocus();
+    ASSERT_TRUE(tieOut->Refresh());
+    EXPECT_EQ(window.MdiArea()->currentSubWindow()->widget(), tieOut);
+    EXPECT_EQ(QApplication::focusWidget(), tieOut->Company());
+    EXPECT_EQ(app.ActiveForm(), screen);
 }
 
 TEST_F(TieOutWindowTest, ExportsCsvAndPrintsToPdf) {
