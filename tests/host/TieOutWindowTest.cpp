@@ -8,6 +8,7 @@
 #include <QPrinter>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdlib>
 
 #include "ShellFixture.h"
@@ -73,6 +74,9 @@ TEST_F(TieOutWindowTest, ShowsTheTieOutOfTheChosenCompanyAndKindWithTotals) {
 }
 
 TEST_F(TieOutWindowTest, KeepsTheFrontAndItsFocusAfterItsCallToTheServer) {
+    // On a real display the window has the keyboard focus only once it is active.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     auto* screen = app.CreateForm<library::TfrmPadrao>();
     screen->SetCaption("Saldo Comercial");
     screen->Show();
