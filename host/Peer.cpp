@@ -1,7 +1,9 @@
 // The properties every peer mirrors, and the framework's alignment of children.
 #include "host/Peer.h"
 
+#include <QCheckBox>
 #include <QFont>
+#include <QGroupBox>
 #include <QRect>
 #include <QWidget>
 #include <vector>
@@ -71,6 +73,20 @@ void Peer::UpdateAll() {
         Update(p);
 }
 
+namespace {
+
+// The least size that shows a check box's caption or a group's options whole: with larger
+// text than the form was designed for (a display at 144 dpi) such a control grows rather
+// than cut its words; other controls keep the designed size.
+QSize Unclipped(const QWidget& widget) {
+    if (qobject_cast<const QCheckBox*>(&widget) == nullptr &&
+        qobject_cast<const QGroupBox*>(&widget) == nullptr)
+        return {};
+    return widget.minimumSizeHint();
+}
+
+}  // namespace
+
 void Peer::ArrangeChildren() {
     auto* container = dynamic_cast<platform::WinControl*>(&control_);
     QWidget* area = ChildArea();
@@ -112,8 +128,10 @@ void Peer::ArrangeChildren() {
                     break;
                 case Align::None:
                     if (child->Width() > 0 && child->Height() > 0) {
-                        w->setGeometry(child->Left(), child->Top(), child->Width(),
-                                       child->Height());
+                        const QSize least = Unclipped(*w);
+                        w->setGeometry(child->Left(), child->Top(),
+                                       std::max(child->Width(), least.width()),
+                                       std::max(child->Height(), least.height()));
                     } else {
                         const QSize natural = w->sizeHint();
                         w->setGeometry(std::max(flowX, child->Left()), std::max(2, child->Top()),

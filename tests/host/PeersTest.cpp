@@ -140,6 +140,23 @@ class PeersTest : public hosttest::ShellFixture {
     std::string trace;
 };
 
+// Text larger than the form was designed for (a display at 144 dpi) widens the check box and
+// the radio group rather than cut their words ("Bancos").
+TEST_F(PeersTest, LargerTextWidensTheCheckBoxAndTheGroupRatherThanCutTheirWords) {
+    auto* group = Widget<QGroupBox>("rdgTipoConta");
+    auto* box = Widget<QCheckBox>("cbxImplantSaldo");
+    for (QWidget* w : {static_cast<QWidget*>(group), static_cast<QWidget*>(box)}) {
+        QFont font = w->font();
+        font.setPointSizeF(font.pointSizeF() * 2);
+        w->setFont(font);
+    }
+    shell.PeerOf(panel)->ArrangeChildren();
+    EXPECT_GE(group->width(), group->minimumSizeHint().width());
+    EXPECT_GT(group->width(), 400);
+    EXPECT_GE(box->width(), box->minimumSizeHint().width());
+    EXPECT_EQ(CodeEdit()->geometry(), QRect(8, 22, 40, 22));  // others keep their place
+}
+
 TEST_F(PeersTest, TheFormIsAChildWindowOfTheMultiDocumentAreaWithTheControlsLook) {
     const auto subs = window.MdiArea()->subWindowList();
     ASSERT_EQ(subs.size(), 1);
