@@ -79,9 +79,12 @@ class RadioGroupPeer : public Peer {
     const std::vector<AskingRadioButton*>& Buttons() const { return buttons_; }
     // Entered with Tab like any control; the arrows choose the item.
     QString InputHint() const override;
+    QSize Fitted(const QSize& designed, int room) override;
 
   private:
     void RebuildItems();
+    // Places the options in `columns` columns, running down each column first.
+    void LayOut(int columns);
     void ShowItemIndex();
 
     platform::RadioGroup& group_;

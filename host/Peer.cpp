@@ -75,13 +75,11 @@ void Peer::UpdateAll() {
 
 namespace {
 
-// The least size that shows a check box's caption or a group's options whole: with larger
-// text than the form was designed for (a display at 144 dpi) such a control grows rather
-// than cut its words; other controls keep the designed size.
+// The least size that shows a check box's caption whole: with larger text than the form was
+// designed for (a display at 144 dpi) it grows rather than cut its words; other controls keep
+// the designed size.
 QSize Unclipped(const QWidget& widget) {
-    if (qobject_cast<const QCheckBox*>(&widget) == nullptr &&
-        qobject_cast<const QGroupBox*>(&widget) == nullptr)
-        return {};
+    if (qobject_cast<const QCheckBox*>(&widget) == nullptr) return {};
     return widget.minimumSizeHint();
 }
 
@@ -129,9 +127,15 @@ void Peer::ArrangeChildren() {
                 case Align::None:
                     if (child->Width() > 0 && child->Height() > 0) {
                         const QSize least = Unclipped(*w);
-                        w->setGeometry(child->Left(), child->Top(),
-                                       std::max(child->Width(), least.width()),
-                                       std::max(child->Height(), least.height()));
+                        QRect placed(child->Left(), child->Top(),
+                                     std::max(child->Width(), least.width()),
+                                     std::max(child->Height(), least.height()));
+                        // What the area cannot show whole may lay itself out narrower.
+                        const int room = area->contentsRect().right() + 1 - placed.left();
+                        if (const QSize fitted = peer->Fitted(placed.size(), room);
+                            fitted.isValid())
+                            placed.setSize(fitted);
+                        w->setGeometry(placed);
                     } else {
                         const QSize natural = w->sizeHint();
                         w->setGeometry(std::max(flowX, child->Left()), std::max(2, child->Top()),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <memory>
 #include <string>
@@ -52,6 +53,10 @@ class Peer {
     virtual QString ExpectedForm() const { return InputHint(); }
     // The control's value was just refused: its text is selected so that typing replaces it.
     virtual void Refused() {}
+    // Lays the control out for `designed` size within `room` pixels of width (fewer columns
+    // when the designed ones do not fit) and returns the size it then takes; an invalid
+    // size when it keeps the designed one.
+    virtual QSize Fitted(const QSize& /*designed*/, int /*room*/) { return {}; }
     // A child's peer was made with ChildArea() as its parent (a page control makes it a tab).
     virtual void ChildAdded(Peer& /*child*/) {}
 

@@ -157,6 +157,22 @@ TEST_F(PeersTest, LargerTextWidensTheCheckBoxAndTheGroupRatherThanCutTheirWords)
     EXPECT_EQ(CodeEdit()->geometry(), QRect(8, 22, 40, 22));  // others keep their place
 }
 
+TEST_F(PeersTest, ARadioGroupTheWindowCannotShowWholeRunsItsOptionsDownMoreRows) {
+    auto* group = Widget<QGroupBox>("rdgTipoConta");
+    QMdiSubWindow* sub = window.MdiArea()->subWindowList().front();
+    sub->resize(260, 420);
+    QApplication::processEvents();
+    EXPECT_LE(group->geometry().right(), group->parentWidget()->contentsRect().right());
+    for (QRadioButton* option : group->findChildren<QRadioButton*>())
+        EXPECT_TRUE(group->rect().contains(option->geometry())) << option->text().toStdString();
+    sub->resize(640, 420);
+    QApplication::processEvents();
+    const auto options = group->findChildren<QRadioButton*>();
+    ASSERT_EQ(options.size(), 3);
+    EXPECT_EQ(options[0]->y(), options[2]->y());  // the designed three columns again
+    EXPECT_EQ(group->width(), 400);
+}
+
 TEST_F(PeersTest, TheFormIsAChildWindowOfTheMultiDocumentAreaWithTheControlsLook) {
     const auto subs = window.MdiArea()->subWindowList();
     ASSERT_EQ(subs.size(), 1);
