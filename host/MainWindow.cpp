@@ -271,6 +271,8 @@ void MainWindow::ShowShortcuts() {
         {"Pesquisa (botão … e Pesquisar)", "Ctrl+Enter"},
         {"Grade: editar a célula / terminar", "F2 ou digitar / Enter"},
         {"Grade: desfazer a célula", "Esc"},
+        {"Grade: corrigir o texto recusado em vez de digitá-lo de novo", "F2"},
+        {"Fechar o histórico do saldo", "Esc"},
         {"Grade: nova linha / excluir linha", "Insert / Ctrl+Del"},
         {"Menus", "Alt + letra sublinhada"},
     };
