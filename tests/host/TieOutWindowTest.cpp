@@ -55,6 +55,9 @@ TEST_F(TieOutWindowTest, ShowsTheTieOutOfTheChosenCompanyAndKindWithTotals) {
     ASSERT_NE(tieOut, nullptr);
     EXPECT_EQ(window.MdiArea()->currentSubWindow()->windowTitle(),
               "Conferência com a contabilidade");
+    // Wholly inside the workspace, however small the display.
+    EXPECT_TRUE(window.MdiArea()->viewport()->rect().contains(
+        window.MdiArea()->currentSubWindow()->geometry()));
     tieOut->Company()->setEditText("02 - Distribuidora");
     tieOut->Kind()->setCurrentIndex(2);
     ASSERT_TRUE(tieOut->Refresh());
