@@ -165,6 +165,7 @@ TEST_F(WindowsWalkTest, NoAltLetterIsTakenTwiceWhereBothCanBeReached) {
                           << texts.join(", ").toStdString();
         }
     }
+    RecordProperty("collisions", collisions);
     EXPECT_EQ(collisions, 0);
 }
 
@@ -223,6 +224,8 @@ TEST_F(WindowsWalkTest, EveryControlIsReadByItsHumanNameWithItsRole) {
             }
         });
     }
+    RecordProperty("controls", controls);
+    RecordProperty("internalNames", internalNames);
     EXPECT_GT(controls, 20);
     EXPECT_EQ(internalNames, 0);
 
@@ -243,6 +246,7 @@ TEST_F(WindowsWalkTest, EveryControlIsReadByItsHumanNameWithItsRole) {
             node->parent()->role() != QAccessible::Grouping)
             ++wrongRoles;
     }
+    RecordProperty("wrongRoles", wrongRoles);
     EXPECT_EQ(wrongRoles, 0);
     EXPECT_EQ(named(options.front()), "Fornecedores");
     // The options still answer to the framework alone: one checked, the chosen one.
