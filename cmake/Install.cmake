@@ -81,8 +81,11 @@ set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_SOURCE_DIR}/packaging/server/postrm)
 set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_CLIENT_PACKAGE_NAME saldo-desktop)
+# Loaded at run time, so not found among the linked libraries: the SVG plugin draws the tool
+# bar's own icons, the catalogue puts Qt's dialogs in Portuguese.
+set(CPACK_DEBIAN_CLIENT_PACKAGE_DEPENDS "libqt6svg6, qt6-translations-l10n")
 # The shell needs a platform plugin beyond xcb for remote displays (VNC).
-set(CPACK_DEBIAN_CLIENT_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-dejavu-core, libqt6svg6")
+set(CPACK_DEBIAN_CLIENT_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-dejavu-core")
 set(CPACK_COMPONENT_CLIENT_DESCRIPTION
     "The desktop shell with the balance screen, which reads and records balances through the application server.")
 set(CPACK_DEBIAN_CLIENT_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)

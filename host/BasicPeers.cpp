@@ -74,6 +74,10 @@ void EditPeer::ShowText() {
     line_->setCursorPosition(std::min(cursor, static_cast<int>(text.size())));
 }
 
+void EditPeer::Refused() {
+    line_->selectAll();
+}
+
 void EditPeer::UserEdited(const QString& shown) {
     edit_.UserSetText(FromQt(shown));
     // The key-press handlers may have refused characters: show what the framework kept.

@@ -41,6 +41,7 @@ class EditPeer : public Peer {
     void Update(platform::Property property) override;
     void UpdateAll() override;
     QLineEdit* LineEdit() const { return line_; }
+    void Refused() override;
 
   protected:
     // Shows the framework's text; keeps the cursor where the user left it when possible.

@@ -11,6 +11,20 @@
 
 namespace host {
 
+AskingRadioButton::AskingRadioButton(const QString& text, QWidget* parent)
+    : QRadioButton(text, parent) {
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (onClick) onClick();
+    });
+}
+
+void AskingRadioButton::Show(bool checked) {
+    // An exclusive button refuses to be unchecked while it is the checked one.
+    setAutoExclusive(false);
+    setChecked(checked);
+    setAutoExclusive(true);
+}
+
 void AskingRadioButton::keyPressEvent(QKeyEvent* event) {
     const bool modified = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) != 0;
     switch (modified ? 0 : event->key()) {
@@ -52,9 +66,8 @@ RadioGroupPeer::RadioGroupPeer(Shell& shell, platform::RadioGroup& group, QWidge
     : Peer(shell, group, new QGroupBox(parent)),
       group_(group),
       box_(static_cast<QGroupBox*>(Widget())),
-      grid_(new QGridLayout(box_)) {
+      grid_(nullptr) {
     box_->setFocusPolicy(Qt::NoFocus);
-    grid_->setContentsMargins(8, 2, 8, 2);
 }
 
 QWidget* RadioGroupPeer::FocusWidget() const {
@@ -93,13 +106,9 @@ void RadioGroupPeer::RebuildItems() {
     buttons_.clear();
     const auto& items = group_.Items();
     const int count = static_cast<int>(items.size());
-    const int columns = std::max(1, group_.Columns());
-    const int rows = std::max(1, (count + columns - 1) / columns);
     for (int i = 0; i < count; ++i) {
         auto* button = new AskingRadioButton(ToQt(items[static_cast<size_t>(i)]), box_);
-        button->setAutoExclusive(false);
         button->setFocusPolicy(Qt::ClickFocus);
-        button->setAccessibleName(ToQt(group_.Name()) + "." + QString::number(i));
         button->onClick = [this, i] {
             group_.UserSelect(i);
             ShowItemIndex();
@@ -110,12 +119,34 @@ void RadioGroupPeer::RebuildItems() {
             // The focus goes with the chosen item, as in every radio group.
             if (platform::Form* form = group_.ParentForm()) shell_.SyncFocus(*form);
         };
-        grid_->addWidget(button, i % rows, i / rows);
         shell_.Watch(button, this);
         buttons_.push_back(button);
     }
-    for (int c = 0; c < columns; ++c) grid_->setColumnStretch(c, 1);
+    LayOut(std::max(1, group_.Columns()));
     ShowItemIndex();
+}
+
+void RadioGroupPeer::LayOut(int columns) {
+    // A fresh grid: one emptied of its cells would keep their rows and columns.
+    delete grid_;
+    grid_ = new QGridLayout(box_);
+    grid_->setContentsMargins(8, 2, 8, 2);
+    const int count = static_cast<int>(buttons_.size());
+    const int rows = std::max(1, (count + columns - 1) / columns);
+    for (int i = 0; i < count; ++i)
+        grid_->addWidget(buttons_[static_cast<size_t>(i)], i % rows, i / rows);
+    for (int c = 0; c < columns; ++c) grid_->setColumnStretch(c, 1);
+}
+
+QSize RadioGroupPeer::Fitted(const QSize& designed, int room) {
+    // The designed columns when they fit the room, else as many as do, the options running
+    // down more rows; never narrower than the widest option.
+    int columns = std::max(1, group_.Columns());
+    LayOut(columns);
+    while (columns > 1 && box_->minimumSizeHint().width() > room) LayOut(--columns);
+    const QSize least = box_->minimumSizeHint();
+    return {std::max(std::min(designed.width(), room), least.width()),
+            std::max(designed.height(), least.height())};
 }
 
 QString RadioGroupPeer::InputHint() const {
@@ -124,7 +155,7 @@ QString RadioGroupPeer::InputHint() const {
 
 void RadioGroupPeer::ShowItemIndex() {
     for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
-        buttons_[static_cast<size_t>(i)]->setChecked(i == group_.ItemIndex());
+        buttons_[static_cast<size_t>(i)]->Show(i == group_.ItemIndex());
 }
 
 }  // namespace host

@@ -32,17 +32,19 @@ class AskingCheckBox : public QCheckBox {
 };
 
 // A radio button whose click asks, and whose arrow keys step through its group (Qt's own
-// arrows would only move the focus between the buttons).
+// arrows would only move the focus between the buttons). It is exclusive, so that it reads as
+// a radio button to assistive technology, but it never changes its own state: a click, the
+// checked button's included, goes to onClick.
 class AskingRadioButton : public QRadioButton {
   public:
-    using QRadioButton::QRadioButton;
+    AskingRadioButton(const QString& text, QWidget* parent);
     std::function<void()> onClick;
     std::function<void(bool backward)> onStep;
+    // Checks or unchecks the button whatever the others' state.
+    void Show(bool checked);
 
   protected:
-    void nextCheckState() override {
-        if (onClick) onClick();
-    }
+    void nextCheckState() override {}
     void keyPressEvent(QKeyEvent* event) override;
 };
 
@@ -77,9 +79,12 @@ class RadioGroupPeer : public Peer {
     const std::vector<AskingRadioButton*>& Buttons() const { return buttons_; }
     // Entered with Tab like any control; the arrows choose the item.
     QString InputHint() const override;
+    QSize Fitted(const QSize& designed, int room) override;
 
   private:
     void RebuildItems();
+    // Places the options in `columns` columns, running down each column first.
+    void LayOut(int columns);
     void ShowItemIndex();
 
     platform::RadioGroup& group_;

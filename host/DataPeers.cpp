@@ -32,6 +32,10 @@ void MaskEditPeer::Update(platform::Property property) {
     EditPeer::Update(property);
 }
 
+QString MaskEditPeer::InputHint() const {
+    return MaskHint(mask_.EditMask());
+}
+
 void MaskEditPeer::ShowText() {
     const platform::EditMask mask(mask_.EditMask());
     if (mask.Empty()) {

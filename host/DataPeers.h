@@ -20,6 +20,7 @@ class MaskEditPeer : public EditPeer {
     MaskEditPeer(Shell& shell, platform::MaskEdit& edit, QWidget* parent);
     void Update(platform::Property property) override;
     void UpdateAll() override;
+    QString InputHint() const override;
 
   protected:
     void ShowText() override;

@@ -5,7 +5,9 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -14,12 +16,25 @@
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <QTranslator>
 #include <QVBoxLayout>
 
 namespace host {
 
 QString ApplicationTitle() {
     return QStringLiteral("Saldo Comercial");
+}
+
+bool InstallQtTranslation() {
+    // Owned by the application, which removes it when it goes.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 void PrepareErrorBox(QMessageBox& box, const QString& text) {

@@ -17,6 +17,10 @@ namespace host {
 // The title of every message box the shell shows.
 QString ApplicationTitle();
 
+// Puts Qt's own texts (file and print dialogs, standard buttons, edit menus) in Brazilian
+// Portuguese from the system's Qt translation catalogue; false when it is not installed.
+bool InstallQtTranslation();
+
 // Makes `box` the shell's error box: critical icon, the text, one "OK" button.
 void PrepareErrorBox(QMessageBox& box, const QString& text);
 // Shows the error box; returns when the user closes it.

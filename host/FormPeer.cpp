@@ -1,10 +1,12 @@
 // Form peer: window title, size, window state and close requests go through the framework.
 #include "host/FormPeer.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -73,6 +75,14 @@ FormPeer::FormPeer(Shell& shell, platform::Form& form)
         shell.Window().MdiArea()->addSubWindow(sub_);
     } else {
         Widget()->setParent(&shell.Window(), Qt::Window);
+        // A window of its own (the history) closes with Escape, as a dialog does.
+        auto* close = new QAction(Widget());
+        close->setShortcut(QKeySequence(Qt::Key_Escape));
+        close->setShortcutContext(Qt::WindowShortcut);
+        Widget()->addAction(close);
+        QObject::connect(close, &QAction::triggered, Context(), [this] {
+            if (!shell_.Syncing() && !shell_.JobRunning()) form_.UserClose();
+        });
     }
 }
 
@@ -124,7 +134,8 @@ void FormPeer::Update(platform::Property property) {
             if (sub_ != nullptr)
                 Place();
             else
-                Window()->setGeometry(form_.Left(), form_.Top(), form_.Width(), form_.Height());
+                Window()->setGeometry(
+                    OnScreen(QRect(form_.Left(), form_.Top(), form_.Width(), form_.Height())));
             break;
         case Property::Visible:
             break;  // followed through the shown / hidden notifications
@@ -189,6 +200,19 @@ QRect FormPeer::Placement(const QSize& size, const QRect& area, const QRect& sav
     placed.moveCenter(area.center());
     placed.moveTopLeft(
         QPoint(std::max(placed.left(), area.left()), std::max(placed.top(), area.top())));
+    return placed;
+}
+
+QRect FormPeer::OnScreen(const QRect& wanted) const {
+    // The form's designed place, moved and shrunk to lie wholly on the main window's display.
+    const QScreen* screen = shell_.Window().screen();
+    if (screen == nullptr) return wanted;
+    const QRect available = screen->availableGeometry();
+    QRect placed(wanted.topLeft(), wanted.size().boundedTo(available.size()));
+    placed.moveLeft(
+        std::clamp(placed.left(), available.left(), available.right() + 1 - placed.width()));
+    placed.moveTop(
+        std::clamp(placed.top(), available.top(), available.bottom() + 1 - placed.height()));
     return placed;
 }
 

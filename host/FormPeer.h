@@ -46,6 +46,8 @@ class FormPeer : public Peer {
   private:
     // Sizes and places the child window wholly inside the multi-document area.
     void Place();
+    // Where a window of its own goes: `wanted`, moved and shrunk onto the display.
+    QRect OnScreen(const QRect& wanted) const;
     // Remembers the child window's place for the next time the form opens.
     void RememberPlace() const;
     QString SettingsKey() const;

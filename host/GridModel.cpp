@@ -1,6 +1,13 @@
 // The lazy grid model.
 #include "host/GridModel.h"
 
+#include <QDateTime>
+#include <QRegularExpression>
+#include <cstdlib>
+#include <string>
+
+#include "core/Money.h"
+#include "core/PtBrNumber.h"
 #include "host/Peer.h"
 #include "library/Frmpadr.h"
 #include "platform/data/Field.h"
@@ -24,6 +31,26 @@ QVariant Alignment(platform::TextAlignment alignment) {
 }
 
 }  // namespace
+
+QString ShownCellText(const platform::Field* field, const std::string& text) {
+    if (field == nullptr || field->OnGetText || !field->DisplayFormat().empty() || text.empty())
+        return ToQt(text);
+    if (field->Money() && field->DataType() == platform::FieldType::Double) {
+        // A money value without a display rule of its own reads as the screen's balances.
+        const std::optional<std::string> plain = core::PlainNumber(text);
+        const std::optional<std::int64_t> cents =
+            plain ? core::CentsOf(std::strtod(plain->c_str(), nullptr)) : std::nullopt;
+        return cents ? ToQt(core::BalanceText(*cents)) : ToQt(text);
+    }
+    // A moment the server wrote in UTC ("2026-12-09T00:04:22Z") shows in the user's time.
+    static const QRegularExpression utc(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d(:\\d\\d)?Z$"));
+    const QString raw = ToQt(text);
+    if (!utc.match(raw).hasMatch()) return raw;
+    const QDateTime moment = QDateTime::fromString(raw, Qt::ISODate);
+    return moment.isValid() ? moment.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"))
+                            : raw;
+}
 
 GridModel::GridModel(platform::DBGrid& grid, QObject* parent)
     : QAbstractTableModel(parent), grid_(grid) {
@@ -51,7 +78,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
         return {};
     switch (role) {
         case Qt::DisplayRole:
-            return ToQt(grid_.CellText(index.row(), index.column()));
+            return ShownCellText(grid_.ColumnField(index.column()),
+                                 grid_.CellText(index.row(), index.column()));
         case Qt::TextAlignmentRole: {
             const platform::Field* field = grid_.ColumnField(index.column());
             const bool number =

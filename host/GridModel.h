@@ -4,12 +4,19 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <string>
 
 namespace platform {
 class DBGrid;
-}
+class Field;
+}  // namespace platform
 
 namespace host {
+
+// The text a cell shows for the field's display text: a money value without a display rule of
+// its own as a balance ("2.500,00 DB"), a UTC moment in the user's local date and time; any
+// other text as it is.
+QString ShownCellText(const platform::Field* field, const std::string& text);
 
 class GridModel : public QAbstractTableModel {
   public:

@@ -56,6 +56,7 @@ GridPeer::GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent)
 
     editor_->setObjectName(ToQt(grid.Name()) + "Editor");
     editor_->setFocusPolicy(Qt::NoFocus);
+    editor_->setAccessibleName(QStringLiteral("Célula em edição"));
     editor_->setFrame(false);
     // The editor never takes the Qt focus (the grid hands it the keys): its frame shows
     // where typing goes.
@@ -64,6 +65,7 @@ GridPeer::GridPeer(Shell& shell, platform::DBGrid& grid, QWidget* parent)
     ellipsis_->setObjectName(ToQt(grid.Name()) + "Ellipsis");
     ellipsis_->setText(QStringLiteral("…"));
     ellipsis_->setToolTip(QStringLiteral("Pesquisar (Ctrl+Enter)"));
+    ellipsis_->setAccessibleName(QStringLiteral("Pesquisar"));
     ellipsis_->setFocusPolicy(Qt::NoFocus);
     ellipsis_->hide();
     QObject::connect(ellipsis_, &QToolButton::clicked, Context(),
@@ -158,7 +160,8 @@ void GridPeer::SizeColumns() {
                               : column.Width() * digit;
         int width = std::max(base, titles.horizontalAdvance(ToQt(column.TitleCaption())) + 8);
         for (int r = 0; r < sampled; ++r)
-            width = std::max(width, metrics.horizontalAdvance(ToQt(grid_.CellText(r, c))));
+            width = std::max(width,
+                             metrics.horizontalAdvance(ShownCellText(field, grid_.CellText(r, c))));
         if (column.ButtonStyle() == platform::ColumnButtonStyle::Ellipsis)
             width += view_->verticalHeader()->defaultSectionSize();
         view_->setColumnWidth(c, width + 16);
@@ -171,7 +174,9 @@ QString GridPeer::InputHint() const {
     if (grid_.ButtonStyle(grid_.SelectedIndex()) == platform::ColumnButtonStyle::Ellipsis)
         return QStringLiteral("Ctrl+Enter ou o botão … abrem a pesquisa.");
     const bool editable = grid_.HasOption(platform::dgEditing) && !grid_.ReadOnly();
-    return editable ? ToQt(library::EntryHint(*field)) : QString();
+    if (!editable) return {};
+    const QString form = MaskHint(field->EditMask());
+    return form.isEmpty() ? ToQt(library::EntryHint(*field)) : form;
 }
 
 void GridPeer::ShowCurrent() {
@@ -217,6 +222,11 @@ void GridPeer::ShowEditor() {
     editor_->setToolTip(InputHint());
     const QString text = ToQt(grid_.EditorText());
     if (editor_->displayText() != text) editor_->setText(text);
+    // A refused text is shown selected: what is typed next replaces it.
+    if (grid_.EditorSelected())
+        editor_->selectAll();
+    else if (editor_->hasSelectedText())
+        editor_->deselect();
     editor_->show();
     ShowEllipsis();
 }

@@ -25,6 +25,7 @@ class GridPeer : public Peer {
     void Update(platform::Property property) override;
     void UpdateAll() override;
     QString InputHint() const override;
+    void Refused() override { ShowEditor(); }
 
     // Rows whose texts size the columns: enough for what a window shows, cheap for a
     // million-row set.

@@ -91,6 +91,7 @@ ImportWindow::ImportWindow(Run run, QWidget* parent)
     import_->setObjectName("ImportRun");
     import_->setEnabled(false);
     grid_->setObjectName("ImportGrid");
+    grid_->setAccessibleName(QStringLiteral("Linhas do arquivo"));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->verticalHeader()->hide();

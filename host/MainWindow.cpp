@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "host/Dialogs.h"
+#include "host/FormPeer.h"
 
 namespace host {
 
@@ -181,10 +182,8 @@ TieOutWindow* MainWindow::OpenTieOut() {
         }
     }
     auto* window = new TieOutWindow(tieOutFetch);
-    QMdiSubWindow* sub = mdi_->addSubWindow(window);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(900, 480);
-    sub->show();
+    window->onReport = [this](const QString& text) { ShowMessage(text); };
+    ShowChild(window);
     return window;
 }
 
@@ -197,11 +196,23 @@ ImportWindow* MainWindow::OpenImport() {
     }
     auto* window = new ImportWindow(importRun);
     window->onReport = [this](const QString& text) { ShowMessage(text); };
+    ShowChild(window);
+    return window;
+}
+
+void MainWindow::ShowChild(QWidget* window) {
     QMdiSubWindow* sub = mdi_->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->resize(900, 480);
+    // Wholly inside the area the user sees, however small the display (an area not laid
+    // out yet has no size to go by).
+    const QSize size(900, 480);
+    const QRect area = mdi_->viewport()->rect();
+    if (area.width() < 200 || area.height() < 150)
+        sub->resize(size);
+    else
+        sub->setGeometry(FormPeer::Placement(size, area, QRect()));
     sub->show();
-    return window;
+    mdi_->setActiveSubWindow(sub);
 }
 
 void MainWindow::ShowMessage(const QString& text) {
@@ -260,6 +271,8 @@ void MainWindow::ShowShortcuts() {
         {"Pesquisa (botão … e Pesquisar)", "Ctrl+Enter"},
         {"Grade: editar a célula / terminar", "F2 ou digitar / Enter"},
         {"Grade: desfazer a célula", "Esc"},
+        {"Grade: corrigir o texto recusado em vez de digitá-lo de novo", "F2"},
+        {"Fechar o histórico do saldo", "Esc"},
         {"Grade: nova linha / excluir linha", "Insert / Ctrl+Del"},
         {"Menus", "Alt + letra sublinhada"},
     };

@@ -65,6 +65,8 @@ class MainWindow : public QMainWindow {
     void BuildMenus();
     void RestoreGeometry();
     void ShowShortcuts();
+    // Shows a window of the shell's own as a child window, in front.
+    void ShowChild(QWidget* window);
 
     ModuleTable& modules_;
     QMdiArea* mdi_;

@@ -1,7 +1,9 @@
 // The properties every peer mirrors, and the framework's alignment of children.
 #include "host/Peer.h"
 
+#include <QCheckBox>
 #include <QFont>
+#include <QGroupBox>
 #include <QRect>
 #include <QWidget>
 #include <vector>
@@ -17,6 +19,14 @@ std::string FromQt(const QString& text) {
     return text.toStdString();
 }
 
+QString MaskHint(const std::string& editMask) {
+    QString pattern = ToQt(editMask).section(';', 0, 0);
+    pattern.remove('!');
+    if (pattern == "99/0000" || pattern == "00/0000")
+        return QStringLiteral("Mês no formato MM/AAAA.");
+    return {};
+}
+
 Peer::Peer(Shell& shell, platform::Control& control, QWidget* widget)
     : shell_(shell), control_(control), widget_(widget) {
     widget_->setFocusPolicy(control.AcceptsFocus() ? Qt::ClickFocus : Qt::NoFocus);
@@ -26,8 +36,9 @@ void Peer::Update(platform::Property property) {
     using platform::Property;
     switch (property) {
         case Property::Name:
+            // The name is the program's; assistive technology reads the human one (the text,
+            // the label, see AccessibleNames).
             widget_->setObjectName(ToQt(control_.Name()));
-            widget_->setAccessibleName(ToQt(control_.Name()));
             break;
         case Property::Enabled:
             widget_->setEnabled(control_.Enabled());
@@ -61,6 +72,18 @@ void Peer::UpdateAll() {
                    Property::Caption, Property::Visible})
         Update(p);
 }
+
+namespace {
+
+// The least size that shows a check box's caption whole: with larger text than the form was
+// designed for (a display at 144 dpi) it grows rather than cut its words; other controls keep
+// the designed size.
+QSize Unclipped(const QWidget& widget) {
+    if (qobject_cast<const QCheckBox*>(&widget) == nullptr) return {};
+    return widget.minimumSizeHint();
+}
+
+}  // namespace
 
 void Peer::ArrangeChildren() {
     auto* container = dynamic_cast<platform::WinControl*>(&control_);
@@ -103,8 +126,16 @@ void Peer::ArrangeChildren() {
                     break;
                 case Align::None:
                     if (child->Width() > 0 && child->Height() > 0) {
-                        w->setGeometry(child->Left(), child->Top(), child->Width(),
-                                       child->Height());
+                        const QSize least = Unclipped(*w);
+                        QRect placed(child->Left(), child->Top(),
+                                     std::max(child->Width(), least.width()),
+                                     std::max(child->Height(), least.height()));
+                        // What the area cannot show whole may lay itself out narrower.
+                        const int room = area->contentsRect().right() + 1 - placed.left();
+                        if (const QSize fitted = peer->Fitted(placed.size(), room);
+                            fitted.isValid())
+                            placed.setSize(fitted);
+                        w->setGeometry(placed);
                     } else {
                         const QSize natural = w->sizeHint();
                         w->setGeometry(std::max(flowX, child->Left()), std::max(2, child->Top()),

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <memory>
 #include <string>
@@ -19,6 +20,9 @@ class Shell;
 
 QString ToQt(const std::string& text);
 std::string FromQt(const QString& text);
+// What a field with this edit mask expects, in the user's words ("Mês no formato MM/AAAA."),
+// or "" when the mask says it well enough itself.
+QString MaskHint(const std::string& editMask);
 
 class Peer {
   public:
@@ -45,6 +49,14 @@ class Peer {
     // What the user should know while typing here (how a value is signed, which key opens
     // a look-up), shown in the status line while the control has the focus; "" for nothing.
     virtual QString InputHint() const { return {}; }
+    // The form a value typed here must take ("MM/AAAA"), said beside a refusal; "" for none.
+    virtual QString ExpectedForm() const { return InputHint(); }
+    // The control's value was just refused: its text is selected so that typing replaces it.
+    virtual void Refused() {}
+    // Lays the control out for `designed` size within `room` pixels of width (fewer columns
+    // when the designed ones do not fit) and returns the size it then takes; an invalid
+    // size when it keeps the designed one.
+    virtual QSize Fitted(const QSize& /*designed*/, int /*room*/) { return {}; }
     // A child's peer was made with ChildArea() as its parent (a page control makes it a tab).
     virtual void ChildAdded(Peer& /*child*/) {}
 

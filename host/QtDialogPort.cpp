@@ -33,6 +33,7 @@ void QtDialogPort::ShowError(const std::string& text) {
     QMessageBox box(window_);
     PrepareErrorBox(box, QString::fromStdString(text));
     RunModal(window_, box);
+    if (afterError) afterError(text);
 }
 
 int QtDialogPort::Ask(const std::string& text, platform::DialogType type,

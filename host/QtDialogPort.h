@@ -1,6 +1,8 @@
 // The framework's dialog port in Qt: message boxes, the look-up list and the busy animation.
 #pragma once
 
+#include <functional>
+
 #include "host/BusyIndicator.h"
 #include "platform/app/DialogPort.h"
 
@@ -13,6 +15,8 @@ class QtDialogPort : public platform::DialogPort {
     explicit QtDialogPort(QWidget* window) : window_(window), busy_(window) {}
 
     void ShowError(const std::string& text) override;
+    // Hears every error shown, once the user has closed its box.
+    std::function<void(const std::string&)> afterError;
     int Ask(const std::string& text, platform::DialogType type, platform::DialogButtons buttons,
             int helpContext) override;
     std::optional<std::size_t> PickRow(const std::string& title,

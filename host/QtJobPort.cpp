@@ -16,6 +16,7 @@ void QtJobPort::Run(const std::function<void()>& job) {
         job();
         return;
     }
+    if (depth_ == 0 && beforeJob) beforeJob();
     ++depth_;
     QEventLoop loop;
     std::exception_ptr error;

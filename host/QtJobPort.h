@@ -18,8 +18,10 @@ class QtJobPort : public platform::JobPort {
     // True while a job runs: the shell then ignores what would start framework events
     // (activation, focus, close) until the caller has its result.
     bool Running() const { return depth_ > 0; }
-    // Runs on the user-interface thread after each outermost job, before its caller
-    // resumes: the shell puts back what the window system changed meanwhile.
+    // Run on the user-interface thread before and after each outermost job (before its
+    // caller resumes): the shell notes which window made the call, then puts back what the
+    // window system changed meanwhile.
+    std::function<void()> beforeJob;
     std::function<void()> afterJob;
 
   private:

@@ -7,10 +7,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
+#include <QTimer>
 #include <typeindex>
 #include <typeinfo>
 #include <unordered_map>
 
+#include "host/AccessibleNames.h"
 #include "host/BasicPeers.h"
 #include "host/ButtonPeers.h"
 #include "host/ChoicePeers.h"
@@ -116,6 +118,8 @@ Shell::Shell(MainWindow& window, platform::Application& app)
     FocusStyle::Install();
     app_.SetDialogs(&dialogs_);
     app_.SetJobs(&jobs_);
+    dialogs_.afterError = [this](const std::string& text) { AfterRefusal(text); };
+    jobs_.beforeJob = [this] { BeforeJob(); };
     jobs_.afterJob = [this] { AfterJob(); };
     token_ = app_.SubscribeApp([this](const platform::Notification& n) { OnNotify(n); });
     window_.SetCloseGuard([this] { return ConfirmQuit(); });
@@ -211,6 +215,7 @@ FormPeer& Shell::EnsureFormPeer(platform::Form& form) {
     FormPeer& peer = *made;
     Adopt(form, std::move(made));
     Build(form, peer.ChildArea());
+    NameByLabels(*this, form);
     return peer;
 }
 
@@ -254,10 +259,20 @@ void Shell::ApplyCursor() {
 }
 
 void Shell::ShowStatus() {
-    window_.ShowMessage(app_.StatusText(platform::StatusPart::Message).empty()
-                            ? window_.Message()
-                            : ToQt(app_.StatusText(platform::StatusPart::Message)));
-    QString server = ToQt(app_.StatusText(platform::StatusPart::Connection));
+    // The framework announces each part as it is set, the same text again included. A change
+    // of the connection alone says nothing new about the last action: the message shown (a
+    // refusal, say) stays.
+    const std::string& message = app_.StatusText(platform::StatusPart::Message);
+    const std::string& connection = app_.StatusText(platform::StatusPart::Connection);
+    const bool connectionNews = connection != shownConnection_;
+    if (!message.empty() && (!connectionNews || message != shownMessage_)) {
+        window_.ShowMessage(ToQt(message));
+        // The screen filters what it read once the read is done: say so after the event.
+        QTimer::singleShot(0, this, [this, shown = ToQt(message)] { SayFiltered(shown); });
+    }
+    shownMessage_ = message;
+    shownConnection_ = connection;
+    QString server = ToQt(connection);
     if (server.isEmpty()) {
         try {
             server =
@@ -267,6 +282,26 @@ void Shell::ShowStatus() {
         }
     }
     window_.ShowConnection(server + " · Banco " + database_);
+}
+
+void Shell::SayFiltered(const QString& read) {
+    static const QRegularExpression count(QStringLiteral("^(\\d+) .*\\blid[oa]s?\\b"));
+    const QRegularExpressionMatch match = count.match(read);
+    platform::Form* form = app_.ActiveForm();
+    if (window_.Message() != read || !match.hasMatch() || form == nullptr) return;
+    for (const auto& [component, peer] : peers_) {
+        const auto* grid = dynamic_cast<const platform::DBGrid*>(component);
+        if (grid == nullptr || grid->ParentForm() != form || !peer->Widget()->isVisible() ||
+            grid->DataSet() == nullptr || !grid->DataSet()->Filtered())
+            continue;
+        const int shown = grid->DataSet()->RecordCount();
+        if (shown >= match.captured(1).toInt()) continue;
+        QString text = read;
+        if (text.endsWith('.')) text.chop(1);
+        window_.ShowMessage(text + "; " + QString::number(shown) +
+                            (shown == 1 ? " exibido pelo filtro." : " exibidos pelo filtro."));
+        return;
+    }
 }
 
 void Shell::ShowHint() {
@@ -280,6 +315,18 @@ void Shell::ShowHint() {
     window_.ShowHint(hint);
 }
 
+void Shell::AfterRefusal(const std::string& text) {
+    QString message = ToQt(text).simplified();
+    platform::Form* form = app_.ActiveForm();
+    if (Peer* peer = form != nullptr ? PeerOf(form->ActiveControl()) : nullptr) {
+        SyncGuard guard(*this);
+        peer->Refused();
+        if (const QString expected = peer->ExpectedForm(); !expected.isEmpty())
+            message += " " + expected;
+    }
+    window_.ShowMessage(message);
+}
+
 platform::ToolButton* Shell::LookUpOf(const platform::Control& control) const {
     const platform::Form* form = control.ParentForm();
     if (form == nullptr) return nullptr;
@@ -290,15 +337,38 @@ platform::ToolButton* Shell::LookUpOf(const platform::Control& control) const {
     return nullptr;
 }
 
+void Shell::BeforeJob() {
+    // A new call to the server: what the last action said is no longer news.
+    window_.ShowMessage({});
+    caller_ = window_.MdiArea()->activeSubWindow();
+    callerFocus_ = QApplication::focusWidget();
+}
+
+bool Shell::CarriesForm(const QMdiSubWindow* sub) const {
+    for (const auto& [component, peer] : peers_) {
+        const auto* form = dynamic_cast<const FormPeer*>(peer.get());
+        if (form != nullptr && form->SubWindow() == sub) return true;
+    }
+    return false;
+}
+
 void Shell::AfterJob() {
-    // The window system may have moved the activation while the job ran; the framework did
-    // not hear of it, so the shell shows the framework's again.
+    // The window system may have moved the activation while the job ran; nobody heard of it,
+    // so the window that made the call gets the front and its focus back. A window of the
+    // shell's own (import, tie-out) is not a form: the framework's active form stays as is.
+    QMdiArea* area = window_.MdiArea();
+    SyncGuard guard(*this);
+    if (caller_ != nullptr && !CarriesForm(caller_)) {
+        if (area->activeSubWindow() != caller_) area->setActiveSubWindow(caller_);
+        if (callerFocus_ != nullptr && caller_->isAncestorOf(callerFocus_))
+            callerFocus_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     platform::Form* form = app_.ActiveForm();
     FormPeer* peer = FormPeerOf(form);
     if (peer == nullptr) return;
-    SyncGuard guard(*this);
-    if (peer->SubWindow() != nullptr && window_.MdiArea()->activeSubWindow() != peer->SubWindow())
-        window_.MdiArea()->setActiveSubWindow(peer->SubWindow());
+    if (peer->SubWindow() != nullptr && area->activeSubWindow() != peer->SubWindow())
+        area->setActiveSubWindow(peer->SubWindow());
     SyncFocus(*form);
 }
 
@@ -370,8 +440,10 @@ void Shell::OnNotify(const platform::Notification& n) {
             auto* control = dynamic_cast<platform::Control*>(n.component);
             if (peer == nullptr && control != nullptr && n.property == platform::Property::Parent) {
                 // A control placed on a shown form after it was built.
-                if (Peer* parent = PeerOf(control->Parent()); parent && parent->ChildArea())
+                if (Peer* parent = PeerOf(control->Parent()); parent && parent->ChildArea()) {
                     Build(*control, parent->ChildArea());
+                    NameByLabels(*this, *control->Parent());
+                }
                 break;
             }
             if (peer != nullptr) {

@@ -3,7 +3,9 @@
 // reach the peers, and the framework's dialogs become Qt dialogs.
 #pragma once
 
+#include <QMdiSubWindow>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <memory>
 #include <string>
@@ -86,6 +88,15 @@ class Shell : public QObject {
     void ApplyCursor();
     void ShowStatus();
     void ShowHint();
+    // After a read's message (`read`, "15 saldos lidos."): when a filter of the active form's
+    // grid hides some of them, says how many are shown.
+    void SayFiltered(const QString& read);
+    // After an error box: the refused control's text is selected and the status line says
+    // the refusal with the form expected.
+    void AfterRefusal(const std::string& text);
+    // Whether `sub` is the child window of a framework form.
+    bool CarriesForm(const QMdiSubWindow* sub) const;
+    void BeforeJob();
     void AfterJob();
     // The look-up button whose Associate is `control` (its Ctrl+Enter), or null.
     platform::ToolButton* LookUpOf(const platform::Control& control) const;
@@ -101,6 +112,13 @@ class Shell : public QObject {
     int token_ = 0;
     int syncing_ = 0;
     bool hourGlass_ = false;
+    // The child window and the widget that had the focus when the outermost job started:
+    // the window that made the call gets them back when it ends.
+    QPointer<QMdiSubWindow> caller_;
+    // The framework's status texts last shown.
+    std::string shownMessage_;
+    std::string shownConnection_;
+    QPointer<QWidget> callerFocus_;
 };
 
 }  // namespace host

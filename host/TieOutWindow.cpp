@@ -2,6 +2,7 @@
 #include "host/TieOutWindow.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -56,13 +57,15 @@ TieOutWindow::TieOutWindow(Fetch fetch, QWidget* parent)
     kind_->setObjectName("TieOutKind");
     kind_->addItems({QStringLiteral("Todos"), QStringLiteral("Fornecedores"),
                      QStringLiteral("Clientes"), QStringLiteral("Bancos")});
-    auto* refresh = new QPushButton(QStringLiteral("&Conferir"), this);
+    // Alt+C opens the shell's "Cadastros".
+    auto* refresh = new QPushButton(QStringLiteral("Con&ferir"), this);
     refresh->setObjectName("TieOutRefresh");
     refresh->setDefault(true);
     export_->setObjectName("TieOutExport");
     print_->setObjectName("TieOutPrint");
     pdf_->setObjectName("TieOutPdf");
     grid_->setObjectName("TieOutGrid");
+    grid_->setAccessibleName(QStringLiteral("Conferência"));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid_->verticalHeader()->hide();
@@ -182,7 +185,11 @@ void TieOutWindow::AskExport() {
                                                       QStringLiteral("CSV (*.csv)"));
     if (path.isEmpty()) return;
     QString error;
-    if (!ExportCsv(path, &error)) ShowError(this, "Não foi possível gravar " + path + ": " + error);
+    if (!ExportCsv(path, &error)) {
+        ShowError(this, "Não foi possível gravar " + path + ": " + error);
+        return;
+    }
+    if (onReport) onReport("Conferência exportada para " + QDir::toNativeSeparators(path) + ".");
 }
 
 void TieOutWindow::AskPrint() {
@@ -202,6 +209,7 @@ void TieOutWindow::AskPdf() {
     printer.setOutputFileName(path);
     printer.setPageOrientation(QPageLayout::Landscape);
     Print(printer);
+    if (onReport) onReport("Conferência salva em " + QDir::toNativeSeparators(path) + ".");
 }
 
 }  // namespace host

@@ -37,6 +37,9 @@ class TieOutWindow : public QWidget {
     QString Html() const;
     void Print(QPrinter& printer) const;
 
+    // Hears what an output command wrote ("Conferência exportada para /home/ana/c.csv.").
+    std::function<void(const QString&)> onReport;
+
     QComboBox* Company() const { return company_; }
     QComboBox* Kind() const { return kind_; }
     QTableWidget* Grid() const { return grid_; }

@@ -6,6 +6,7 @@
 
 #include <iostream>
 
+#include "host/Dialogs.h"
 #include "host/InstallCheck.h"
 #include "host/MainWindow.h"
 #include "host/Module.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("saldo"));
     QApplication::setApplicationName(QStringLiteral("saldo-shell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Contabilidade"));
+    host::InstallQtTranslation();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Shell do sistema contábil"));

@@ -298,6 +298,9 @@ void TfrmPadrao::ReportNetEvent(TNetConnection& connection, const TNetEvent& eve
         case Kind::Disconnected:
             app.ShowStatus(platform::StatusPart::Connection, "Desconectado do servidor " + where);
             return;
+        case Kind::Reconnecting:
+            app.ShowStatus(platform::StatusPart::Connection, "Reconectando ao servidor " + where);
+            return;
         case Kind::CallFailed:
             app.ShowStatus(platform::StatusPart::Message, "Falhou: " + event.error);
             return;

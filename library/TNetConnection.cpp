@@ -97,6 +97,7 @@ TServerResult TNetConnection::Attempt(const std::string& method, const nlohmann:
         return send();
     } catch (const rpc::TransportError& e) {
         // The client has closed the connection: the next call connects again.
+        Report({TNetEvent::Kind::Disconnected, {}, nullptr, nullptr, {}, {}});
         failed(e.what());
         return Fail(e.what());
     }
@@ -138,6 +139,7 @@ TServerResult TNetConnection::CallWithKey(const std::string& method,
         return Send(method, arguments);
     } catch (const rpc::TransportError& e) {
         const std::string first = e.what();
+        Report({TNetEvent::Kind::Reconnecting, {}, nullptr, nullptr, {}, {}});
         // The server may be starting again (a restart after a crash): keep trying to connect
         // for a while before giving up, waiting off the user-interface thread.
         const auto deadline = std::chrono::steady_clock::now() + RetryWindow;

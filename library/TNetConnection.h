@@ -25,7 +25,7 @@ namespace library {
 
 // What happened on a connection, for whoever reports it to the user (a status line).
 struct TNetEvent {
-    enum class Kind { Connected, ConnectFailed, Disconnected, CallDone, CallFailed };
+    enum class Kind { Connected, ConnectFailed, Disconnected, Reconnecting, CallDone, CallFailed };
     Kind kind;
     // The method called (calls only).
     std::string method;

@@ -13,9 +13,9 @@ struct Column {
 
 // In the order of core::HistoryFields().
 const Column kColumns[] = {
-    {"Quando (UTC)", 20, false}, {"Usuário", 16, false},       {"Endereço", 15, false},
-    {"Alteração", 10, false},    {"Valor anterior", 16, true}, {"Implantado", 10, false},
-    {"Valor novo", 16, true},    {"Implantado", 10, false},
+    {"Quando", 20, false},    {"Usuário", 16, false},       {"Endereço", 15, false},
+    {"Alteração", 10, false}, {"Valor anterior", 16, true}, {"Implantado", 10, false},
+    {"Valor novo", 16, true}, {"Implantado", 10, false},
 };
 
 }  // namespace

@@ -287,6 +287,9 @@ void DBGrid::WriteBack() {
         field->SetText(text);
     } catch (...) {
         writing_ = false;
+        // The refused text stays for the user to see; what is typed next replaces it.
+        selectAll_ = true;
+        Changed(Property::GridEditor);
         throw;
     }
     writing_ = false;

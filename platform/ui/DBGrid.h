@@ -107,6 +107,9 @@ class DBGrid : public WinControl {
     // field).
     bool EditorOpen() const { return editing_; }
     std::string EditorText() const;
+    // Whether the next character typed replaces the editor's whole text (a cell just opened
+    // by typing, or a write just refused).
+    bool EditorSelected() const { return editing_ && selectAll_; }
 
     // Input methods. Each first gives the grid the focus (a refused move ends it), then
     // acts on the data unless the link is off or the cell does not exist; nothing at all

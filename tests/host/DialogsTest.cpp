@@ -128,3 +128,13 @@ TEST(BusyIndicatorTest, AShortCallNeverShowsTheIndicator) {
 }
 
 }  // namespace
+
+namespace {
+
+// The file, print and message dialogs of Qt itself speak the user's language.
+TEST(QtTranslationTest, QtsOwnTextsComeInPortuguese) {
+    ASSERT_TRUE(host::InstallQtTranslation());
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancelar");
+}
+
+}  // namespace

@@ -1,9 +1,11 @@
 // The grid peer over a record set of balance-like rows: a lazy model, nothing while the link
 // is off, typing through the key-press handler and the field's mask, the ellipsis button.
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTimeZone>
 #include <QToolButton>
 
 #include "ShellFixture.h"
@@ -108,6 +110,17 @@ TEST_F(GridTest, TheModelShowsTheSetsVisibleRowsAndNothingWhileTheLinkIsOff) {
     EXPECT_EQ(model->index(0, 1).data().toString(), "1.1.01.1");
 }
 
+TEST_F(GridTest, AReadsMessageSaysHowManyRowsTheFilterLeavesShown) {
+    app.ShowStatus(StatusPart::Message, "3 saldos lidos da empresa 01.");
+    QApplication::processEvents();
+    EXPECT_EQ(window.Message(), "3 saldos lidos da empresa 01.");  // nothing hidden
+    set.SetFilter("CDCONTCTBL = '1.1.01.1'");
+    set.SetFiltered(true);
+    app.ShowStatus(StatusPart::Message, "3 saldos lidos da empresa 01.");
+    QApplication::processEvents();
+    EXPECT_EQ(window.Message(), "3 saldos lidos da empresa 01; 1 exibido pelo filtro.");
+}
+
 TEST_F(GridTest, TitlesAlignmentAndTheCurrentCellFollowTheGrid) {
     grid->SetTitleAlignment(2, TextAlignment::Right);
     EXPECT_EQ(
@@ -135,7 +148,7 @@ TEST_F(GridTest, TypedCharactersGoThroughTheKeyPressHandlerIntoTheCellEditor) {
     EXPECT_EQ(view->model()->index(0, 2).data().toString(), "125,00");
 }
 
-TEST_F(GridTest, TheMonthEditorAppliesTheFieldsMaskAndTheFieldsErrorsAreShown) {
+TEST_F(GridTest, TheMonthEditorAppliesTheFieldsMaskAndARefusedMonthIsTypedOver) {
     view->setCurrentIndex(view->model()->index(0, 0));
     QTest::keyClicks(view, "0320");
     auto* editor = view->findChild<QLineEdit*>("dbgLancEditor");
@@ -151,6 +164,45 @@ TEST_F(GridTest, TheMonthEditorAppliesTheFieldsMaskAndTheFieldsErrorsAreShown) {
     QTest::keyClick(view, Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(answer.Text(), "Data inválida!");
+    // The refused text stays, selected; the status line says the form expected; what is
+    // typed next replaces it.
+    EXPECT_EQ(editor->displayText(), "3_/____");
+    EXPECT_EQ(editor->selectedText(), editor->displayText());
+    EXPECT_EQ(window.Message(), "Data inválida! Mês no formato MM/AAAA.");
+    QTest::keyClicks(view, "042024");
+    EXPECT_EQ(editor->displayText(), "04/2024");
+    EXPECT_FALSE(editor->hasSelectedText());
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(view->model()->index(1, 0).data().toString(), "04/2024");
+    EXPECT_EQ(answer.Seen(), 1);
+}
+
+TEST(ShownCellTextTest, MoneyReadsAsBalancesAndUtcMomentsInTheUsersTime) {
+    ClientDataSet history;
+    auto& value = history.AddField("VRANTES", FieldType::Double);
+    value.SetMoney(true);
+    auto& plain = history.AddField("VRPLAIN", FieldType::Double);
+    auto& when = history.AddField("DTREGISTRO", FieldType::String, 20);
+    const QString local = QDateTime(QDate(2026, 12, 9), QTime(0, 4, 22), QTimeZone::utc())
+                              .toLocalTime()
+                              .toString("dd/MM/yyyy HH:mm:ss");
+    const struct {
+        const Field* field;
+        const char* text;
+        QString shown;
+    } cases[] = {
+        {&value, "-2500", "2.500,00 DB"},
+        {&value, "1234,5", "1.234,50 CR"},
+        {&value, "0", "0,00 CR"},
+        {&value, "1e400", "1e400"},
+        {&value, "x", "x"},
+        {&plain, "-2500", "-2500"},
+        {&when, "2026-12-09T00:04:22Z", local},
+        {&when, "2026-12-09", "2026-12-09"},
+        {&when, "2026-13-09T00:04:22Z", "2026-13-09T00:04:22Z"},
+        {nullptr, "-2500", "-2500"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(host::ShownCellText(c.field, c.text), c.shown) << c.text;
 }
 
 TEST_F(GridTest, TheEllipsisButtonShowsOnItsColumnAndRaisesTheEvent) {
@@ -196,7 +248,7 @@ TEST_F(GridTest, WhereAValueIsTypedTheStatusLineAndTheTitleTellHowADebitIsTyped)
     QTest::keyClicks(view, "-5");
     EXPECT_EQ(view->findChild<QLineEdit*>("dbgLancEditor")->toolTip(), title);
     view->setCurrentIndex(view->model()->index(0, 0));
-    EXPECT_EQ(window.Hint(), "");
+    EXPECT_EQ(window.Hint(), "Mês no formato MM/AAAA.");
     grid->SetButtonStyle(1, ColumnButtonStyle::Ellipsis);
     view->setCurrentIndex(view->model()->index(0, 1));
     EXPECT_TRUE(window.Hint().startsWith("Ctrl+Enter")) << window.Hint().toStdString();

@@ -140,6 +140,39 @@ class PeersTest : public hosttest::ShellFixture {
     std::string trace;
 };
 
+// Text larger than the form was designed for (a display at 144 dpi) widens the check box and
+// the radio group rather than cut their words ("Bancos").
+TEST_F(PeersTest, LargerTextWidensTheCheckBoxAndTheGroupRatherThanCutTheirWords) {
+    auto* group = Widget<QGroupBox>("rdgTipoConta");
+    auto* box = Widget<QCheckBox>("cbxImplantSaldo");
+    for (QWidget* w : {static_cast<QWidget*>(group), static_cast<QWidget*>(box)}) {
+        QFont font = w->font();
+        font.setPointSizeF(font.pointSizeF() * 2);
+        w->setFont(font);
+    }
+    shell.PeerOf(panel)->ArrangeChildren();
+    EXPECT_GE(group->width(), group->minimumSizeHint().width());
+    EXPECT_GT(group->width(), 400);
+    EXPECT_GE(box->width(), box->minimumSizeHint().width());
+    EXPECT_EQ(CodeEdit()->geometry(), QRect(8, 22, 40, 22));  // others keep their place
+}
+
+TEST_F(PeersTest, ARadioGroupTheWindowCannotShowWholeRunsItsOptionsDownMoreRows) {
+    auto* group = Widget<QGroupBox>("rdgTipoConta");
+    QMdiSubWindow* sub = window.MdiArea()->subWindowList().front();
+    sub->resize(260, 420);
+    QApplication::processEvents();
+    EXPECT_LE(group->geometry().right(), group->parentWidget()->contentsRect().right());
+    for (QRadioButton* option : group->findChildren<QRadioButton*>())
+        EXPECT_TRUE(group->rect().contains(option->geometry())) << option->text().toStdString();
+    sub->resize(640, 420);
+    QApplication::processEvents();
+    const auto options = group->findChildren<QRadioButton*>();
+    ASSERT_EQ(options.size(), 3);
+    EXPECT_EQ(options[0]->y(), options[2]->y());  // the designed three columns again
+    EXPECT_EQ(group->width(), 400);
+}
+
 TEST_F(PeersTest, TheFormIsAChildWindowOfTheMultiDocumentAreaWithTheControlsLook) {
     const auto subs = window.MdiArea()->subWindowList();
     ASSERT_EQ(subs.size(), 1);
@@ -148,7 +181,9 @@ TEST_F(PeersTest, TheFormIsAChildWindowOfTheMultiDocumentAreaWithTheControlsLook
 
     QLineEdit* edit = CodeEdit();
     ASSERT_NE(edit, nullptr);
-    EXPECT_EQ(edit->accessibleName(), "medCdEmpresa");
+    // Read by its label, which is its buddy, not by the program's name.
+    EXPECT_EQ(edit->accessibleName(), "Empresa");
+    EXPECT_EQ(Widget<QLabel>("Label1")->buddy(), edit);
     EXPECT_EQ(edit->geometry(), QRect(8, 22, 40, 22));
     EXPECT_EQ(edit->maxLength(), 2);
     EXPECT_TRUE(Widget<QLabel>("Label1")->font().bold());

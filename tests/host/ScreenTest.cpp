@@ -1,5 +1,13 @@
 // The shell with the real module and a real saldo-server: the user's road through the screen
 // with the real Qt widgets. With SALDO_SCREENSHOT_DIR set, it also saves the README's pictures.
+#include <QAccessible>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <map>
+
 #include "ScreenFixture.h"
 
 namespace {
@@ -108,6 +116,142 @@ TEST_F(ScreenTest, TheGridModelShowsTheVisibleRowsAndNothingOnceTheLinkIsOff) {
     QApplication::processEvents();
     EXPECT_EQ(sheet->model()->rowCount(), 0);
     EXPECT_EQ(sheet->model()->columnCount(), 0);
+}
+
+// The windows a clerk works in, all open at once: the screen with a company loaded, the
+// tie-out and the import windows.
+class WindowsWalkTest : public ScreenTest {
+  protected:
+    void SetUp() override {
+        ScreenTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
+        ChooseCompany("01");
+        ASSERT_NE(window->OpenTieOut(), nullptr);
+        ASSERT_NE(window->OpenImport(), nullptr);
+        QApplication::processEvents();
+    }
+    QList<QMdiSubWindow*> Windows() const { return window->MdiArea()->subWindowList(); }
+};
+
+QChar Letter(const QString& text) {
+    const int at = QString(text).replace("&&", "__").indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+}
+
+// Alt and a letter reach the shell's menus and whatever the active child window shows: no
+// letter may be taken twice among them.
+TEST_F(WindowsWalkTest, NoAltLetterIsTakenTwiceWhereBothCanBeReached) {
+    QStringList shellMenus;
+    for (QAction* top : window->menuBar()->actions())
+        if (top->isVisible()) shellMenus << top->text();
+    int collisions = 0;
+    for (QMdiSubWindow* sub : Windows()) {
+        std::map<QChar, QStringList> taken;
+        for (const QString& text : shellMenus) taken[Letter(text)] << text;
+        for (QMenuBar* bar : sub->findChildren<QMenuBar*>())
+            for (QAction* top : bar->actions())
+                if (top->isVisible()) taken[Letter(top->text())] << top->text();
+        for (QAbstractButton* button : sub->findChildren<QAbstractButton*>())
+            taken[Letter(button->text())] << button->text();
+        for (QLabel* label : sub->findChildren<QLabel*>())
+            if (label->buddy() != nullptr) taken[Letter(label->text())] << label->text();
+        for (QGroupBox* box : sub->findChildren<QGroupBox*>())
+            taken[Letter(box->title())] << box->title();
+        for (const auto& [letter, texts] : taken) {
+            if (letter.isNull() || texts.size() < 2) continue;
+            ++collisions;
+            ADD_FAILURE() << sub->windowTitle().toStdString() << ": Alt+"
+                          << QString(letter).toStdString() << " for "
+                          << texts.join(", ").toStdString();
+        }
+    }
+    RecordProperty("collisions", collisions);
+    EXPECT_EQ(collisions, 0);
+}
+
+bool Interactive(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::PushButton:
+        case QAccessible::CheckBox:
+        case QAccessible::RadioButton:
+        case QAccessible::ComboBox:
+        case QAccessible::EditableText:
+        case QAccessible::Table:
+        case QAccessible::List:
+        case QAccessible::ButtonMenu:
+        case QAccessible::PageTab:
+        case QAccessible::SpinBox:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Every interactive control under `root`, as assistive technology walks it (tables, lists and
+// combo boxes as one control, their parts left out).
+void Walk(QAccessibleInterface* root, const std::function<void(QAccessibleInterface*)>& visit) {
+    std::vector<std::pair<QAccessibleInterface*, int>> pending{{root, 0}};
+    while (!pending.empty()) {
+        auto [node, depth] = pending.back();
+        pending.pop_back();
+        if (node == nullptr || node->state().invisible) continue;
+        if (Interactive(node->role())) visit(node);
+        if (node->role() == QAccessible::Table || node->role() == QAccessible::List ||
+            node->role() == QAccessible::ComboBox || depth > 40)
+            continue;
+        for (int i = 0; i < node->childCount(); ++i) pending.push_back({node->child(i), depth + 1});
+    }
+}
+
+// Every control is read by a human name in Portuguese, never by the program's name, with its
+// role; the kind options are radio buttons of one group.
+TEST_F(WindowsWalkTest, EveryControlIsReadByItsHumanNameWithItsRole) {
+    const QRegularExpression internal(QStringLiteral("^[a-z]{2,4}[A-Z]|\\.[0-9]+$"));
+    int controls = 0;
+    int internalNames = 0;
+    for (QMdiSubWindow* sub : Windows()) {
+        Walk(QAccessible::queryAccessibleInterface(sub), [&](QAccessibleInterface* node) {
+            ++controls;
+            const QString name = node->text(QAccessible::Name);
+            const QObject* object = node->object();
+            if (name.trimmed().isEmpty() || internal.match(name).hasMatch() ||
+                (object != nullptr && name == object->objectName())) {
+                ++internalNames;
+                ADD_FAILURE() << sub->windowTitle().toStdString() << ": role " << node->role()
+                              << " read as \"" << name.toStdString() << "\" ("
+                              << (object != nullptr ? object->objectName().toStdString() : "")
+                              << ")";
+            }
+        });
+    }
+    RecordProperty("controls", controls);
+    RecordProperty("internalNames", internalNames);
+    EXPECT_GT(controls, 20);
+    EXPECT_EQ(internalNames, 0);
+
+    const auto named = [](QWidget* w) {
+        return QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
+    };
+    EXPECT_EQ(named(Code()), "Empresa");
+    EXPECT_EQ(named(Widget<QToolButton>("sbtIncluir")), "Incluir");
+    EXPECT_EQ(named(Widget<QCheckBox>("cbxImplantSaldo")), "Implantação de Saldo");
+    auto* group = Widget<QGroupBox>("rdgTipoConta");
+    ASSERT_NE(group, nullptr);
+    const QList<QRadioButton*> options = group->findChildren<QRadioButton*>();
+    ASSERT_EQ(options.size(), 3);
+    int wrongRoles = 0;
+    for (QRadioButton* option : options) {
+        QAccessibleInterface* node = QAccessible::queryAccessibleInterface(option);
+        if (node->role() != QAccessible::RadioButton ||
+            node->parent()->role() != QAccessible::Grouping)
+            ++wrongRoles;
+    }
+    RecordProperty("wrongRoles", wrongRoles);
+    EXPECT_EQ(wrongRoles, 0);
+    EXPECT_EQ(named(options.front()), "Fornecedores");
+    // The options still answer to the framework alone: one checked, the chosen one.
+    EXPECT_TRUE(options.front()->isChecked());
+    EXPECT_FALSE(options.back()->isChecked());
 }
 
 }  // namespace

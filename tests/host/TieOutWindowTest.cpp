@@ -8,11 +8,13 @@
 #include <QPrinter>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <cstdlib>
 
 #include "ShellFixture.h"
 #include "core/Error.h"
 #include "host/TieOutWindow.h"
+#include "library/Frmpadr.h"
 #include "library/dtmDBGeral.h"
 
 #ifdef SALDO_MODULE_DIR
@@ -53,6 +55,9 @@ TEST_F(TieOutWindowTest, ShowsTheTieOutOfTheChosenCompanyAndKindWithTotals) {
     ASSERT_NE(tieOut, nullptr);
     EXPECT_EQ(window.MdiArea()->currentSubWindow()->windowTitle(),
               "Conferência com a contabilidade");
+    // Wholly inside the workspace, however small the display.
+    EXPECT_TRUE(window.MdiArea()->viewport()->rect().contains(
+        window.MdiArea()->currentSubWindow()->geometry()));
     tieOut->Company()->setEditText("02 - Distribuidora");
     tieOut->Kind()->setCurrentIndex(2);
     ASSERT_TRUE(tieOut->Refresh());
@@ -69,6 +74,29 @@ TEST_F(TieOutWindowTest, ShowsTheTieOutOfTheChosenCompanyAndKindWithTotals) {
     // The menu again brings the same window forward.
     EXPECT_EQ(Open(), tieOut);
     EXPECT_EQ(window.MdiArea()->subWindowList().size(), 1);
+}
+
+TEST_F(TieOutWindowTest, KeepsTheFrontAndItsFocusAfterItsCallToTheServer) {
+    // On a real display the window has the keyboard focus only once it is active.
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* screen = app.CreateForm<library::TfrmPadrao>();
+    screen->SetCaption("Saldo Comercial");
+    screen->Show();
+    QApplication::processEvents();
+    // The call waits in a job, as a server call does.
+    window.tieOutFetch = [this](const std::string& c, std::optional<core::BalanceKind> k) {
+        app.Jobs().Run([] {});
+        return Sample(c, k);
+    };
+    host::TieOutWindow* tieOut = Open();
+    ASSERT_NE(tieOut, nullptr);
+    tieOut->Company()->setEditText("01");
+    tieOut->Company()->setFocus();
+    ASSERT_TRUE(tieOut->Refresh());
+    EXPECT_EQ(window.MdiArea()->currentSubWindow()->widget(), tieOut);
+    EXPECT_EQ(QApplication::focusWidget(), tieOut->Company());
+    EXPECT_EQ(app.ActiveForm(), screen);
 }
 
 TEST_F(TieOutWindowTest, ExportsCsvAndPrintsToPdf) {

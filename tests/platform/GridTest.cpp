@@ -129,7 +129,7 @@ TEST_F(GridTest, TheEditorTypesThroughTheFieldsEditMask) {
     EXPECT_FALSE(grid->EditorOpen());
 }
 
-TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextAndIsReported) {
+TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextSelectedAndIsReported) {
     set.FieldByName("NAME").OnSetText = [](Field& f, const std::string& text) {
         if (text.size() < 3) throw Error("Nome curto");
         f.SetAsString(text);
@@ -147,6 +147,10 @@ TEST_F(GridTest, ARefusedWriteKeepsTheEditorWithTheUsersTextAndIsReported) {
     EXPECT_EQ(grid, form->ActiveControl());
     EXPECT_EQ("Al", grid->EditorText());
 
+    // The refused text is selected: typing would replace it; F2 keeps it for changing.
+    EXPECT_TRUE(grid->EditorSelected());
+    grid->UserKey(GridKey::F2);
+    EXPECT_FALSE(grid->EditorSelected());
     grid->UserType("i");
     grid->UserKey(GridKey::Tab);
     EXPECT_EQ("Ali", set.FieldByName("NAME").AsString());
