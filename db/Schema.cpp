@@ -184,8 +184,9 @@ void CreateSchema(Connection& connection) {
                 const std::string text = FirebirdStatement(connection, sql);
                 if (!text.empty()) connection.Session() << text;
             }
-            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME", kAuditSequence)) {
-                connection.Session() << "CREATE SEQUENCE " << kAuditSequence;
+            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME",
+                             kAuditSequence.name)) {
+                connection.Session() << "CREATE SEQUENCE " << kAuditSequence.name;
             }
             for (const auto& helper : FirebirdHelpers()) {
                 if (!FirebirdHas(connection, helper.catalogue, helper.column, helper.name)) {
@@ -209,7 +210,7 @@ void CreateSchema(Connection& connection) {
         }
         if (connection.GetDialect() == Dialect::Postgresql) {
             for (const char* sql : kPostgresHelpers) connection.Session() << sql;
-            connection.Session() << "CREATE SEQUENCE IF NOT EXISTS " << kAuditSequence;
+            connection.Session() << "CREATE SEQUENCE IF NOT EXISTS " << kAuditSequence.name;
         }
         transaction.Commit();
     } catch (const soci::soci_error& e) {

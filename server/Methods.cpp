@@ -66,8 +66,9 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
     }
 }
 
-// The one place where the server's errors become JSON-RPC errors; call inside a catch.
-[[noreturn]] void RethrowAsRpcError() {
+// The one place where the server's errors become JSON-RPC errors; call inside a catch. A
+// database failure's library text, which the caller never sees, is left in `detail` for the log.
+[[noreturn]] void RethrowAsRpcError(std::string& detail) {
     try {
         throw;
     } catch (const rpc::RpcError&) {
@@ -81,6 +82,7 @@ void CheckArguments(std::string_view method, const rpc::Arguments& arguments,
     } catch (const RuleError& e) {
         throw rpc::RpcError(rpc::kServerError, e.what());
     } catch (const db::DbError& e) {
+        detail = e.Detail();
         throw rpc::RpcError(rpc::kServerError, e.what());
     }
 }
@@ -118,6 +120,7 @@ auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& a
             Fn&& call) {
     const auto start = std::chrono::steady_clock::now();
     std::string outcome = "ok";
+    std::string detail;
     const auto write = [&] {
         if (!log) return;
         const double ms =
@@ -139,10 +142,11 @@ auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& a
                 return result;
             }
         } catch (...) {
-            RethrowAsRpcError();
+            RethrowAsRpcError(detail);
         }
     } catch (const std::exception& e) {
         outcome = "erro: " + core::Shortened(e.what(), kLogOutcomeChars);
+        if (!detail.empty()) outcome += " [" + core::Shortened(detail, kLogOutcomeChars) + "]";
         write();
         throw;
     }
