@@ -91,6 +91,7 @@ class Connection {
     void Settle();
 
   private:
+    friend void CreateSchema(Connection& connection);
     explicit Connection(std::unique_ptr<detail::Backend> backend);
 
     std::unique_ptr<detail::Backend> backend_;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,12 @@ class Backend : public DialectSql {
     virtual void Commit() = 0;
     virtual void Rollback() = 0;
     virtual void Settle() {}
+
+    // Creates, inside the open write transaction, what is missing of the schema: `statements`
+    // (each a CREATE TABLE or CREATE INDEX with IF NOT EXISTS, in order), `sequence`, and the
+    // look-up helpers where the database keeps them in the schema. Lets soci::soci_error through.
+    virtual void CreateSchema(std::span<const char* const> statements,
+                              const Sequence& sequence) = 0;
 };
 
 }  // namespace db::detail

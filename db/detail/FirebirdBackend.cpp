@@ -67,6 +67,53 @@ RenamedStatement Renamed(std::string_view sql, const Params& params) {
     return RenameParams(sql, style);
 }
 
+// Firebird's PARAM is a selectable procedure and NVLSTR and NVL are PSQL functions, all on
+// texts of the size every statement parameter is cast to. Each is created when missing.
+struct FirebirdHelper {
+    const char* name;
+    const char* catalogue;  // the system table listing objects of its kind
+    const char* column;
+    std::string definition;
+};
+
+std::vector<FirebirdHelper> FirebirdHelpers() {
+    const std::string text = "VARCHAR(" + std::to_string(kFirebirdParamChars) + ")";
+    return {
+        {"PARAM", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME",
+         "CREATE PROCEDURE PARAM (P " + text + ") RETURNS (PARAM " + text +
+             ") AS BEGIN PARAM = P; SUSPEND; END"},
+        {"NVLSTR", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
+         "CREATE FUNCTION NVLSTR (A " + text + ", B " + text + ") RETURNS " + text +
+             " AS BEGIN RETURN COALESCE(A, B); END"},
+        {"NVL", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
+         "CREATE FUNCTION NVL (A " + text + ", B " + text + ") RETURNS " + text +
+             " AS BEGIN RETURN COALESCE(A, B); END"},
+    };
+}
+
+bool FirebirdHas(Backend& backend, const std::string& catalogue, const std::string& column,
+                 const std::string& name) {
+    const auto found = backend.Select(
+        "SELECT COUNT(*) FROM " + catalogue + " WHERE " + column + " = :NAME", {{"NAME", name}});
+    return found.rows.at(0).at(0) != "0";
+}
+
+// Firebird 3 has no CREATE ... IF NOT EXISTS: the object is looked up in the catalogue first.
+// Returns the statement to run, or an empty text when the object is there.
+std::string FirebirdStatement(Backend& backend, const std::string& sql) {
+    const std::string marker = "IF NOT EXISTS ";
+    const std::size_t at = sql.find(marker);
+    if (at == std::string::npos) return sql;
+    const std::size_t start = at + marker.size();
+    const std::string name = sql.substr(start, sql.find_first_of(" (", start) - start);
+    const bool index = sql.find("CREATE INDEX") == 0;
+    if (FirebirdHas(backend, index ? "RDB$INDICES" : "RDB$RELATIONS",
+                    index ? "RDB$INDEX_NAME" : "RDB$RELATION_NAME", name)) {
+        return "";
+    }
+    return sql.substr(0, at) + sql.substr(start);
+}
+
 class FirebirdBackend final : public Backend {
   public:
     explicit FirebirdBackend(std::unique_ptr<soci::session> session)
@@ -127,6 +174,19 @@ class FirebirdBackend final : public Backend {
     void Rollback() override { transactions_.Rollback(); }
     void Settle() override {
         if (!transactions_.Writing()) transactions_.EndStray();
+    }
+
+    void CreateSchema(std::span<const char* const> statements, const Sequence& sequence) override {
+        for (const char* sql : statements) {
+            const std::string text = FirebirdStatement(*this, sql);
+            if (!text.empty()) *session_ << text;
+        }
+        if (!FirebirdHas(*this, "RDB$GENERATORS", "RDB$GENERATOR_NAME", sequence.name))
+            *session_ << "CREATE SEQUENCE " << sequence.name;
+        for (const auto& helper : FirebirdHelpers()) {
+            if (!FirebirdHas(*this, helper.catalogue, helper.column, helper.name))
+                *session_ << helper.definition;
+        }
     }
 
     std::string SelectRow(std::string_view values) const override {

@@ -36,6 +36,20 @@ void RequireUtf8Database(soci::session& session) {
                   "ENCODING 'UTF8' TEMPLATE template0), e informe-o em --db.");
 }
 
+// PostgreSQL's PARAM returns a one-column composite, so that "PARAM(:X) ALIAS" keeps the
+// column name PARAM instead of taking the alias as a scalar function's column would.
+const char* const kPostgresHelpers[] = {
+    R"(DO $$ BEGIN
+         IF to_regtype('param_row') IS NULL THEN CREATE TYPE param_row AS (param text); END IF;
+       END $$)",
+    R"(CREATE OR REPLACE FUNCTION param(text) RETURNS SETOF param_row
+         LANGUAGE sql IMMUTABLE AS $$ SELECT $1 $$)",
+    R"(CREATE OR REPLACE FUNCTION nvlstr(text, text) RETURNS text
+         LANGUAGE sql IMMUTABLE AS $$ SELECT COALESCE($1, $2) $$)",
+    R"(CREATE OR REPLACE FUNCTION nvl(anycompatible, anycompatible) RETURNS anycompatible
+         LANGUAGE sql IMMUTABLE AS $$ SELECT COALESCE($1, $2) $$)",
+};
+
 class PgBackend final : public Backend {
   public:
     explicit PgBackend(std::unique_ptr<soci::session> session)
@@ -91,6 +105,14 @@ class PgBackend final : public Backend {
     void BeginWrite() override { Run("BEGIN", kBeginFailed); }
     void Commit() override { Run("COMMIT", kCommitFailed); }
     void Rollback() override { Run("ROLLBACK", kRollbackFailed); }
+
+    void CreateSchema(std::span<const char* const> statements, const Sequence& sequence) override {
+        // "already exists, skipping" for every table would fill a server's log at each start.
+        *session_ << "SET LOCAL client_min_messages = warning";
+        for (const char* sql : statements) *session_ << sql;
+        for (const char* sql : kPostgresHelpers) *session_ << sql;
+        *session_ << "CREATE SEQUENCE IF NOT EXISTS " << sequence.name;
+    }
 
     std::string SelectRow(std::string_view values) const override {
         return "SELECT " + std::string(values);

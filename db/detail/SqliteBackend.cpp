@@ -77,6 +77,18 @@ class SqliteBackend final : public Backend {
     void Commit() override { Run(handle_, "COMMIT", kCommitFailed); }
     void Rollback() override { Run(handle_, "ROLLBACK", kRollbackFailed); }
 
+    // A table with a key of its own is stored in its key's order, without a second rowid tree.
+    void CreateSchema(std::span<const char* const> statements, const Sequence&) override {
+        for (const char* sql : statements) {
+            std::string text = sql;
+            if (text.find("TABLE") != std::string::npos &&
+                text.find("PRIMARY KEY (") != std::string::npos) {
+                text += " WITHOUT ROWID";
+            }
+            *session_ << text;
+        }
+    }
+
     std::string SelectRow(std::string_view values) const override {
         return "SELECT " + std::string(values);
     }
