@@ -9,22 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "db/DialectSql.h"
 #include "db/RowView.h"
 
 namespace soci {
 class session;
 }
-struct sqlite3;
 
 namespace db {
 namespace detail {
-class SqliteStatements;
-class SociStatements;
-class PgStatements;
-}  // namespace detail
-
-namespace detail {
-class FirebirdTransactions;
+class Backend;
 }
 
 enum class Dialect { Sqlite, Postgresql, Firebird };
@@ -57,7 +51,7 @@ class Connection {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    Dialect GetDialect() const { return dialect_; }
+    Dialect GetDialect() const;
     // "sqlite", "postgresql" or "firebird".
     std::string DialectName() const;
 
@@ -79,6 +73,9 @@ class Connection {
     void StreamRows(std::string_view sql, const Params& params,
                     const std::vector<ColumnType>& columns, const RowVisitor& visit);
 
+    // The SQL pieces this database writes its own way.
+    const DialectSql& Sql() const;
+
     // Starts a transaction that writes: on SQLite it takes the write lock at once
     // (BEGIN IMMEDIATE), so two writers never both read and then fail to upgrade; on Firebird
     // it reads one snapshot and waits for rows another transaction locked.
@@ -86,7 +83,7 @@ class Connection {
     void Commit();
     void Rollback();
 
-    soci::session& Session() { return *session_; }
+    soci::session& Session();
     // Ends a transaction that direct use of Session() left open (Firebird's SOCI backend opens
     // one on a statement's first use and keeps it until a commit), so that the connection's
     // next user reads what others committed since. Does nothing on SQLite and PostgreSQL, and
@@ -94,19 +91,10 @@ class Connection {
     void Settle();
 
   private:
-    Connection(std::unique_ptr<soci::session> session, Dialect dialect);
-    // The SQLite handle under the session; nullptr on PostgreSQL.
-    ::sqlite3* NativeSqlite();
+    friend void CreateSchema(Connection& connection);
+    explicit Connection(std::unique_ptr<detail::Backend> backend);
 
-    std::unique_ptr<soci::session> session_;
-    Dialect dialect_;
-    // SQLite only; declared after the session so that it goes first.
-    std::unique_ptr<detail::SqliteStatements> statements_;
-    // PostgreSQL only; likewise.
-    std::unique_ptr<detail::SociStatements> prepared_;
-    // PostgreSQL only, for StreamRows.
-    std::unique_ptr<detail::PgStatements> pgStatements_;
-    std::unique_ptr<detail::FirebirdTransactions> firebird_;
+    std::unique_ptr<detail::Backend> backend_;
 };
 
 // Rolls back on scope exit unless committed.

@@ -120,9 +120,9 @@ const std::tuple<const char*, const char*> kCompanies[] = {
 };
 
 // A small deterministic generator, so that the demo data is the same on every machine.
-class Sequence {
+class DemoRandom {
   public:
-    explicit Sequence(std::uint32_t seed) : state_(seed) {}
+    explicit DemoRandom(std::uint32_t seed) : state_(seed) {}
     std::uint32_t Next() {
         state_ = state_ * 1664525u + 1013904223u;
         return state_ >> 8;
@@ -199,7 +199,7 @@ void InsertLookups(Connection& connection) {
 std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> InsertBalances(
     Connection& connection) {
     std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> implanted;
-    Sequence seq(20240131);
+    DemoRandom seq(20240131);
     const struct {
         const char* kind;
         std::vector<const char*> accounts;
@@ -248,7 +248,7 @@ std::map<std::tuple<std::string, std::string, std::string>, std::int64_t> Insert
 void InsertLedger(
     soci::session& sql,
     const std::map<std::tuple<std::string, std::string, std::string>, std::int64_t>& implanted) {
-    Sequence seq(19700101);
+    DemoRandom seq(19700101);
     std::vector<std::string> companies, accounts, dates;
     std::vector<long long> values;
     for (const auto& [company, name] : kCompanies) {
@@ -331,7 +331,7 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
         std::vector<long long> values;
         std::vector<std::string> companies;
         constexpr std::size_t kBatch = 10000;
-        Sequence seq(static_cast<std::uint32_t>(rows));
+        DemoRandom seq(static_cast<std::uint32_t>(rows));
         const auto flush = [&] {
             if (dates.empty()) return;
             companies.assign(dates.size(), company);

@@ -1,4 +1,5 @@
-// Table definitions, common to SQLite, PostgreSQL and Firebird but for a few dialect details.
+// Table definitions, common to SQLite, PostgreSQL and Firebird; each dialect object adds its own
+// details when it creates them.
 // Names are unquoted so that PostgreSQL and Firebird fold them and the look-up texts find them in
 // any letter case. Money is stored in integer cents.
 #include "db/Schema.h"
@@ -6,11 +7,10 @@
 #include <soci/soci.h>
 
 #include <string>
-#include <vector>
 
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "db/detail/Firebird.h"
+#include "db/detail/Backend.h"
 
 namespace db {
 
@@ -113,104 +113,12 @@ const char* const kTables[] = {
     R"(CREATE INDEX IF NOT EXISTS SALDAUDI_EMPRESA ON SALDAUDI (CDEMPRESA, IDSALDCOME))",
 };
 
-// PostgreSQL's PARAM returns a one-column composite, so that "PARAM(:X) ALIAS" keeps the
-// column name PARAM instead of taking the alias as a scalar function's column would.
-const char* const kPostgresHelpers[] = {
-    R"(DO $$ BEGIN
-         IF to_regtype('param_row') IS NULL THEN CREATE TYPE param_row AS (param text); END IF;
-       END $$)",
-    R"(CREATE OR REPLACE FUNCTION param(text) RETURNS SETOF param_row
-         LANGUAGE sql IMMUTABLE AS $$ SELECT $1 $$)",
-    R"(CREATE OR REPLACE FUNCTION nvlstr(text, text) RETURNS text
-         LANGUAGE sql IMMUTABLE AS $$ SELECT COALESCE($1, $2) $$)",
-    R"(CREATE OR REPLACE FUNCTION nvl(anycompatible, anycompatible) RETURNS anycompatible
-         LANGUAGE sql IMMUTABLE AS $$ SELECT COALESCE($1, $2) $$)",
-};
-
-// Firebird's PARAM is a selectable procedure and NVLSTR and NVL are PSQL functions, all on
-// texts of the size every statement parameter is cast to. Each is created when missing.
-struct FirebirdHelper {
-    const char* name;
-    const char* catalogue;  // the system table listing objects of its kind
-    const char* column;
-    std::string definition;
-};
-
-std::vector<FirebirdHelper> FirebirdHelpers() {
-    const std::string text = "VARCHAR(" + std::to_string(detail::kFirebirdParamChars) + ")";
-    return {
-        {"PARAM", "RDB$PROCEDURES", "RDB$PROCEDURE_NAME",
-         "CREATE PROCEDURE PARAM (P " + text + ") RETURNS (PARAM " + text +
-             ") AS BEGIN PARAM = P; SUSPEND; END"},
-        {"NVLSTR", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
-         "CREATE FUNCTION NVLSTR (A " + text + ", B " + text + ") RETURNS " + text +
-             " AS BEGIN RETURN COALESCE(A, B); END"},
-        {"NVL", "RDB$FUNCTIONS", "RDB$FUNCTION_NAME",
-         "CREATE FUNCTION NVL (A " + text + ", B " + text + ") RETURNS " + text +
-             " AS BEGIN RETURN COALESCE(A, B); END"},
-    };
-}
-
-bool FirebirdHas(Connection& connection, const std::string& catalogue, const std::string& column,
-                 const std::string& name) {
-    const auto found = connection.Select(
-        "SELECT COUNT(*) FROM " + catalogue + " WHERE " + column + " = :NAME", {{"NAME", name}});
-    return found.rows.at(0).at(0) != "0";
-}
-
-// Firebird 3 has no CREATE ... IF NOT EXISTS: the object is looked up in the catalogue first.
-// Returns the statement to run, or an empty text when the object is there.
-std::string FirebirdStatement(Connection& connection, const std::string& sql) {
-    const std::string marker = "IF NOT EXISTS ";
-    const std::size_t at = sql.find(marker);
-    if (at == std::string::npos) return sql;
-    const std::size_t start = at + marker.size();
-    const std::string name = sql.substr(start, sql.find_first_of(" (", start) - start);
-    const bool index = sql.find("CREATE INDEX") == 0;
-    if (FirebirdHas(connection, index ? "RDB$INDICES" : "RDB$RELATIONS",
-                    index ? "RDB$INDEX_NAME" : "RDB$RELATION_NAME", name)) {
-        return "";
-    }
-    return sql.substr(0, at) + sql.substr(start);
-}
-
 }  // namespace
 
 void CreateSchema(Connection& connection) {
     try {
         WriteTransaction transaction(connection);
-        if (connection.GetDialect() == Dialect::Firebird) {
-            for (const char* sql : kTables) {
-                const std::string text = FirebirdStatement(connection, sql);
-                if (!text.empty()) connection.Session() << text;
-            }
-            if (!FirebirdHas(connection, "RDB$GENERATORS", "RDB$GENERATOR_NAME", kAuditSequence)) {
-                connection.Session() << "CREATE SEQUENCE " << kAuditSequence;
-            }
-            for (const auto& helper : FirebirdHelpers()) {
-                if (!FirebirdHas(connection, helper.catalogue, helper.column, helper.name)) {
-                    connection.Session() << helper.definition;
-                }
-            }
-            transaction.Commit();
-            return;
-        }
-        // "already exists, skipping" for every table would fill a server's log at each start.
-        if (connection.GetDialect() == Dialect::Postgresql)
-            connection.Session() << "SET LOCAL client_min_messages = warning";
-        for (const char* sql : kTables) {
-            std::string text = sql;
-            if (connection.GetDialect() == Dialect::Sqlite &&
-                text.find("TABLE") != std::string::npos &&
-                text.find("PRIMARY KEY (") != std::string::npos) {
-                text += " WITHOUT ROWID";
-            }
-            connection.Session() << text;
-        }
-        if (connection.GetDialect() == Dialect::Postgresql) {
-            for (const char* sql : kPostgresHelpers) connection.Session() << sql;
-            connection.Session() << "CREATE SEQUENCE IF NOT EXISTS " << kAuditSequence;
-        }
+        connection.backend_->CreateSchema(kTables, kAuditSequence);
         transaction.Commit();
     } catch (const soci::soci_error& e) {
         throw DbError(std::string("Não foi possível criar as tabelas: ") + e.what());

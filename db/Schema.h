@@ -3,13 +3,15 @@
 // audit trail.
 #pragma once
 
+#include "db/DialectSql.h"
+
 namespace db {
 
 class Connection;
 
 // The sequence that numbers the audit trail's packets on PostgreSQL and Firebird (SQLite, whose
 // writers take turns, counts on from the highest number stored).
-inline constexpr const char* kAuditSequence = "SALDAUDI_SEQ";
+inline constexpr Sequence kAuditSequence{"SALDAUDI_SEQ", "SALDAUDI", "NRSEQUENCIA"};
 
 // Creates every table, index and helper function that is missing; safe to run again.
 void CreateSchema(Connection& connection);

@@ -6,14 +6,6 @@
 
 namespace db {
 
-// A row the transaction locks was changed or locked by another transaction that has since
-// committed, so the work must start again on what is there now. Firebird reports this where
-// PostgreSQL would wait and go on, and SQLite serialises all writers.
-class LockConflict : public DbError {
-  public:
-    using DbError::DbError;
-};
-
 // Runs `work` in a write transaction and commits it. When the work meets a LockConflict, the
 // transaction is rolled back and the work runs again from the start, up to `attempts` times in
 // all; any other failure rolls back and passes on. `work` must not keep anything of a failed

@@ -30,16 +30,19 @@ std::optional<AuditValues> ValuesAt(const db::RowView& row, std::size_t first) {
                        row.Text(first + 4) == "S"};
 }
 
-void BindSide(db::Params& params, const std::string& prefix, const BalanceRow* row) {
+// The side's values as :<side>month, :<side>account, :<side>owner, :<side>cents and
+// :<side>implanted, all null for a side that does not exist.
+void BindSide(db::Params& params, const std::string& side, const BalanceRow* row) {
     if (row == nullptr) {
-        for (const char* name : {"d", "a", "o", "v", "t"}) params[prefix + name] = std::nullopt;
+        for (const char* name : {"month", "account", "owner", "cents", "implanted"})
+            params[side + name] = std::nullopt;
         return;
     }
-    params[prefix + "d"] = row->month;
-    params[prefix + "a"] = row->account;
-    params[prefix + "o"] = row->owner;
-    params[prefix + "v"] = std::to_string(row->cents);
-    params[prefix + "t"] = row->implanted ? "S" : "N";
+    params[side + "month"] = row->month;
+    params[side + "account"] = row->account;
+    params[side + "owner"] = row->owner;
+    params[side + "cents"] = std::to_string(row->cents);
+    params[side + "implanted"] = row->implanted ? "S" : "N";
 }
 
 std::optional<std::string> NullIfEmpty(const std::string& text) {
@@ -58,22 +61,9 @@ std::string UtcNow() {
     return text;
 }
 
-std::string NextSequenceSql(db::Dialect dialect) {
-    switch (dialect) {
-        case db::Dialect::Sqlite:
-            // The highest number is the primary key's last entry: one search, not a scan.
-            return "SELECT COALESCE(MAX(NRSEQUENCIA), 0) + 1 FROM SALDAUDI";
-        case db::Dialect::Postgresql:
-            return std::string("SELECT nextval('") + db::kAuditSequence + "')";
-        case db::Dialect::Firebird:
-            break;
-    }
-    return std::string("SELECT NEXT VALUE FOR ") + db::kAuditSequence + " FROM RDB$DATABASE";
-}
-
 std::int64_t AuditTrail::NextSequence() {
     std::int64_t value = 0;
-    connection_.ReadRows(NextSequenceSql(connection_.GetDialect()), {}, {ColumnType::Integer},
+    connection_.ReadRows(connection_.Sql().NextValue(db::kAuditSequence), {}, {ColumnType::Integer},
                          [&](const db::RowView& row) { value = row.Integer(0); });
     return value;
 }
@@ -82,25 +72,26 @@ void AuditTrail::Append(std::int64_t sequence, const AuditOrigin& origin,
                         const BalanceChanges& changes) {
     int item = 0;
     for (const BalanceChanges::Change& c : changes.changes) {
-        db::Params params{{"n", std::to_string(sequence)},
-                          {"i", std::to_string(++item)},
-                          {"r", origin.time},
-                          {"c", changes.company},
-                          {"k", std::string(core::KindInfo(changes.kind).code)},
-                          {"e", NullIfEmpty(origin.peer)},
-                          {"u", NullIfEmpty(origin.user)},
-                          {"q", NullIfEmpty(origin.key)},
-                          {"x", std::string(1, c.kind == core::ChangeKind::Inserted   ? 'I'
-                                               : c.kind == core::ChangeKind::Modified ? 'M'
-                                                                                      : 'D')}};
-        BindSide(params, "b", changes.Old(c));
-        BindSide(params, "f", changes.Now(c));
+        db::Params params{{"sequence", std::to_string(sequence)},
+                          {"item", std::to_string(++item)},
+                          {"time", origin.time},
+                          {"company", changes.company},
+                          {"kind", std::string(core::KindInfo(changes.kind).code)},
+                          {"peer", NullIfEmpty(origin.peer)},
+                          {"user", NullIfEmpty(origin.user)},
+                          {"requestKey", NullIfEmpty(origin.key)},
+                          {"change", std::string(1, c.kind == core::ChangeKind::Inserted   ? 'I'
+                                                    : c.kind == core::ChangeKind::Modified ? 'M'
+                                                                                           : 'D')}};
+        BindSide(params, "before", changes.Old(c));
+        BindSide(params, "after", changes.Now(c));
         connection_.Execute(
             "INSERT INTO SALDAUDI (NRSEQUENCIA, NRITEM, DTREGISTRO, CDEMPRESA, IDSALDCOME,"
             " DSENDERECO, NMUSUARIO, CHREQUISICAO, IDALTERACAO, DTANTES, CDCONTANTES, CDSALDANTES,"
             " VRANTES, TIPANTES, DTDEPOIS, CDCONTDEPOIS, CDSALDDEPOIS, VRDEPOIS, TIPDEPOIS)"
-            " VALUES (:n, :i, :r, :c, :k, :e, :u, :q, :x, :bd, :ba, :bo, :bv, :bt, :fd, :fa, :fo,"
-            " :fv, :ft)",
+            " VALUES (:sequence, :item, :time, :company, :kind, :peer, :user, :requestKey, :change,"
+            " :beforemonth, :beforeaccount, :beforeowner, :beforecents, :beforeimplanted,"
+            " :aftermonth, :afteraccount, :afterowner, :aftercents, :afterimplanted)",
             params);
     }
 }
@@ -134,8 +125,8 @@ void AuditTrail::Read(const AuditFilter& filter,
         where += condition;
         params[name] = value;
     };
-    if (filter.company) add("CDEMPRESA = :c", "c", *filter.company);
-    if (filter.since) add("DTREGISTRO >= :s", "s", *filter.since);
+    if (filter.company) add("CDEMPRESA = :company", "company", *filter.company);
+    if (filter.since) add("DTREGISTRO >= :since", "since", *filter.since);
     Select(where, params, visit);
 }
 
@@ -144,13 +135,14 @@ void AuditTrail::History(const std::string& company, core::BalanceKind kind,
                          const std::string& owner,
                          const std::function<void(const AuditRecord&)>& visit) {
     Select(
-        " WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND ((DTANTES = :m AND CDCONTANTES = :a"
-        " AND CDSALDANTES = :o) OR (DTDEPOIS = :m AND CDCONTDEPOIS = :a AND CDSALDDEPOIS = :o))",
-        {{"c", company},
-         {"k", std::string(core::KindInfo(kind).code)},
-         {"m", month},
-         {"a", account},
-         {"o", owner}},
+        " WHERE CDEMPRESA = :company AND IDSALDCOME = :kind AND ((DTANTES = :month"
+        " AND CDCONTANTES = :account AND CDSALDANTES = :owner) OR (DTDEPOIS = :month"
+        " AND CDCONTDEPOIS = :account AND CDSALDDEPOIS = :owner))",
+        {{"company", company},
+         {"kind", std::string(core::KindInfo(kind).code)},
+         {"month", month},
+         {"account", account},
+         {"owner", owner}},
         visit);
 }
 

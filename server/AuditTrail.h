@@ -48,9 +48,6 @@ struct AuditFilter {
     std::optional<std::string> since;  // "YYYY-MM-DD" (UTC), inclusive
 };
 
-// The statement AuditTrail::NextSequence runs on the dialect.
-std::string NextSequenceSql(db::Dialect dialect);
-
 class AuditTrail {
   public:
     explicit AuditTrail(db::Connection& connection) : connection_(connection) {}

@@ -44,11 +44,11 @@ std::optional<std::string_view> Nullable(const db::RowView& row, std::size_t col
 }
 
 db::Params KeyParams(const std::string& company, core::BalanceKind kind, const BalanceRow& row) {
-    return {{"c", company},
-            {"k", std::string(core::KindInfo(kind).code)},
-            {"m", row.month},
-            {"a", row.account},
-            {"o", row.owner}};
+    return {{"company", company},
+            {"kind", std::string(core::KindInfo(kind).code)},
+            {"month", row.month},
+            {"account", row.account},
+            {"owner", row.owner}};
 }
 
 }  // namespace
@@ -56,51 +56,38 @@ db::Params KeyParams(const std::string& company, core::BalanceKind kind, const B
 std::string OwnerExistsSql(core::BalanceKind kind) {
     switch (kind) {
         case core::BalanceKind::Suppliers:
-            return "SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :o";
+            return "SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :owner";
         case core::BalanceKind::Clients:
-            return "SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :o";
+            return "SELECT COUNT(*) FROM CLIENTE WHERE CDCLIENTE = :owner";
         case core::BalanceKind::Banks:
             break;
     }
-    return "SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :o";
+    return "SELECT COUNT(*) FROM CONTCORR WHERE CDREDUCONT = :owner";
 }
 
-std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect) {
-    std::string sql =
-        "SELECT (SELECT COUNT(*) FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
-        " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o), (" +
-        std::string(kAccountExistsSql) + "), (" + OwnerExistsSql(kind) + ")";
-    if (dialect == db::Dialect::Firebird) sql += " FROM RDB$DATABASE";
-    return sql;
+std::string NewKeySql(core::BalanceKind kind, const db::DialectSql& sql) {
+    return sql.SelectRow(
+        "(SELECT COUNT(*) FROM SALDCOME WHERE CDEMPRESA = :company"
+        " AND IDSALDCOME = :kind AND DTIMPSALDO = :month"
+        " AND CDCONTCTBL = :account AND CDSALDCOME = :owner), (" +
+        std::string(kAccountExistsSql) + "), (" + OwnerExistsSql(kind) + ")");
 }
 
-std::string LockCompanySql(db::Dialect dialect) {
-    std::string sql = "SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :c";
-    switch (dialect) {
-        case db::Dialect::Postgresql:
-            sql += " FOR UPDATE";
-            break;
-        case db::Dialect::Firebird:
-            sql += " WITH LOCK";
-            break;
-        case db::Dialect::Sqlite:
-            break;
-    }
-    return sql;
+std::string LockCompanySql(const db::DialectSql& sql) {
+    return sql.Locking("SELECT CDEMPRESA FROM EMPRESA WHERE CDEMPRESA = :company");
 }
 
-std::string LedgerRoomSql(db::Dialect dialect) {
+std::string LedgerRoomSql(const db::DialectSql& sql) {
     // The implanted total is summed from the index SALDCOME_IMPLANTADO alone, which holds the
     // flag and the value: only that account's and month's entries are read.
-    std::string sql =
-        "SELECT (SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a AND IDTIPOCONT = 'A'"
+    return sql.SelectRow(
+        "(SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :account AND IDTIPOCONT = 'A'"
         " AND IDTIPOCOME IS NOT NULL),"
         " (SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
-        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTIMPSALDO = :m AND TIPSALDO = 'S'),"
+        " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTIMPSALDO = :month"
+        " AND TIPSALDO = 'S'),"
         " (SELECT COALESCE(MAX(VRSALDO), 0) FROM SALDCTBL"
-        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTSALDO = :m)";
-    if (dialect == db::Dialect::Firebird) sql += " FROM RDB$DATABASE";
-    return sql;
+        " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTSALDO = :month)");
 }
 
 void BalanceStore::ReadBalances(const std::string& company, core::BalanceKind kind,
@@ -132,7 +119,7 @@ std::int64_t BalanceStore::Integer(std::string_view sql, const db::Params& param
 
 bool BalanceStore::LockCompany(const std::string& company) {
     bool found = false;
-    connection_.ReadRows(LockCompanySql(connection_.GetDialect()), {{"c", company}},
+    connection_.ReadRows(LockCompanySql(connection_.Sql()), {{"company", company}},
                          {ColumnType::Text}, [&](const db::RowView&) { found = true; });
     return found;
 }
@@ -151,7 +138,7 @@ std::optional<BalanceStore::Value> BalanceStore::Find(const std::string& company
 BalanceStore::NewKey BalanceStore::ReadNewKey(const std::string& company, core::BalanceKind kind,
                                               const BalanceRow& row) {
     NewKey key;
-    connection_.ReadRows(NewKeySql(kind, connection_.GetDialect()), KeyParams(company, kind, row),
+    connection_.ReadRows(NewKeySql(kind, connection_.Sql()), KeyParams(company, kind, row),
                          {ColumnType::Integer, ColumnType::Integer, ColumnType::Integer},
                          [&](const db::RowView& r) {
                              key.taken = r.Integer(0) > 0;
@@ -164,11 +151,12 @@ BalanceStore::NewKey BalanceStore::ReadNewKey(const std::string& company, core::
 void BalanceStore::Insert(const std::string& company, core::BalanceKind kind,
                           const BalanceRow& row) {
     db::Params params = KeyParams(company, kind, row);
-    params["v"] = std::to_string(row.cents);
-    params["t"] = row.implanted ? "S" : "N";
+    params["cents"] = std::to_string(row.cents);
+    params["implanted"] = row.implanted ? "S" : "N";
     connection_.Execute(
         "INSERT INTO SALDCOME (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL, CDSALDCOME,"
-        " VRIMPSALDO, TIPSALDO) VALUES (:c, :k, :m, :a, :o, :v, :t)",
+        " VRIMPSALDO, TIPSALDO) VALUES (:company, :kind, :month, :account, :owner, :cents,"
+        " :implanted)",
         params);
 }
 
@@ -178,19 +166,19 @@ void BalanceStore::Delete(const std::string& company, core::BalanceKind kind,
 }
 
 bool BalanceStore::AccountExists(const std::string& account) {
-    return Integer(kAccountExistsSql, {{"a", account}}) > 0;
+    return Integer(kAccountExistsSql, {{"account", account}}) > 0;
 }
 
 bool BalanceStore::OwnerExists(core::BalanceKind kind, const std::string& owner) {
-    return Integer(OwnerExistsSql(kind), {{"o", owner}}) > 0;
+    return Integer(OwnerExistsSql(kind), {{"owner", owner}}) > 0;
 }
 
 BalanceStore::LedgerRoom BalanceStore::ReadLedgerRoom(const std::string& company,
                                                       const std::string& account,
                                                       const std::string& month) {
     LedgerRoom room;
-    connection_.ReadRows(LedgerRoomSql(connection_.GetDialect()),
-                         {{"c", company}, {"a", account}, {"m", month}},
+    connection_.ReadRows(LedgerRoomSql(connection_.Sql()),
+                         {{"company", company}, {"account", account}, {"month", month}},
                          {ColumnType::Integer, ColumnType::Integer, ColumnType::Integer},
                          [&](const db::RowView& row) {
                              room.usable = row.Integer(0) > 0;
@@ -202,41 +190,44 @@ BalanceStore::LedgerRoom BalanceStore::ReadLedgerRoom(const std::string& company
 
 bool BalanceStore::AccountUsable(const std::string& account) {
     return Integer(
-               "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a AND IDTIPOCONT = 'A'"
+               "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :account AND IDTIPOCONT = 'A'"
                " AND IDTIPOCOME IS NOT NULL",
-               {{"a", account}}) > 0;
+               {{"account", account}}) > 0;
 }
 
 std::int64_t BalanceStore::ImplantedTotal(const std::string& company, const std::string& account,
                                           const std::string& month) {
     return Integer(
         "SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
-        " WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTIMPSALDO = :m AND TIPSALDO = 'S'",
-        {{"c", company}, {"a", account}, {"m", month}});
+        " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTIMPSALDO = :month"
+        " AND TIPSALDO = 'S'",
+        {{"company", company}, {"account", account}, {"month", month}});
 }
 
 std::int64_t BalanceStore::LedgerBalance(const std::string& company, const std::string& account,
                                          const std::string& month) {
     return Integer(
-        "SELECT VRSALDO FROM SALDCTBL WHERE CDEMPRESA = :c AND CDCONTCTBL = :a AND DTSALDO = :m",
-        {{"c", company}, {"a", account}, {"m", month}});
+        "SELECT VRSALDO FROM SALDCTBL WHERE CDEMPRESA = :company AND CDCONTCTBL = :account"
+        " AND DTSALDO = :month",
+        {{"company", company}, {"account", account}, {"month", month}});
 }
 
 bool BalanceStore::CompanyExists(const std::string& company) {
-    return Integer("SELECT COUNT(*) FROM EMPRESA WHERE CDEMPRESA = :c", {{"c", company}}) > 0;
+    return Integer("SELECT COUNT(*) FROM EMPRESA WHERE CDEMPRESA = :company",
+                   {{"company", company}}) > 0;
 }
 
 void BalanceStore::ReadImplantedTotals(
     const std::string& company, std::optional<core::BalanceKind> kind,
     const std::function<void(std::string_view, std::string_view, std::int64_t)>& visit) {
-    db::Params params = {{"c", company}};
+    db::Params params = {{"company", company}};
     std::string sql =
         "SELECT CDCONTCTBL, CAST(DTIMPSALDO AS VARCHAR(10)),"
         " CAST(SUM(CASE WHEN TIPSALDO = 'S' THEN VRIMPSALDO ELSE 0 END) AS BIGINT)"
-        " FROM SALDCOME WHERE CDEMPRESA = :c";
+        " FROM SALDCOME WHERE CDEMPRESA = :company";
     if (kind) {
-        sql += " AND IDSALDCOME = :k";
-        params["k"] = std::string(core::KindInfo(*kind).code);
+        sql += " AND IDSALDCOME = :kind";
+        params["kind"] = std::string(core::KindInfo(*kind).code);
     }
     sql += " GROUP BY CDCONTCTBL, DTIMPSALDO";
     connection_.ReadRows(
@@ -249,8 +240,8 @@ void BalanceStore::ReadLedgerBalances(const std::string& company,
     connection_.ReadRows(
         "SELECT L.CDCONTCTBL, CAST(L.DTSALDO AS VARCHAR(10)), L.VRSALDO, C.IDTIPOCONT,"
         " C.IDTIPOCOME FROM SALDCTBL L JOIN CONTCTBL C ON C.CDCONTCTBL = L.CDCONTCTBL"
-        " WHERE L.CDEMPRESA = :c",
-        {{"c", company}},
+        " WHERE L.CDEMPRESA = :company",
+        {{"company", company}},
         {ColumnType::Text, ColumnType::Text, ColumnType::Integer, ColumnType::Text,
          ColumnType::Text},
         [&](const db::RowView& row) {

@@ -16,24 +16,26 @@ namespace server {
 
 // The statements a balance check and a one-row save run on the balance tables, as the store runs
 // them (a test checks that each one searches an index, whatever the company's size).
+// A balance's key is bound as :company, :kind, :month, :account and :owner.
 inline constexpr const char* kFindBalanceSql =
-    "SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k"
-    " AND DTIMPSALDO = :m AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+    "SELECT VRIMPSALDO, TIPSALDO FROM SALDCOME WHERE CDEMPRESA = :company"
+    " AND IDSALDCOME = :kind AND DTIMPSALDO = :month AND CDCONTCTBL = :account"
+    " AND CDSALDCOME = :owner";
 inline constexpr const char* kDeleteBalanceSql =
-    "DELETE FROM SALDCOME WHERE CDEMPRESA = :c AND IDSALDCOME = :k AND DTIMPSALDO = :m"
-    " AND CDCONTCTBL = :a AND CDSALDCOME = :o";
+    "DELETE FROM SALDCOME WHERE CDEMPRESA = :company AND IDSALDCOME = :kind"
+    " AND DTIMPSALDO = :month AND CDCONTCTBL = :account AND CDSALDCOME = :owner";
 inline constexpr const char* kAccountExistsSql =
-    "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :a";
-// Takes :o.
+    "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :account";
+// Takes :owner.
 std::string OwnerExistsSql(core::BalanceKind kind);
-// Whether a balance is stored under the key (:c, :k, :m, :a, :o), whether the account :a exists
-// and whether the owner :o of the kind exists, in one row.
-std::string NewKeySql(core::BalanceKind kind, db::Dialect dialect);
-// Takes :c.
-std::string LockCompanySql(db::Dialect dialect);
-// Whether the account :a is usable, the implanted total of company :c, account :a and month :m,
-// and that month's ledger balance, in one row.
-std::string LedgerRoomSql(db::Dialect dialect);
+// Whether a balance is stored under the key, whether the account exists and whether the owner
+// of the kind exists, in one row.
+std::string NewKeySql(core::BalanceKind kind, const db::DialectSql& sql);
+// Takes :company.
+std::string LockCompanySql(const db::DialectSql& sql);
+// Whether the account is usable, the implanted total of the company, account and month, and
+// that month's ledger balance, in one row; takes :company, :account and :month.
+std::string LedgerRoomSql(const db::DialectSql& sql);
 
 // A stored balance as read, with the names joined in; valid during the visit.
 struct StoredBalance {

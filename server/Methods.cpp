@@ -36,8 +36,9 @@ int CodeOf(ErrorKind kind) {
     return rpc::kServerError;
 }
 
-// The one place where the server's errors become JSON-RPC errors; call inside a catch.
-[[noreturn]] void RethrowAsRpcError() {
+// The one place where the server's errors become JSON-RPC errors; call inside a catch. A
+// database failure's library text, which the caller never sees, is left in `detail` for the log.
+[[noreturn]] void RethrowAsRpcError(std::string& detail) {
     try {
         throw;
     } catch (const rpc::RpcError&) {
@@ -47,6 +48,7 @@ int CodeOf(ErrorKind kind) {
     } catch (const core::PacketError& e) {
         throw rpc::RpcError(rpc::kInvalidParams, e.what());
     } catch (const db::DbError& e) {
+        detail = e.Detail();
         throw rpc::RpcError(rpc::kServerError, e.what());
     }
 }
@@ -66,6 +68,7 @@ auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& a
             Fn&& call) {
     const auto start = std::chrono::steady_clock::now();
     std::string outcome = "ok";
+    std::string detail;
     const auto write = [&] {
         if (!log) return;
         const double ms =
@@ -87,10 +90,11 @@ auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& a
                 return result;
             }
         } catch (...) {
-            RethrowAsRpcError();
+            RethrowAsRpcError(detail);
         }
     } catch (const std::exception& e) {
         outcome = "erro: " + core::Shortened(e.what(), kLogOutcomeChars);
+        if (!detail.empty()) outcome += " [" + core::Shortened(detail, kLogOutcomeChars) + "]";
         write();
         throw;
     }

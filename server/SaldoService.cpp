@@ -47,7 +47,7 @@ auto OnConnection(db::ConnectionPool& pool, const char* failure, Work&& work) {
         return work(*lease);
     } catch (const db::DbError& e) {
         lease.Discard();
-        throw db::DbError(std::string(failure) + e.what());
+        throw e.Prefixed(failure);
     }
 }
 

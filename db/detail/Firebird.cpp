@@ -220,33 +220,84 @@ std::vector<bool> FirebirdFixedColumns(soci::statement& statement) {
     return fixed;
 }
 
-bool IsFirebirdLockConflict(const soci::soci_error& error) {
+FailureKind FirebirdFailureKind(const soci::soci_error& error) {
     const auto* firebird = dynamic_cast<const soci::firebird_soci_error*>(&error);
-    if (firebird == nullptr) return false;
-    for (const ISC_STATUS code : firebird->status_) {
-        if (code == isc_update_conflict || code == isc_deadlock || code == isc_lock_conflict) {
-            return true;
+    if (firebird == nullptr) return FailureKind::Other;
+    bool timeout = false, conflict = false, lost = false, readOnly = false, disk = false;
+    bool full = false;
+    const std::vector<ISC_STATUS>& status = firebird->status_;
+    for (std::size_t i = 0; i + 1 < status.size() && status[i] != isc_arg_end;) {
+        const ISC_STATUS kind = status[i++];
+        if (kind == isc_arg_cstring) {
+            i += 2;
+            continue;
+        }
+        const ISC_STATUS value = status[i++];
+        if (kind == isc_arg_unix && value == ENOSPC) full = true;
+        if (kind != isc_arg_gds) continue;
+        switch (value) {
+            case isc_lock_timeout:
+                timeout = true;
+                break;
+            case isc_update_conflict:
+            case isc_deadlock:
+            case isc_lock_conflict:
+                conflict = true;
+                break;
+            case isc_network_error:
+            case isc_net_connect_err:
+            case isc_net_lookup_err:
+            case isc_net_read_err:
+            case isc_net_write_err:
+            case isc_net_server_shutdown:
+            case isc_conn_lost:
+            case isc_lost_db_connection:
+            case isc_att_shutdown:
+            case isc_shutdown:
+            case isc_unavailable:
+            case isc_connect_reject:
+                lost = true;
+                break;
+            case isc_read_only_database:
+            case isc_read_only_trans:
+                readOnly = true;
+                break;
+            case isc_io_error:
+            case isc_io_read_err:
+            case isc_io_write_err:
+                disk = true;
+                break;
+            default:
+                break;
         }
     }
-    return false;
+    if (timeout) return FailureKind::Busy;
+    if (conflict) return FailureKind::Conflict;
+    if (lost) return FailureKind::Unreachable;
+    if (readOnly) return FailureKind::ReadOnly;
+    if (full) return FailureKind::DiskFull;
+    if (disk) return FailureKind::Disk;
+    return FailureKind::Other;
+}
+
+void ThrowFirebirdFailure(const soci::soci_error& error, std::string_view doing) {
+    ThrowFailure(FirebirdFailureKind(error), doing, error.what());
 }
 
 FirebirdTransactions::FirebirdTransactions(soci::session& session) : session_(session) {}
 
 void FirebirdTransactions::EndStray() {
-    std::string failure;
     try {
         session_.commit();
         return;
     } catch (const soci::soci_error& e) {
-        failure = e.what();
+        try {
+            session_.rollback();
+        } catch (const soci::soci_error&) {
+            // The commit's failure is the one to report.
+        }
+        ThrowFirebirdFailure(e, "Falha ao encerrar a transação no Firebird");
     }
-    try {
-        session_.rollback();
-    } catch (const soci::soci_error&) {
-        // The commit's failure is the one to report.
-    }
-    throw DbError("Falha ao encerrar a transação no Firebird: " + failure);
 }
 
 void FirebirdTransactions::BeginWrite() {
@@ -259,8 +310,7 @@ void FirebirdTransactions::Begin() {
     try {
         session_.begin();
     } catch (const soci::soci_error& e) {
-        throw DbError(std::string("Não foi possível iniciar uma transação no Firebird: ") +
-                      e.what());
+        ThrowFirebirdFailure(e, "Não foi possível iniciar uma transação no Firebird");
     }
 }
 
@@ -269,9 +319,8 @@ void FirebirdTransactions::Commit() {
     try {
         session_.commit();
     } catch (const soci::soci_error& e) {
-        const std::string text = e.what();
         Abandon();
-        throw DbError("Falha ao confirmar a transação no Firebird: " + text);
+        ThrowFirebirdFailure(e, "Falha ao confirmar a transação no Firebird");
     }
 }
 
@@ -280,7 +329,7 @@ void FirebirdTransactions::Rollback() {
     try {
         session_.rollback();
     } catch (const soci::soci_error& e) {
-        throw DbError(std::string("Falha ao desfazer a transação no Firebird: ") + e.what());
+        ThrowFirebirdFailure(e, "Falha ao desfazer a transação no Firebird");
     }
 }
 

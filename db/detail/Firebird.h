@@ -5,8 +5,10 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "db/detail/Failure.h"
 #include "db/detail/FirebirdUrl.h"
 
 namespace soci {
@@ -47,9 +49,12 @@ void CloseFirebird(std::unique_ptr<soci::session> session);
 // For each result column of an executed statement, whether it is a blank-padded CHAR.
 std::vector<bool> FirebirdFixedColumns(soci::statement& statement);
 
-// True when the error is a lock conflict (the row was changed or locked by a transaction that
-// has since committed): the whole transaction may be run again.
-bool IsFirebirdLockConflict(const soci::soci_error& error);
+// What kind of failure the error's status vector reports: a lock conflict (the row was changed
+// or locked by a transaction that has since committed: the whole transaction may be run again),
+// a lost server, a full disk, ...
+FailureKind FirebirdFailureKind(const soci::soci_error& error);
+// Throws the error for a failure met while `doing`.
+[[noreturn]] void ThrowFirebirdFailure(const soci::soci_error& error, std::string_view doing);
 
 // The transactions of one session. SOCI starts one on a statement's first use and keeps it
 // open until a commit, so a connection would read one snapshot for good: instead every statement

@@ -3,6 +3,8 @@
 
 #include <cctype>
 
+#include "db/DbError.h"
+
 namespace db::detail {
 
 namespace {
@@ -87,6 +89,21 @@ RenamedStatement RenameParams(std::string_view sql, const ParamStyle& style) {
         }
     }
     return result;
+}
+
+std::vector<std::optional<std::string>> ValuesOf(
+    const RenamedStatement& statement,
+    const std::map<std::string, std::optional<std::string>>& params) {
+    std::map<std::string, const std::optional<std::string>*> upper;
+    for (const auto& [name, value] : params) upper[ToUpper(name)] = &value;
+    std::vector<std::optional<std::string>> values;
+    values.reserve(statement.names.size());
+    for (const std::string& name : statement.names) {
+        const auto found = upper.find(name);
+        if (found == upper.end()) throw DbError("O parâmetro :" + name + " não recebeu valor.");
+        values.push_back(*found->second);
+    }
+    return values;
 }
 
 }  // namespace db::detail

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,5 +30,11 @@ struct ParamStyle {
 RenamedStatement RenameParams(std::string_view sql, const ParamStyle& style = {});
 
 std::string ToUpper(std::string_view text);
+
+// The value of each parameter of a renamed statement, in order, from values keyed by name
+// without the colon (any case; db::Params). Throws DbError naming a parameter given no value.
+std::vector<std::optional<std::string>> ValuesOf(
+    const RenamedStatement& statement,
+    const std::map<std::string, std::optional<std::string>>& params);
 
 }  // namespace db::detail

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "db/DbError.h"
+#include "db/detail/Failure.h"
+#include "db/detail/PgFailure.h"
 
 namespace db::detail {
 namespace {
@@ -38,11 +40,6 @@ class PgRow final : public RowView {
     const PGresult* result_ = nullptr;
 };
 
-[[noreturn]] void Fail(PGconn* connection, const char* what) {
-    throw DbError(std::string("Falha na consulta ao banco de dados: ") + what + ": " +
-                  PQerrorMessage(connection));
-}
-
 // Reads what is left of the statement's results so that the connection can run another.
 void Drain(PGconn* connection) {
     while (Result rest{PQgetResult(connection)}) {
@@ -56,9 +53,7 @@ const std::string& PgStatements::Prepared(const std::string& sql, int params) {
     std::string name = "saldo_leitura_" + std::to_string(names_.size() + 1);
     const Result prepared(PQprepare(connection_, name.c_str(), sql.c_str(), params, nullptr));
     if (!prepared || PQresultStatus(prepared.get()) != PGRES_COMMAND_OK)
-        throw DbError(
-            std::string("Falha na consulta ao banco de dados: ") +
-            (prepared ? PQresultErrorMessage(prepared.get()) : PQerrorMessage(connection_)));
+        ThrowPgFailure(connection_, prepared.get(), kQueryFailed);
     return names_.emplace(sql, std::move(name)).first->second;
 }
 
@@ -74,7 +69,7 @@ void PgStatements::Stream(const std::string& sql, const Values& values,
             1 ||
         PQsetSingleRowMode(connection) != 1) {
         Drain(connection);
-        Fail(connection, "envio");
+        ThrowPgFailure(connection, nullptr, kQueryFailed);
     }
     PgRow row;
     try {
@@ -93,8 +88,7 @@ void PgStatements::Stream(const std::string& sql, const Values& values,
                 case PGRES_TUPLES_OK:
                     break;
                 default:
-                    throw DbError(std::string("Falha na consulta ao banco de dados: ") +
-                                  PQresultErrorMessage(result.get()));
+                    ThrowPgFailure(connection, result.get(), kQueryFailed);
             }
         }
     } catch (...) {

@@ -7,7 +7,9 @@
 #include <memory>
 
 #include "db/DbError.h"
+#include "db/detail/Failure.h"
 #include "db/detail/Firebird.h"
+#include "db/detail/SqliteFailure.h"
 
 namespace db::detail {
 namespace {
@@ -99,13 +101,7 @@ class SociBatch final : public RowView {
 
 namespace {
 
-[[noreturn]] void Fail(sqlite3* handle, const char* what) {
-    throw DbError(std::string(what) + sqlite3_errmsg(handle));
-}
-
 constexpr std::size_t kMaxCached = 64;
-constexpr const char* kQueryFailed = "Falha na consulta ao banco de dados: ";
-constexpr const char* kCommandFailed = "Falha no comando ao banco de dados: ";
 
 }  // namespace
 
@@ -119,7 +115,7 @@ struct SqliteStatements::Entry {
 class SqliteStatements::Lease {
   public:
     Lease(SqliteStatements& owner, const std::string& sql, const Values& values,
-          const char* failure)
+          std::string_view failure)
         : handle_(owner.handle_) {
         auto found = owner.entries_.find(sql);
         if (found != owner.entries_.end() && !found->second->inUse) {
@@ -128,7 +124,7 @@ class SqliteStatements::Lease {
             auto entry = std::make_unique<Entry>();
             if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &entry->statement, nullptr) !=
                 SQLITE_OK)
-                Fail(handle_, failure);
+                ThrowSqliteFailure(handle_, failure);
             if (found == owner.entries_.end()) {
                 if (owner.entries_.size() >= kMaxCached) {
                     for (auto it = owner.entries_.begin(); it != owner.entries_.end();)
@@ -152,7 +148,7 @@ class SqliteStatements::Lease {
                           : sqlite3_bind_null(entry_->statement, index);
             if (rc != SQLITE_OK) {
                 Release();
-                Fail(handle_, failure);
+                ThrowSqliteFailure(handle_, failure);
             }
         }
     }
@@ -189,7 +185,7 @@ void SqliteStatements::Read(const std::string& sql, const Values& values,
     const SqliteRow row(statement);
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(statement)) == SQLITE_ROW) visit(row);
-    if (rc != SQLITE_DONE) Fail(handle_, kQueryFailed);
+    if (rc != SQLITE_DONE) ThrowSqliteFailure(handle_, kQueryFailed);
 }
 
 void SqliteStatements::Execute(const std::string& sql, const Values& values) {
@@ -197,7 +193,7 @@ void SqliteStatements::Execute(const std::string& sql, const Values& values) {
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(lease.Statement())) == SQLITE_ROW) {
     }
-    if (rc != SQLITE_DONE) Fail(handle_, kCommandFailed);
+    if (rc != SQLITE_DONE) ThrowSqliteFailure(handle_, kCommandFailed);
 }
 
 struct SociStatements::Entry {

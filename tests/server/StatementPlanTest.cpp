@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "db/Schema.h"
 #include "server/AuditTrail.h"
 #include "server/BalanceStore.h"
 #include "server/RequestKeys.h"
@@ -20,26 +21,30 @@ struct Planned {
     db::Params params;
 };
 
-std::vector<Planned> CheckAndSaveStatements(db::Dialect dialect) {
-    const db::Params key = {
-        {"c", "99"}, {"k", "F"}, {"m", "2023-01-31"}, {"a", "2.1.1.01.0001"}, {"o", "G000001"}};
+std::vector<Planned> CheckAndSaveStatements(const db::Connection& connection) {
+    const db::DialectSql& sql = connection.Sql();
+    const db::Params key = {{"company", "99"},
+                            {"kind", "F"},
+                            {"month", "2023-01-31"},
+                            {"account", "2.1.1.01.0001"},
+                            {"owner", "G000001"}};
     std::vector<Planned> statements = {
-        {"LockCompany", server::LockCompanySql(dialect), {{"c", "99"}}},
+        {"LockCompany", server::LockCompanySql(sql), {{"company", "99"}}},
         {"FindRequestKey", server::kFindRequestKeySql, {{"k", "chave-1"}}},
         {"FindBalance", server::kFindBalanceSql, key},
         {"DeleteBalance", server::kDeleteBalanceSql, key},
         {"LedgerRoom",
-         server::LedgerRoomSql(dialect),
-         {{"c", "99"}, {"a", "2.1.1.01.0001"}, {"m", "2023-01-31"}}},
+         server::LedgerRoomSql(sql),
+         {{"company", "99"}, {"account", "2.1.1.01.0001"}, {"month", "2023-01-31"}}},
     };
     for (const auto kind :
          {core::BalanceKind::Suppliers, core::BalanceKind::Clients, core::BalanceKind::Banks}) {
         statements.push_back({"NewKey " + std::string(core::KindInfo(kind).code),
-                              server::NewKeySql(kind, dialect), key});
+                              server::NewKeySql(kind, sql), key});
     }
     // On PostgreSQL and Firebird the number comes from a sequence, without a table.
-    if (dialect == db::Dialect::Sqlite)
-        statements.push_back({"NextSequence", server::NextSequenceSql(dialect), {}});
+    if (connection.GetDialect() == db::Dialect::Sqlite)
+        statements.push_back({"NextSequence", sql.NextValue(db::kAuditSequence), {}});
     return statements;
 }
 
@@ -82,7 +87,7 @@ class StatementPlanTest : public testing::TestWithParam<std::string> {
 TEST_P(StatementPlanTest, CheckAndSaveSearchIndexesOnly) {
     const db::Dialect dialect = connection_->GetDialect();
     if (dialect == db::Dialect::Sqlite) {
-        for (const Planned& statement : CheckAndSaveStatements(dialect)) {
+        for (const Planned& statement : CheckAndSaveStatements(*connection_)) {
             const auto lines = Plan(statement);
             ASSERT_FALSE(lines.empty()) << statement.name;
             for (const std::string& line : lines) {
@@ -99,7 +104,7 @@ TEST_P(StatementPlanTest, CheckAndSaveSearchIndexesOnly) {
     // company; and no statement needs a sequential scan when one is priced out.
     connection_->Execute("ANALYZE");
     const auto check = [&](bool seqScanOff) {
-        for (const Planned& statement : CheckAndSaveStatements(dialect)) {
+        for (const Planned& statement : CheckAndSaveStatements(*connection_)) {
             const auto lines = Plan(statement);
             const std::string text = Joined(lines);
             ASSERT_FALSE(lines.empty()) << statement.name;
