@@ -29,7 +29,7 @@ void CheckRequestKey(const std::string& key) {
 std::optional<SaveOutcome> RequestKeys::Find(const std::string& key) {
     std::optional<SaveOutcome> outcome;
     connection_.ReadRows(
-        kFindRequestKeySql, {{"k", key}},
+        kFindRequestKeySql, {{"key", key}},
         {db::ColumnType::Text, db::ColumnType::Text, db::ColumnType::Text, db::ColumnType::Text},
         [&](const db::RowView& row) {
             SaveOutcome o;
@@ -51,18 +51,18 @@ void RequestKeys::Store(const std::string& key, const SaveOutcome& outcome, std:
         message = std::string(core::Utf8Prefix(outcome.message, kMaxMessageChars));
     connection_.Execute(
         "INSERT INTO SALDREQU (CHREQUISICAO, CDEMPRESA, IDSALDCOME, NRMOMENTO, IDRESULTADO,"
-        " DSRESULTADO) VALUES (:k, :c, :t, :n, :r, :m)",
-        {{"k", key},
-         {"c", outcome.company},
-         {"t", outcome.kindCode},
-         {"n", std::to_string(now)},
-         {"r", std::string(1, static_cast<char>(outcome.result))},
-         {"m", message}});
+        " DSRESULTADO) VALUES (:key, :company, :kind, :moment, :result, :message)",
+        {{"key", key},
+         {"company", outcome.company},
+         {"kind", outcome.kindCode},
+         {"moment", std::to_string(now)},
+         {"result", std::string(1, static_cast<char>(outcome.result))},
+         {"message", message}});
 }
 
 void RequestKeys::Forget(std::int64_t before) {
-    connection_.Execute("DELETE FROM SALDREQU WHERE NRMOMENTO < :n",
-                        {{"n", std::to_string(before)}});
+    connection_.Execute("DELETE FROM SALDREQU WHERE NRMOMENTO < :before",
+                        {{"before", std::to_string(before)}});
 }
 
 }  // namespace server

@@ -22,7 +22,8 @@ struct SaveOutcome {
 
 // The look-up of a key, as RequestKeys::Find runs it (takes :k).
 inline constexpr const char* kFindRequestKeySql =
-    "SELECT IDRESULTADO, DSRESULTADO, CDEMPRESA, IDSALDCOME FROM SALDREQU WHERE CHREQUISICAO = :k";
+    "SELECT IDRESULTADO, DSRESULTADO, CDEMPRESA, IDSALDCOME FROM SALDREQU WHERE CHREQUISICAO = "
+    ":key";
 
 class RequestKeys {
   public:

@@ -30,7 +30,7 @@ std::vector<Planned> CheckAndSaveStatements(const db::Connection& connection) {
                             {"owner", "G000001"}};
     std::vector<Planned> statements = {
         {"LockCompany", server::LockCompanySql(sql), {{"company", "99"}}},
-        {"FindRequestKey", server::kFindRequestKeySql, {{"k", "chave-1"}}},
+        {"FindRequestKey", server::kFindRequestKeySql, {{"key", "chave-1"}}},
         {"FindBalance", server::kFindBalanceSql, key},
         {"DeleteBalance", server::kDeleteBalanceSql, key},
         {"LedgerRoom",
