@@ -5,6 +5,7 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -138,6 +139,13 @@ std::string Utf8Encode(std::u32string_view text) {
 std::string FoldedForComparison(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         throw Error("Texto longo demais para comparar.");
+    // ASCII has nothing to decompose: most texts compared take this path.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
     UErrorCode status = U_ZERO_ERROR;
     const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
     const icu::UnicodeString source = icu::UnicodeString::fromUTF8(

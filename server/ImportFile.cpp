@@ -1,5 +1,5 @@
-// The file's text, line by line, without recursion or unbounded buffers: every field is a view
-// into one decoded copy of the file.
+// The import file's own rules: its columns, months, amounts and marks, read line by line from
+// one decoded copy of the file, without recursion or unbounded buffers.
 #include "server/ImportFile.h"
 
 #include <array>
