@@ -27,7 +27,9 @@ std::string CheckedText(const nlohmann::json& value, std::size_t maxChars, const
 }
 
 std::size_t CheckedCount(const nlohmann::json& value, const char* what) {
-    if (!value.is_number_unsigned()) Refuse(std::string(what) + " deve ser um número natural");
+    // A reply parsed from text holds a natural number as unsigned; one built in memory may not.
+    if (!value.is_number_integer() || value.get<std::int64_t>() < 0)
+        Refuse(std::string(what) + " deve ser um número natural");
     return value.get<std::size_t>();
 }
 
