@@ -25,9 +25,9 @@ std::vector<FieldDef> FieldsOf(bool bank) {
 }
 
 constexpr std::array<BalanceKindInfo, 3> kKinds{{
-    {BalanceKind::Suppliers, kTagSuppliers, "F"},
-    {BalanceKind::Clients, kTagClients, "C"},
-    {BalanceKind::Banks, kTagBanks, "B"},
+    {BalanceKind::Suppliers, kTagSuppliers, "F", "Código do fornecedor"},
+    {BalanceKind::Clients, kTagClients, "C", "Código do cliente"},
+    {BalanceKind::Banks, kTagBanks, "B", "Código da conta corrente"},
 }};
 
 }  // namespace

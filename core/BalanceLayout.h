@@ -26,7 +26,8 @@ inline constexpr std::string_view kTagBanks = "SaldBanco";
 struct BalanceKindInfo {
     BalanceKind kind;
     std::string_view tag;
-    std::string_view code;  // IDSALDCOME: "F", "C", "B"
+    std::string_view code;       // IDSALDCOME: "F", "C", "B"
+    std::string_view codeLabel;  // CDSALDCOME as messages name it: "Código do fornecedor"...
 };
 
 const BalanceKindInfo& KindInfo(BalanceKind kind);

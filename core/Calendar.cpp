@@ -1,4 +1,5 @@
-// Date arithmetic on the proleptic Gregorian calendar.
+// Date arithmetic on <chrono>'s proleptic Gregorian calendar; only the texts are written here,
+// as GCC 12's library has no chrono formatting or parsing yet.
 #include "core/Calendar.h"
 
 #include <cmath>
@@ -7,32 +8,28 @@
 namespace core {
 namespace {
 
+namespace chr = std::chrono;
+
 constexpr double kMsPerDay = 86400000.0;
+constexpr chr::sys_days kEpoch{chr::year{1899} / chr::December / 30};
 
-// Days from 1970-01-01 (H. Hinnant's algorithm).
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const auto yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
+// The month, when year and month are in range; checked first, as chrono keeps them in
+// narrower types that would wrap.
+std::optional<chr::year_month> MonthOf(int year, int month) {
+    if (month < 1 || month > 12 || year < 1 || year > 9999) return std::nullopt;
+    return chr::year{year} / chr::month{static_cast<unsigned>(month)};
 }
 
-void CivilFromDays(long long z, int& year, int& month, int& day) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const auto doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const long long y = static_cast<long long>(yoe) + era * 400;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(y + (month <= 2));
+// `length` decimal digits at `at`; false when the text is shorter or holds anything else.
+bool Digits(std::string_view text, std::size_t at, std::size_t length, int& out) {
+    if (at + length > text.size()) return false;
+    out = 0;
+    for (std::size_t k = at; k < at + length; ++k) {
+        if (text[k] < '0' || text[k] > '9') return false;
+        out = out * 10 + (text[k] - '0');
+    }
+    return true;
 }
-
-const long long kEpoch = DaysFromCivil(1899, 12, 30);
 
 // Whole days and milliseconds of the day; the day is truncated towards zero and the time is
 // the absolute fraction, as serial dates before 1899 are read.
@@ -48,13 +45,13 @@ void Split(double value, long long& days, long long& ms) {
 }  // namespace
 
 bool IsLeapYear(int year) {
-    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return chr::year{year}.is_leap();
 }
 
 int DaysInMonth(int year, int month) {
-    if (month < 1 || month > 12 || year < 1 || year > 9999) return 0;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+    const auto found = MonthOf(year, month);
+    if (!found) return 0;
+    return static_cast<int>(static_cast<unsigned>((*found / chr::last).day()));
 }
 
 std::string LastDayIso(int year, int month) {
@@ -63,10 +60,49 @@ std::string LastDayIso(int year, int month) {
     return text;
 }
 
+std::string LastDayIso(chr::year_month month) {
+    return LastDayIso(static_cast<int>(month.year()), static_cast<int>(unsigned(month.month())));
+}
+
+std::optional<chr::year_month> MonthOfText(std::string_view text) {
+    int month = 0, year = 0;
+    if (text.size() != 7 || text[2] != '/' || !Digits(text, 0, 2, month) ||
+        !Digits(text, 3, 4, year))
+        return std::nullopt;
+    return MonthOf(year, month);
+}
+
+std::string MonthText(chr::year_month month) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u/%04d", unsigned(month.month()),
+                  static_cast<int>(month.year()));
+    return text;
+}
+
+std::optional<std::string> LastDayIsoOfMonthText(std::string_view text) {
+    const auto month = MonthOfText(text);
+    if (!month) return std::nullopt;
+    return LastDayIso(*month);
+}
+
+std::string MonthTextOfIso(std::string_view isoDate) {
+    int year = 0, month = 0;
+    if (!Digits(isoDate, 0, 4, year) || isoDate.size() < 7 || isoDate[4] != '-' ||
+        !Digits(isoDate, 5, 2, month))
+        return std::string(isoDate);
+    const auto found = MonthOf(year, month);
+    return found ? MonthText(*found) : std::string(isoDate);
+}
+
+bool IsIsoDate(std::string_view text) {
+    double value = 0;
+    return text.size() == 10 && TryIsoToDateTime(text, value);
+}
+
 bool TryEncodeDate(int year, int month, int day, double& value) {
     if (day < 1 || day > DaysInMonth(year, month)) return false;
-    value = static_cast<double>(
-        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpoch);
+    const chr::sys_days date{*MonthOf(year, month) / chr::day{static_cast<unsigned>(day)}};
+    value = static_cast<double>((date - kEpoch).count());
     return true;
 }
 
@@ -77,7 +113,10 @@ double EncodeTime(int hour, int minute, int second, int millisecond) {
 void DecodeDate(double value, int& year, int& month, int& day) {
     long long days = 0, ms = 0;
     Split(value, days, ms);
-    CivilFromDays(days + kEpoch, year, month, day);
+    const chr::year_month_day date{kEpoch + chr::days{days}};
+    year = static_cast<int>(date.year());
+    month = static_cast<int>(static_cast<unsigned>(date.month()));
+    day = static_cast<int>(static_cast<unsigned>(date.day()));
 }
 
 void DecodeTime(double value, int& hour, int& minute, int& second, int& millisecond) {
@@ -105,26 +144,19 @@ std::string DateTimeToIso(double value) {
 }
 
 bool TryIsoToDateTime(std::string_view t, double& value) {
-    const auto num = [&](std::size_t at, std::size_t len, int& out) {
-        if (at + len > t.size()) return false;
-        out = 0;
-        for (std::size_t k = at; k < at + len; ++k) {
-            if (t[k] < '0' || t[k] > '9') return false;
-            out = out * 10 + (t[k] - '0');
-        }
-        return true;
-    };
     int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
-    if (t.size() < 10 || !num(0, 4, y) || t[4] != '-' || !num(5, 2, mo) || t[7] != '-' ||
-        !num(8, 2, d))
+    if (t.size() < 10 || !Digits(t, 0, 4, y) || t[4] != '-' || !Digits(t, 5, 2, mo) ||
+        t[7] != '-' || !Digits(t, 8, 2, d))
         return false;
     double date = 0;
     if (!TryEncodeDate(y, mo, d, date)) return false;
     if (t.size() > 10) {
-        if (t.size() < 19 || (t[10] != 'T' && t[10] != ' ') || !num(11, 2, h) || t[13] != ':' ||
-            !num(14, 2, mi) || t[16] != ':' || !num(17, 2, s) || h > 23 || mi > 59 || s > 59)
+        if (t.size() < 19 || (t[10] != 'T' && t[10] != ' ') || !Digits(t, 11, 2, h) ||
+            t[13] != ':' || !Digits(t, 14, 2, mi) || t[16] != ':' || !Digits(t, 17, 2, s) ||
+            h > 23 || mi > 59 || s > 59)
             return false;
-        if (t.size() > 19 && (t.size() != 23 || t[19] != '.' || !num(20, 3, ms))) return false;
+        if (t.size() > 19 && (t.size() != 23 || t[19] != '.' || !Digits(t, 20, 3, ms)))
+            return false;
     }
     const double time = EncodeTime(h, mi, s, ms);
     value = date + (date < 0 ? -time : time);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "core/Calendar.h"
+#include "core/Csv.h"
 #include "core/Error.h"
 #include "core/Money.h"
 #include "core/PtBrNumber.h"
@@ -13,32 +15,11 @@
 namespace core {
 namespace {
 
-std::string MonthOf(const std::string& isoDate) {
-    if (isoDate.size() < 7) return isoDate;
-    return isoDate.substr(5, 2) + "/" + isoDate.substr(0, 4);
-}
-
-// A text cell a spreadsheet would take for a formula is written as text.
-std::string CsvField(const std::string& text, bool isText) {
-    std::string value = text;
-    if (isText && !value.empty() && (value[0] == '=' || value[0] == '+' || value[0] == '@'))
-        value.insert(value.begin(), '\'');
-    if (value.find_first_of(";\"\r\n") == std::string::npos) return value;
-    std::string quoted = "\"";
-    for (const char c : value) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-std::string CsvRow(const std::vector<std::string>& cells, std::size_t textCells) {
-    std::string row;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) row += ';';
-        row += CsvField(cells[i], i < textCells || i + 1 == cells.size());
-    }
-    return row + "\r\n";
+// A row of the report as CSV: the three amounts are numbers, the other cells text.
+std::string CsvLine(const std::vector<std::string>& cells) {
+    std::vector<CsvCell> row;
+    for (std::size_t i = 0; i < cells.size(); ++i) row.push_back({cells[i], i >= 3 && i <= 5});
+    return CsvRow(row, ';', "\r\n");
 }
 
 std::int64_t CheckedCents(const nlohmann::json& value) {
@@ -152,7 +133,7 @@ const std::vector<std::string>& TieOutHeadings() {
 std::vector<std::string> TieOutCells(const TieOutLine& line) {
     return {line.account,
             line.accountName,
-            MonthOf(line.month),
+            MonthTextOfIso(line.month),
             BalanceText(line.implanted),
             line.hasLedger ? BalanceText(line.ledger) : "sem saldo",
             BalanceText(line.Difference()),
@@ -173,18 +154,17 @@ std::vector<std::string> TieOutTotalCells(const TieOut& tieOut) {
 }
 
 std::string TieOutCsv(const TieOut& tieOut) {
-    std::string text = CsvRow(TieOutHeadings(), 3);
+    std::string text = CsvLine(TieOutHeadings());
     for (const TieOutLine& l : tieOut.lines) {
-        text += CsvRow({l.account, l.accountName, MonthOf(l.month), CentsText(l.implanted),
-                        l.hasLedger ? CentsText(l.ledger) : "", CentsText(l.Difference()),
-                        TieOutStatusText(l.Status())},
-                       3);
+        text += CsvLine({l.account, l.accountName, MonthTextOfIso(l.month), CentsText(l.implanted),
+                         l.hasLedger ? CentsText(l.ledger) : "", CentsText(l.Difference()),
+                         TieOutStatusText(l.Status())});
     }
     std::vector<std::string> totals = TieOutTotalCells(tieOut);
     totals[3] = CentsText(tieOut.Implanted());
     totals[4] = CentsText(tieOut.Ledger());
     totals[5] = CentsText(tieOut.Difference());
-    return text + CsvRow(totals, 3);
+    return text + CsvLine(totals);
 }
 
 std::string TieOutTable(const TieOut& tieOut) {

@@ -66,7 +66,8 @@ std::vector<std::string> TieOutCells(const TieOutLine& line);
 std::vector<std::string> TieOutTotalCells(const TieOut& tieOut);
 
 // ";"-separated text for spreadsheets: the headings, one row per line with signed amounts
-// ("-1.234,50"), then the totals; fields holding ";", quotes or line breaks are quoted.
+// ("-1.234,50"), then the totals; written through core/Csv, whose guard keeps text cells
+// from reading as formulas.
 std::string TieOutCsv(const TieOut& tieOut);
 // A plain-text table with aligned columns and the totals, for a terminal.
 std::string TieOutTable(const TieOut& tieOut);

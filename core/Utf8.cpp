@@ -1,7 +1,13 @@
 // UTF-8 helpers.
 #include "core/Utf8.h"
 
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "core/Error.h"
 
@@ -127,6 +133,34 @@ std::string Utf8Encode(char32_t character) {
 std::string Utf8Encode(std::u32string_view text) {
     std::string out;
     for (const char32_t c : text) AppendUtf8(out, c);
+    return out;
+}
+
+std::string FoldedForComparison(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        throw Error("Texto longo demais para comparar.");
+    // ASCII has nothing to decompose: most texts compared take this path.
+    if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+        std::string out(text);
+        for (char& c : out)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return out;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+    const icu::UnicodeString source = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(text.data(), static_cast<std::int32_t>(text.size())));
+    const icu::UnicodeString decomposed =
+        U_SUCCESS(status) ? nfd->normalize(source, status) : icu::UnicodeString();
+    if (U_FAILURE(status)) throw Error("Falha ao comparar textos: normalização Unicode.");
+    icu::UnicodeString folded;
+    for (std::int32_t i = 0; i < decomposed.length();) {
+        const UChar32 c = decomposed.char32At(i);
+        i += U16_LENGTH(c);
+        if (u_charType(c) != U_NON_SPACING_MARK) folded.append(u_tolower(c));
+    }
+    std::string out;
+    folded.toUTF8String(out);
     return out;
 }
 

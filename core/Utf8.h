@@ -1,5 +1,5 @@
 // UTF-8, the one encoding of every text: validation, counting characters, cutting at a
-// character boundary, decoding and encoding.
+// character boundary, decoding and encoding, and folding for comparisons.
 #pragma once
 
 #include <cstddef>
@@ -25,5 +25,9 @@ std::u32string Utf8Decode(std::string_view text);
 std::string Utf8Encode(char32_t character);
 std::string Utf8Encode(std::u32string_view text);
 void AppendUtf8(std::string& out, char32_t character);
+// Lower case without diacritics ("Conta Contábil" gives "conta contabil"): how names a person
+// typed are compared. Unicode's canonical decomposition through ICU, its combining marks
+// dropped; a malformed sequence becomes U+FFFD.
+std::string FoldedForComparison(std::string_view text);
 
 }  // namespace core

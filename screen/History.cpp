@@ -4,8 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-
+#include "core/Calendar.h"
 #include "library/Consiste.h"
 #include "platform/app/Application.h"
 #include "platform/text/DateTime.h"
@@ -20,8 +19,6 @@ void TfrmSaldComerc::mnuHistSaldoClick(platform::Component*) {
     if (kind == nullptr || !kind->set->Active() || kind->set->IsEmpty() ||
         kind->set->State() == platform::DataSetState::Insert)
         library::MensErro("Selecione um saldo gravado para ver o seu histórico.", true);
-    int year = 0, month = 0, day = 0;
-    platform::DecodeDate(kind->DTIMPSALDO->AsDateTime(), year, month, day);
     const std::string date = platform::DateTimeToIso(kind->DTIMPSALDO->AsDateTime());
     const std::string account = kind->CDCONTCTBL->AsString();
     const std::string owner = kind->CDSALDCOME->AsString();
@@ -34,9 +31,7 @@ void TfrmSaldComerc::mnuHistSaldoClick(platform::Component*) {
                 {medCdEmpresa->Text(), std::string(kind->info->serverTag), date, account, owner}),
             true, 0);
     }
-    char period[8];
-    std::snprintf(period, sizeof period, "%02d/%04d", month, year);
-    std::string heading = std::string("Saldo de ") + period + ", conta " + account + ", " +
+    std::string heading = "Saldo de " + core::MonthTextOfIso(date) + ", conta " + account + ", " +
                           std::string(kind->info->ownerLabel) + " " + owner;
     if (const std::string name = kind->NMRAZAOSOCIAL->AsString(); !name.empty())
         heading += " (" + name + ")";

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "core/Calendar.h"
+#include "core/Csv.h"
 #include "core/Money.h"
 #include "core/Utf8.h"
 
@@ -65,14 +65,12 @@ std::vector<std::string> Cells(const AuditRecord& r) {
     return cells;
 }
 
-std::string CsvCell(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
+// Sequence, item and the two amounts are numbers; the rest is text, guarded.
+std::string CsvLine(const std::vector<std::string>& cells) {
+    std::vector<core::CsvCell> row;
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        row.push_back({cells[i], i <= 1 || i == 12 || i == 17});
+    return core::CsvRow(row, ',', "\n");
 }
 
 // The table shows what a reader scans: who, when, which row, from what to what. CSV and JSON
@@ -120,16 +118,6 @@ std::vector<std::string> TableCells(const AuditRecord& r) {
 
 }  // namespace
 
-bool IsIsoDate(const std::string& text) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    for (const std::size_t i : {0u, 1u, 2u, 3u, 5u, 6u, 8u, 9u})
-        if (text[i] < '0' || text[i] > '9') return false;
-    const int year = std::stoi(text.substr(0, 4));
-    const int month = std::stoi(text.substr(5, 2));
-    const int day = std::stoi(text.substr(8, 2));
-    return day >= 1 && day <= core::DaysInMonth(year, month);
-}
-
 std::size_t PrintAudit(db::Connection& connection, const AuditFilter& filter, AuditFormat format,
                        std::ostream& out) {
     std::size_t count = 0;
@@ -138,12 +126,9 @@ std::size_t PrintAudit(db::Connection& connection, const AuditFilter& filter, Au
             TableLine(out, {"seq", "momento (UTC)", "emp", "tipo", "usuário", "endereço",
                             "alteração", "mês", "conta", "código", "antes", "depois"});
             break;
-        case AuditFormat::Csv: {
-            std::string line;
-            for (const auto& name : kHeader) line += (line.empty() ? "" : ",") + name;
-            out << line << '\n';
+        case AuditFormat::Csv:
+            out << CsvLine(kHeader);
             break;
-        }
         case AuditFormat::Json:
             out << '[';
             break;
@@ -158,13 +143,9 @@ std::size_t PrintAudit(db::Connection& connection, const AuditFilter& filter, Au
         switch (format) {
             case AuditFormat::Table:
                 break;
-            case AuditFormat::Csv: {
-                std::string line;
-                for (std::size_t i = 0; i < cells.size(); ++i)
-                    line += (i == 0 ? "" : ",") + CsvCell(cells[i]);
-                out << line << '\n';
+            case AuditFormat::Csv:
+                out << CsvLine(cells);
                 break;
-            }
             case AuditFormat::Json: {
                 nlohmann::ordered_json object;
                 for (std::size_t i = 0; i < cells.size(); ++i) {

@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "core/Calendar.h"
 #include "db/Connection.h"
 #include "server/AuditTrail.h"
 
@@ -16,7 +17,7 @@ enum class AuditFormat { Table, Csv, Json };
 std::size_t PrintAudit(db::Connection& connection, const AuditFilter& filter, AuditFormat format,
                        std::ostream& out);
 
-// Whether the text is a date "YYYY-MM-DD" of the calendar.
-bool IsIsoDate(const std::string& text);
+// The command's date filters are checked with the one calendar.
+using core::IsIsoDate;
 
 }  // namespace server

@@ -86,12 +86,7 @@ class RowReader final : public core::ChangeSink {
 }  // namespace
 
 std::string BalanceRow::Describe() const {
-    return MonthText(month) + ", conta " + account + ", código " + owner;
-}
-
-std::string MonthText(std::string_view isoDate) {
-    if (isoDate.size() < 7) return std::string(isoDate);
-    return std::string(isoDate.substr(5, 2)) + "/" + std::string(isoDate.substr(0, 4));
+    return core::MonthTextOfIso(month) + ", conta " + account + ", código " + owner;
 }
 
 BalanceChanges ReadBalanceChanges(std::string_view packet, core::BalanceKind kind,

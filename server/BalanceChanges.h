@@ -51,7 +51,4 @@ struct BalanceChanges {
 BalanceChanges ReadBalanceChanges(std::string_view packet, core::BalanceKind kind,
                                   const std::string& company);
 
-// "MM/YYYY" of a stored "YYYY-MM-DD".
-std::string MonthText(std::string_view isoDate);
-
 }  // namespace server

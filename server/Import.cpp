@@ -2,13 +2,12 @@
 // one key look-up and one insert per line.
 #include "server/Import.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
 
+#include "core/Calendar.h"
 #include "core/PtBrNumber.h"
 #include "db/WriteTransactionRetry.h"
 #include "server/BalanceStore.h"
@@ -59,17 +58,20 @@ class LineChecks {
     std::map<std::string, std::string> owners_;
 };
 
-std::string MonthShown(const std::string& isoDate) {
-    return isoDate.substr(5, 2) + "/" + isoDate.substr(0, 4);
-}
-
 std::array<std::string, 4> CellsOf(const BalanceRow& row) {
-    return {MonthShown(row.month), row.account, row.owner, core::BalanceText(row.cents)};
+    return {core::MonthTextOfIso(row.month), row.account, row.owner, core::BalanceText(row.cents)};
 }
 
-// Checks every line and, when all pass and it is wanted, writes them.
-void Apply(BalanceStore& store, const std::string& company, core::BalanceKind kind,
-           const ImportFile& file, bool write, ImportReport& report) {
+core::ImportedBalance Reported(const ImportLine& line) {
+    return {line.number,    line.row.month, line.row.account,
+            line.row.owner, line.row.cents, line.row.implanted};
+}
+
+// Checks every line and, when all pass and it is wanted, writes them. Returns the lines that
+// passed (written, when the report says so).
+std::vector<const ImportLine*> Apply(BalanceStore& store, const std::string& company,
+                                     core::BalanceKind kind, const ImportFile& file, bool write,
+                                     ImportReport& report) {
     if (!store.LockCompany(company)) throw RuleError("Empresa não cadastrada.");
     report.refusals = file.refusals;
     report.accepted.clear();
@@ -93,34 +95,40 @@ void Apply(BalanceStore& store, const std::string& company, core::BalanceKind ki
         if (AccountAllows(store, company, key.first, key.second, added)) continue;
         const std::int64_t stored = store.ImplantedTotal(company, key.first, key.second);
         const std::int64_t ledger = store.LedgerBalance(company, key.first, key.second);
-        const std::string reason =
-            std::string(kImplantRefusal) + " (conta " + key.first + ", " + MonthShown(key.second) +
-            ": já implantado " + core::BalanceText(stored) + ", no arquivo " +
-            core::BalanceText(added) + ", saldo contábil " + core::BalanceText(ledger) + ")";
+        const std::string reason = std::string(kImplantRefusal) + " (conta " + key.first + ", " +
+                                   core::MonthTextOfIso(key.second) + ": já implantado " +
+                                   core::BalanceText(stored) + ", no arquivo " +
+                                   core::BalanceText(added) + ", saldo contábil " +
+                                   core::BalanceText(ledger) + ")";
         for (const std::size_t i : members) {
             refused[i] = true;
             report.refusals.push_back({passed[i]->number, reason, CellsOf(passed[i]->row)});
         }
     }
-    for (std::size_t i = 0; i < passed.size(); ++i)
-        if (!refused[i]) report.accepted.push_back(*passed[i]);
+    std::vector<const ImportLine*> accepted;
+    for (std::size_t i = 0; i < passed.size(); ++i) {
+        if (refused[i]) continue;
+        accepted.push_back(passed[i]);
+        report.accepted.push_back(Reported(*passed[i]));
+    }
     std::sort(report.refusals.begin(), report.refusals.end(),
-              [](const ImportRefusal& a, const ImportRefusal& b) { return a.number < b.number; });
-    if (!write || !report.refusals.empty()) return;
-    for (const ImportLine& line : report.accepted) store.Insert(company, kind, line.row);
+              [](const auto& a, const auto& b) { return a.number < b.number; });
+    if (!write || !report.refusals.empty()) return accepted;
+    for (const ImportLine* line : accepted) store.Insert(company, kind, line->row);
     report.written = true;
+    return accepted;
 }
 
 // The written lines as the audit trail records a packet of inserted rows.
 void Audit(db::Connection& connection, const std::string& company, core::BalanceKind kind,
-           const std::vector<ImportLine>& lines, AuditOrigin origin) {
+           const std::vector<const ImportLine*>& lines, AuditOrigin origin) {
     BalanceChanges changes;
     changes.company = company;
     changes.kind = kind;
-    for (const ImportLine& line : lines) {
+    for (const ImportLine* line : lines) {
         changes.changes.push_back({core::ChangeKind::Inserted, BalanceChanges::kNone,
                                    static_cast<std::uint32_t>(changes.rows.size())});
-        changes.rows.push_back(line.row);
+        changes.rows.push_back(line->row);
     }
     if (origin.time.empty()) origin.time = UtcNow();
     AuditTrail trail(connection);
@@ -142,15 +150,15 @@ ImportReport ImportBalances(db::Connection& connection, const std::string& compa
     db::RunWriteTransaction(connection, [&] {
         report.written = false;
         BalanceStore store(connection);
-        Apply(store, company, kind, file, !dryRun, report);
-        if (report.written) Audit(connection, company, kind, report.accepted, origin);
+        const auto accepted = Apply(store, company, kind, file, !dryRun, report);
+        if (report.written) Audit(connection, company, kind, accepted, origin);
     });
     return report;
 }
 
 std::string ImportReportText(const ImportReport& report) {
     std::string text;
-    for (const ImportRefusal& r : report.refusals)
+    for (const core::ImportRefusal& r : report.refusals)
         text += "linha " + std::to_string(r.number) + ": " + r.reason + "\n";
     const std::string count = std::to_string(report.accepted.size());
     if (report.written) {
@@ -166,19 +174,6 @@ std::string ImportReportText(const ImportReport& report) {
         text += "Nenhum saldo no arquivo.\n";
     }
     return text;
-}
-
-nlohmann::json ImportReportToJson(const ImportReport& report) {
-    nlohmann::json accepted = nlohmann::json::array();
-    for (const ImportLine& l : report.accepted)
-        accepted.push_back({l.number, MonthShown(l.row.month), l.row.account, l.row.owner,
-                            l.row.cents, l.row.implanted});
-    nlohmann::json refusals = nlohmann::json::array();
-    for (const ImportRefusal& r : report.refusals)
-        refusals.push_back({r.number, r.reason, r.cells[0], r.cells[1], r.cells[2], r.cells[3]});
-    return {
-        {"codificacao", report.encoding}, {"linhas", report.dataLines}, {"gravado", report.written},
-        {"simulacao", report.dryRun},     {"aceitas", accepted},        {"recusadas", refusals}};
 }
 
 }  // namespace server

@@ -2,28 +2,19 @@
 // refused line reported with its reason, and all lines written in one transaction or none.
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "core/BalanceLayout.h"
+#include "core/ImportReport.h"
 #include "db/Connection.h"
 #include "server/AuditTrail.h"
 #include "server/ImportFile.h"
 
 namespace server {
 
-struct ImportReport {
-    std::string encoding;
-    std::size_t dataLines = 0;
-    std::vector<ImportLine> accepted;     // the lines written, or that a dry run would write
-    std::vector<ImportRefusal> refusals;  // by line number; none when anything was written
-    bool dryRun = false;
-    bool written = false;
-};
+// What ImportSaldComer answers (core::ImportReportToJson is its wire form).
+using core::ImportReport;
 
 // Reads the file (see ReadImportFile) and checks every line against the company's data in
 // one write transaction: the account must be analytic with a commercial type, the owner must
@@ -42,9 +33,5 @@ ImportReport ImportBalances(db::Connection& connection, const std::string& compa
 // What the command line prints: each refused line, then one line saying what was done or
 // would be done.
 std::string ImportReportText(const ImportReport& report);
-// The wire form: {"codificacao", "linhas", "gravado", "simulacao", "aceitas": [[linha, mês
-// "MM/AAAA", conta, código, valor em centavos, implantado], ...], "recusadas": [[linha,
-// motivo, mês, conta, código, valor], ...]} (the refused line's fields as read, "" where unknown).
-nlohmann::json ImportReportToJson(const ImportReport& report);
 
 }  // namespace server

@@ -4,42 +4,33 @@
 // file is untrusted: its size, its line length and its line count are bounded.
 #pragma once
 
-#include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/BalanceLayout.h"
+#include "core/ImportReport.h"
 #include "server/BalanceChanges.h"
 
 namespace server {
 
 inline constexpr std::size_t kMaxImportBytes = 64u << 20;
-inline constexpr std::size_t kMaxImportLineBytes = 1024;
-inline constexpr std::size_t kMaxImportLines = 1'000'000;
-inline constexpr std::size_t kMaxImportAccountChars = 16;
-inline constexpr std::size_t kMaxImportOwnerChars = 21;
+using core::kMaxImportAccountChars;
+using core::kMaxImportLineBytes;
+using core::kMaxImportLines;
+using core::kMaxImportOwnerChars;
 
 struct ImportLine {
     std::size_t number = 0;  // in the file, the header being line 1
     BalanceRow row;
 };
 
-struct ImportRefusal {
-    std::size_t number = 0;
-    std::string reason;  // Portuguese, for the user
-    // The line's month, account, code and amount as the file (or the reading) has them, ""
-    // where unknown: what a preview shows beside the reason.
-    std::array<std::string, 4> cells;
-};
-
 struct ImportFile {
     std::string encoding;       // "UTF-8" or "Latin-1"
     std::size_t dataLines = 0;  // lines after the header, blank ones left out
     std::vector<ImportLine> lines;
-    std::vector<ImportRefusal> refusals;  // by line number
+    std::vector<core::ImportRefusal> refusals;  // by line number
 };
 
 // Reads the file of the kind's balances. Lines that cannot be read (a bad month, amount,
@@ -52,9 +43,5 @@ struct ImportFile {
 // "Valor" (or "Saldo"), and optionally "Implantado" ("Sim" or "Não"; "Sim" when absent or
 // blank). Other columns (names, for instance) are ignored.
 ImportFile ReadImportFile(std::string_view bytes, core::BalanceKind kind);
-
-// The bytes of standard base64 text (padding required, no blanks); nullopt for anything else.
-// How a file travels inside a JSON-RPC call, whatever its encoding.
-std::optional<std::string> DecodeBase64(std::string_view text);
 
 }  // namespace server

@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "core/Calendar.h"
 #include "server/Errors.h"
 
 namespace server {
@@ -86,7 +87,7 @@ void ApplyChanges(BalanceStore& store, const BalanceChanges& changes) {
     for (const auto& [account, month] : checks) {
         if (!AccountAllows(store, changes.company, account, month, 0))
             throw RuleError(std::string(kImplantRefusal) + " (conta " + account + ", " +
-                            MonthText(month) + ")");
+                            core::MonthTextOfIso(month) + ")");
     }
 }
 

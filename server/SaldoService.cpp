@@ -6,7 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/Base64.h"
 #include "core/Calendar.h"
+#include "core/ImportReport.h"
 #include "core/Money.h"
 #include "core/TieOut.h"
 #include "db/DbError.h"
@@ -21,22 +23,6 @@
 
 namespace server {
 namespace {
-
-// "MM/YYYY" to the month's last day, or nullopt.
-std::optional<std::string> ParseMonth(const std::string& text) {
-    if (text.size() != 7 || text[2] != '/') return std::nullopt;
-    int month = 0, year = 0;
-    for (const std::size_t i : {0u, 1u}) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        month = month * 10 + (text[i] - '0');
-    }
-    for (std::size_t i = 3; i < 7; ++i) {
-        if (text[i] < '0' || text[i] > '9') return std::nullopt;
-        year = year * 10 + (text[i] - '0');
-    }
-    if (core::DaysInMonth(year, month) == 0) return std::nullopt;
-    return core::LastDayIso(year, month);
-}
 
 // Runs `work` on a pooled connection; a database failure discards the connection and is
 // reported with `failure` before its reason.
@@ -96,7 +82,7 @@ std::string SaldoService::GetHistSaldComer(const std::string& company, core::Bal
 
 bool SaldoService::GetVdSaldoContCtbl(const std::string& company, const std::string& account,
                                       const std::string& month, double value) {
-    const auto lastDay = ParseMonth(month);
+    const auto lastDay = core::LastDayIsoOfMonthText(month);
     if (!lastDay) return false;
     const auto cents = core::CentsOf(value);
     if (!cents) return false;
@@ -118,12 +104,13 @@ std::string SaldoService::GetConfContabil(const std::string& company,
 std::string SaldoService::ImportSaldComer(const Caller& caller, const std::string& company,
                                           core::BalanceKind kind, std::string_view base64,
                                           bool dryRun) {
-    const auto bytes = DecodeBase64(base64);
+    const auto bytes = core::DecodeBase64(base64);
     if (!bytes) throw ArgumentError("O arquivo deve vir em base64.");
     return OnConnection(
         pool_, "Falha ao importar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
-            return ImportReportToJson(ImportBalances(connection, company, kind, *bytes, dryRun,
-                                                     {{}, caller.peer, caller.user, {}}))
+            return core::ImportReportToJson(ImportBalances(connection, company, kind, *bytes,
+                                                           dryRun,
+                                                           {{}, caller.peer, caller.user, {}}))
                 .dump();
         });
 }

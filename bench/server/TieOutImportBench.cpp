@@ -112,8 +112,7 @@ std::vector<ImportRow> ImportRows() {
 std::string ImportFileText() {
     std::string text = "Mês;Conta Contábil;Código;Valor;Implantado\n";
     for (const ImportRow& r : ImportRows())
-        text += r.month.substr(5, 2) + "/" + r.month.substr(0, 4) + ";" + r.account + ";" +
-                r.owner + ";1.234,56;Sim\n";
+        text += core::MonthTextOfIso(r.month) + ";" + r.account + ";" + r.owner + ";1.234,56;Sim\n";
     return text;
 }
 

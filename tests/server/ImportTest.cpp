@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/Base64.h"
 #include "db/ConnectionPool.h"
 #include "rpc/Dispatcher.h"
 #include "rpc/RpcError.h"
@@ -140,12 +141,15 @@ TEST(ImportFileTest, FilesThatCannotBeReadAreRefusedWhole) {
 }
 
 TEST(ImportFileTest, Base64DecodesOnlyWellFormedText) {
-    EXPECT_EQ(server::DecodeBase64(""), "");
-    EXPECT_EQ(server::DecodeBase64("TcOqcw=="), "M\xC3\xAAs");
-    EXPECT_EQ(server::DecodeBase64("YWJj"), "abc");
-    EXPECT_EQ(server::DecodeBase64("YWI="), "ab");
-    for (const char* bad : {"YWJ", "YW=j", "Y===", "YWJj\n", "YW Jj", "=WJj"})
-        EXPECT_FALSE(server::DecodeBase64(bad).has_value()) << bad;
+    EXPECT_EQ(core::DecodeBase64(""), "");
+    EXPECT_EQ(core::DecodeBase64("TcOqcw=="), "M\xC3\xAAs");
+    EXPECT_EQ(core::DecodeBase64("YWJj"), "abc");
+    EXPECT_EQ(core::DecodeBase64("YWI="), "ab");
+    EXPECT_EQ(core::DecodeBase64("YWJjYQ=="), "abca");
+    // Blanks and line breaks, which the library itself would skip, and padding inside.
+    for (const char* bad : {"YWJ", "YW=j", "Y===", "YWJj\n", "YW Jj", "=WJj", "YWI=YWJj",
+                            "YQ==YQ==", "YWJj\r\n", "YW-j", "YW_j"})
+        EXPECT_FALSE(core::DecodeBase64(bad).has_value()) << bad;
 }
 
 class ImportTest : public testing::TestWithParam<std::string> {
