@@ -12,15 +12,12 @@
 namespace server {
 namespace {
 
-const char* ChangeWord(char change) {
-    switch (change) {
-        case 'I':
-            return "inclusão";
-        case 'M':
-            return "alteração";
-        default:
-            return "exclusão";
-    }
+// The change in lower case, as the report's other words ("inclusão"); the names open with an
+// ASCII capital.
+std::string ChangeWord(char change) {
+    std::string word = ChangeName(change);
+    word[0] = static_cast<char>(word[0] - 'A' + 'a');
+    return word;
 }
 
 // "-1234.50": the exact value, with a point, as CSV and JSON readers expect.

@@ -61,6 +61,17 @@ std::string UtcNow() {
     return text;
 }
 
+const char* ChangeName(char change) {
+    switch (change) {
+        case 'I':
+            return "Inclusão";
+        case 'M':
+            return "Alteração";
+        default:
+            return "Exclusão";
+    }
+}
+
 std::int64_t AuditTrail::NextSequence() {
     std::int64_t value = 0;
     connection_.ReadRows(connection_.Sql().NextValue(db::kAuditSequence), {}, {ColumnType::Integer},

@@ -74,5 +74,7 @@ class AuditTrail {
 
 // The current time, UTC, as the audit trail records it.
 std::string UtcNow();
+// A record's change as a user reads it: "Inclusão", "Alteração" or "Exclusão".
+const char* ChangeName(char change);
 
 }  // namespace server

@@ -25,17 +25,6 @@ void Side(core::RecordPacketWriter& writer, const std::optional<AuditValues>& va
     writer.Text(values->implanted ? core::kImplantedYes : core::kImplantedNo);
 }
 
-const char* ChangeName(char change) {
-    switch (change) {
-        case 'I':
-            return "Inclusão";
-        case 'M':
-            return "Alteração";
-        default:
-            return "Exclusão";
-    }
-}
-
 }  // namespace
 
 void WriteBalancePacket(BalanceStore& store, const std::string& company, core::BalanceKind kind,
