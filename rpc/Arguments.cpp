@@ -9,8 +9,8 @@
 namespace rpc {
 
 Arguments::Arguments(std::vector<Item> items, std::size_t count, std::string_view params,
-                     std::string_view peer)
-    : items_(std::move(items)), count_(count), params_(params), peer_(peer) {}
+                     Connection* origin)
+    : items_(std::move(items)), count_(count), params_(params), origin_(origin) {}
 
 const Arguments::Item& Arguments::At(std::size_t index) const {
     if (index >= items_.size())

@@ -10,6 +10,8 @@
 
 #include <nlohmann/json_fwd.hpp>
 
+#include "rpc/Connection.h"
+
 namespace rpc {
 
 enum class ArgumentType { Null, Boolean, Number, String, Array, Object };
@@ -26,12 +28,16 @@ class Arguments {
     Arguments() = default;
     // `params` is the whole array's text ("" when the call had none).
     Arguments(std::vector<Item> items, std::size_t count, std::string_view params,
-              std::string_view peer = {});
+              Connection* origin = nullptr);
 
     std::size_t Count() const { return count_; }
     // The caller's network address as the server saw it; empty when the call did not come
     // over a connection.
-    std::string_view Peer() const { return peer_; }
+    std::string_view Peer() const {
+        return origin_ == nullptr ? std::string_view() : std::string_view(origin_->peer);
+    }
+    // The connection the call came on; null when it came from within the process.
+    Connection* Origin() const { return origin_; }
     // The argument's type and JSON text. Raise RpcError (invalid params) for an index beyond
     // the arguments kept.
     ArgumentType Type(std::size_t index) const;
@@ -50,7 +56,7 @@ class Arguments {
     std::vector<Item> items_;
     std::size_t count_ = 0;
     std::string_view params_;
-    std::string_view peer_;
+    Connection* origin_ = nullptr;
 };
 
 }  // namespace rpc

@@ -56,7 +56,30 @@ Client::Client(std::string host, std::uint16_t port, ClientOptions options)
       options_(options),
       stream_(std::make_unique<TcpStream>(host_, port_)) {}
 
+Client::Client(Endpoint endpoint, ClientOptions options, std::optional<TlsTrust> trust)
+    : Client(endpoint.host, endpoint.port, std::move(options)) {
+    if (endpoint.transport != Transport::Tcp || trust)
+        throw TransportError("Transporte não disponível nesta versão do cliente.");
+}
+
 Client::~Client() = default;
+
+const Identity& Client::WhoAmI() {
+    if (!identity_) {
+        const json answer =
+            Call(std::string(kSessionServer) + "." + std::string(kWhoAmI), json::array());
+        Identity identity;
+        identity.user = answer.at("usuario").get<std::string>();
+        for (const auto& [company, right] : answer.at("direitos").items())
+            identity.rights[company] = right.get<std::string>();
+        identity_ = std::move(identity);
+    }
+    return *identity_;
+}
+
+std::string Client::Fingerprint() const {
+    return {};
+}
 
 std::string Client::Where() const {
     return stream_->Where();

@@ -7,12 +7,16 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
+
+#include "rpc/Connection.h"
+#include "rpc/Identification.h"
 
 namespace core {
 class JsonSource;
@@ -23,16 +27,45 @@ namespace rpc {
 
 class TcpStream;
 
+// Where the server listens: a local socket ("unix:/run/saldo/saldo.sock"), or a host and port
+// reached over TCP, encrypted by TLS when the client has a trust anchor for it.
+struct Endpoint {
+    Transport transport = Transport::Tcp;
+    std::string host;  // TCP and TLS
+    std::uint16_t port = 0;
+    std::string path;  // local socket
+};
+
+// How the client trusts the server's certificate: an authority's certificate file (PEM), or
+// the SHA-256 fingerprint of the server's own certificate ("AB:CD:…", 32 bytes in hex).
+struct TlsTrust {
+    std::string authorityFile;
+    std::string fingerprint;
+};
+
+// Who the server says the caller is, and the caller's rights by company ("*" for all).
+struct Identity {
+    std::string user;
+    std::map<std::string, std::string> rights;
+};
+
 struct ClientOptions {
     // Time allowed for connecting, and for each call from sending to the whole reply.
     std::chrono::milliseconds timeout = std::chrono::seconds(60);
     // Largest reply accepted (the default carries a company of a million balances, about 150 MB).
     std::size_t maxReplyBytes = std::size_t{256} << 20;
+    // Asked for a user and password when the server wants the caller to log in; nothing means
+    // the user gave up, and the call fails with the server's refusal. Asked again, with the
+    // refusal in the prompt, while the server refuses the answer (at most a few times).
+    std::function<std::optional<Credentials>(const LoginPrompt& prompt)> credentials;
 };
 
 class Client {
   public:
     Client(std::string host, std::uint16_t port, ClientOptions options = {});
+    // TLS when `endpoint.transport` is Tls (then `trust` must name an authority or a
+    // fingerprint); a local socket when it is Local.
+    Client(Endpoint endpoint, ClientOptions options = {}, std::optional<TlsTrust> trust = {});
     ~Client();
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
@@ -57,6 +90,13 @@ class Client {
     void Connect();
     bool IsConnected() const;
     void Close();
+
+    // Who the server takes the caller for (asking "Sessao.Quem" once, which logs in first when
+    // the server wants it). The session token a login gave is presented again on every new
+    // connection, so a reconnect or a safe retry never asks the user twice.
+    const Identity& WhoAmI();
+    // The SHA-256 fingerprint of the server's certificate on TLS ("AB:CD:…"), else empty.
+    std::string Fingerprint() const;
 
     const std::string& Host() const { return host_; }
     std::uint16_t Port() const { return port_; }
@@ -103,6 +143,7 @@ class Client {
     std::string buffer_;  // bytes received after the last reply
     std::string window_;  // the reply reader's, kept between calls
     std::int64_t nextId_ = 1;
+    std::optional<Identity> identity_;
 };
 
 }  // namespace rpc

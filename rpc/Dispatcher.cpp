@@ -179,12 +179,11 @@ std::string Dispatcher::ErrorReply(const json& id, int code, const std::string& 
     return reply.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
-std::string Dispatcher::Handle(std::string_view line, std::string_view peer) const {
-    return Handle(line, peer, nullptr);
+std::string Dispatcher::Handle(std::string_view line, Connection* origin) const {
+    return Handle(line, origin, nullptr);
 }
 
-std::string Dispatcher::Handle(std::string_view line, std::string_view peer,
-                               ReplySink* sink) const {
+std::string Dispatcher::Handle(std::string_view line, Connection* origin, ReplySink* sink) const {
     try {
         bool batch = false;
         std::optional<json> idSeen;
@@ -197,12 +196,12 @@ std::string Dispatcher::Handle(std::string_view line, std::string_view peer,
         } catch (const RpcError& e) {
             return ErrorReply(nullptr, e.Code(), e.what());
         }
-        if (!batch) return HandleOne(requests.front(), peer, sink);
+        if (!batch) return HandleOne(requests.front(), origin, sink);
         if (requests.empty())
             return ErrorReply(nullptr, kInvalidRequest, "Lote de chamadas vazio.");
         std::string replies;
         for (const Envelope& request : requests) {
-            std::string reply = HandleOne(request, peer, nullptr);
+            std::string reply = HandleOne(request, origin, nullptr);
             if (reply.empty()) continue;
             replies += replies.empty() ? "[" : ",";
             replies += reply;
@@ -220,7 +219,7 @@ std::string Dispatcher::Handle(std::string_view line, std::string_view peer,
     }
 }
 
-std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer,
+std::string Dispatcher::HandleOne(const Envelope& request, Connection* origin,
                                   ReplySink* sink) const {
     if (!request.object)
         return ErrorReply(nullptr, kInvalidRequest,
@@ -263,7 +262,8 @@ std::string Dispatcher::HandleOne(const Envelope& request, std::string_view peer
                           "O servidor \"" + server + "\" não tem o método " +
                               core::Quoted(method.substr(dot + 1), kNameChars) + ".");
     }
-    const Arguments arguments(request.arguments, request.argumentCount, request.params.json, peer);
+    const Arguments arguments(request.arguments, request.argumentCount, request.params.json,
+                              origin);
     ResultStream result(notification ? nullptr : sink, ResultHead(id));
     const auto answer = [&](int code, const std::string& message) {
         if (result.Started()) throw ReplyAborted(message);

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "rpc/Arguments.h"
+#include "rpc/Connection.h"
 #include "rpc/ResultStream.h"
 
 namespace rpc {
@@ -41,12 +42,13 @@ class Dispatcher {
     // runs: a line it refuses (nesting deeper than 64, a repeated key, a number beyond a double,
     // text with NUL or not UTF-8, malformed JSON) is answered with a parse error naming the
     // reason, with the request's id when it was read before the fault, and no method runs.
-    // `peer` is the caller's address, handed to the methods (Arguments::Peer).
-    std::string Handle(std::string_view line, std::string_view peer = {}) const;
+    // `origin` is the connection the line came on, handed to the methods (Arguments::Origin);
+    // null for a line from within the process.
+    std::string Handle(std::string_view line, Connection* origin = nullptr) const;
     // The same, sending the first pieces of a large single reply to `sink` while the rest is
     // made, and returning the rest. Raises ReplyAborted when the reply was cut short after a
     // piece went out; the connection must then be closed.
-    std::string Handle(std::string_view line, std::string_view peer, ReplySink* sink) const;
+    std::string Handle(std::string_view line, Connection* origin, ReplySink* sink) const;
 
     // The reply line of an error, e.g. for a message that never reached the dispatcher. A
     // message longer than kMaxMessageChars characters is cut.
@@ -59,7 +61,7 @@ class Dispatcher {
     struct Envelope;
 
   private:
-    std::string HandleOne(const Envelope& request, std::string_view peer, ReplySink* sink) const;
+    std::string HandleOne(const Envelope& request, Connection* origin, ReplySink* sink) const;
 
     std::map<std::string, StreamMethod, std::less<>> methods_;
     std::set<std::string, std::less<>> servers_;

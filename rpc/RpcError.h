@@ -19,6 +19,9 @@ enum ErrorCode : int {
     kConflict = -32001,     // the row was changed or removed by someone else
     kServerBusy = -32002,   // too many connections
     kMessageTooLarge = -32003,
+    kUnidentified = -32004,  // the caller has not identified itself: nothing was read or written
+    kLoginRefused = -32005,  // unknown user, wrong password, locked user or expired session
+    kForbidden = -32006,     // the user's rights do not cover the call's company
 };
 
 // An error reply: raised by a method to refuse a call, and by the client when the server

@@ -71,7 +71,7 @@ struct Server::Impl {
     void StopNow();
     // The dispatcher's reply to a line (its rest, after the pieces sent to `sink`), never an
     // exception but ReplyAborted, never larger than the reply limit.
-    std::string Handle(std::string_view line, std::string_view peer, ReplySink& sink) const;
+    std::string Handle(std::string_view line, Connection& origin, ReplySink& sink) const;
 
     const Dispatcher& dispatcher;
     const ServerOptions options;
@@ -93,6 +93,7 @@ class Session : public std::enable_shared_from_this<Session> {
     Session(tcp::socket socket, Server::Impl& server, std::string peer)
         : socket_(std::move(socket)),
           peer_(std::move(peer)),
+          connection_{Transport::Tcp, peer_, std::nullopt, {}},
           timer_(socket_.get_executor()),
           server_(server),
           framer_(server.options.maxRequestBytes),
@@ -223,7 +224,7 @@ class Session : public std::enable_shared_from_this<Session> {
             {
                 PieceWriter pieces(self);
                 try {
-                    reply = self->server_.Handle(line, self->peer_, pieces);
+                    reply = self->server_.Handle(line, self->connection_, pieces);
                 } catch (const ReplyAborted& e) {
                     std::cerr << "saldo-server: resposta a " << self->peer_
                               << " interrompida: " << e.what() << '\n';
@@ -283,7 +284,8 @@ class Session : public std::enable_shared_from_this<Session> {
     }
 
     tcp::socket socket_;
-    const std::string peer_;  // the caller's address, for the methods
+    const std::string peer_;  // the caller's address, for the log
+    Connection connection_;   // what the methods know of it; touched by one call at a time
     asio::steady_timer timer_;
     Server::Impl& server_;
     LineFramer framer_;
@@ -406,11 +408,10 @@ void Server::Impl::StopNow() {
     for (const auto& session : open) session->Shutdown();
 }
 
-std::string Server::Impl::Handle(std::string_view line, std::string_view peer,
-                                 ReplySink& sink) const {
+std::string Server::Impl::Handle(std::string_view line, Connection& origin, ReplySink& sink) const {
     std::string reply;
     try {
-        reply = dispatcher.Handle(line, peer, &sink);
+        reply = dispatcher.Handle(line, &origin, &sink);
     } catch (const ReplyAborted&) {
         throw;
     } catch (const std::bad_alloc&) {

@@ -38,7 +38,8 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
                               {"id", 1},
                               {"method", "Rdq63500.rdmSaldComer." + method},
                               {"params", params}};
-        return json::parse(dispatcher_.Handle(request.dump(), "192.0.2.7"));
+        rpc::Connection origin{rpc::Transport::Tcp, "192.0.2.7", std::nullopt, {}};
+        return json::parse(dispatcher_.Handle(request.dump(), &origin));
     }
     // The error code of a reply, 0 for a result.
     static int Code(const json& reply) {
