@@ -456,6 +456,15 @@ void Server::Listen(const std::string& host, std::uint16_t port) {
     }
 }
 
+void Server::ListenTls(const std::string& host, std::uint16_t, const std::string&,
+                       const std::string&) {
+    throw TransportError("TLS não disponível nesta versão do servidor (" + host + ").");
+}
+
+void Server::ListenLocal(const std::string& path) {
+    throw TransportError("Soquete local não disponível nesta versão do servidor (" + path + ").");
+}
+
 std::uint16_t Server::Port() const {
     return impl_->acceptor.local_endpoint().port();
 }

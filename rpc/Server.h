@@ -47,6 +47,12 @@ class Server {
 
     // Binds and listens; port 0 takes a free port (see Port()). Throws TransportError.
     void Listen(const std::string& host, std::uint16_t port);
+    // The same over TLS with the server's certificate chain and private key (PEM files).
+    void ListenTls(const std::string& host, std::uint16_t port, const std::string& certificateFile,
+                   const std::string& keyFile);
+    // Also listens on a local socket at `path` (replacing a stale one); its calls carry the
+    // caller's user id (Connection::uid) as the operating system reports it.
+    void ListenLocal(const std::string& path);
     std::uint16_t Port() const;
 
     // Starts the network thread and the workers; returns at once.
