@@ -36,6 +36,14 @@ void QtDialogPort::ShowError(const std::string& text) {
     if (afterError) afterError(text);
 }
 
+void QtDialogPort::ShowErrorWithDetail(const std::string& text, const std::string& detail) {
+    QMessageBox box(window_);
+    PrepareErrorBox(box, QString::fromStdString(text));
+    box.setInformativeText(QString::fromStdString(detail));
+    RunModal(window_, box);
+    if (afterError) afterError(text + " " + detail);
+}
+
 int QtDialogPort::Ask(const std::string& text, platform::DialogType type,
                       platform::DialogButtons buttons, int /*helpContext*/) {
     using namespace platform;

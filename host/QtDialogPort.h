@@ -15,6 +15,8 @@ class QtDialogPort : public platform::DialogPort {
     explicit QtDialogPort(QWidget* window) : window_(window), busy_(window) {}
 
     void ShowError(const std::string& text) override;
+    // The detail goes below the message and, after it, into the status line.
+    void ShowErrorWithDetail(const std::string& text, const std::string& detail) override;
     // Hears every error shown, once the user has closed its box.
     std::function<void(const std::string&)> afterError;
     int Ask(const std::string& text, platform::DialogType type, platform::DialogButtons buttons,

@@ -32,8 +32,14 @@ std::string Ajusta(const std::string& text, int width) {
     return code;
 }
 
-void MensErro(const std::string& text, bool abort) {
-    if (auto* dialogs = platform::Application::Instance().Dialogs()) dialogs->ShowError(text);
+void MensErro(const std::string& text, bool abort, const std::string& detail) {
+    if (auto* dialogs = platform::Application::Instance().Dialogs()) {
+        if (detail.empty()) {
+            dialogs->ShowError(text);
+        } else {
+            dialogs->ShowErrorWithDetail(text, detail);
+        }
+    }
     if (abort) throw platform::Abort();
 }
 

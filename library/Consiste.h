@@ -14,9 +14,10 @@ class DBGrid;
 
 namespace library {
 
-// Shows the text as an error through the dialog port; with `abort` it then ends the
-// operation under way with the silent platform::Abort (no second message).
-void MensErro(const std::string& text, bool abort = true);
+// Shows the text as an error through the dialog port, with `detail` (figures, the reason
+// behind) where the port can show it; with `abort` it then ends the operation under way with
+// the silent platform::Abort (no second message).
+void MensErro(const std::string& text, bool abort = true, const std::string& detail = {});
 
 // True when the text is empty or holds only blanks.
 bool EmptyString(const std::string& text);

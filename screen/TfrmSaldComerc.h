@@ -165,6 +165,7 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     void cdsSaldClieBeforePost(platform::ClientDataSet& dataSet);
     void cdsSaldBancoBeforePost(platform::ClientDataSet& dataSet);
     void Vd_SaldoContCtbl(platform::ClientDataSet& dataSet);
+    std::string LedgerFigures(const std::string& account, const std::string& month);
     void Vd_Campos(bool check, const std::string& text, const std::string& key);
 
     // "Exibir" → "Histórico do saldo": the changes of the balance under the cursor, in a

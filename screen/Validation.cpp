@@ -1,6 +1,7 @@
 // Validation before posting: the server's balance check, then the blank-field checks.
 #include "screen/TfrmSaldComerc.h"
 
+#include "core/PtBrNumber.h"
 #include "library/Consiste.h"
 #include "platform/Exceptions.h"
 #include "platform/text/DateTime.h"
@@ -49,8 +50,30 @@ void TfrmSaldComerc::Vd_SaldoContCtbl(platform::ClientDataSet& dataSet) {
             "O servidor de aplicação respondeu à verificação do saldo da Conta Contábil com um "
             "valor inesperado.");
     const bool allowed = payload.get<bool>();
+    const std::string figures = allowed ? std::string() : LedgerFigures(account, month);
     busy.Stop();
-    if (!allowed) library::MensErro(msgPadrao->Msg("Saldo_ContCtbl"), true);
+    if (!allowed) library::MensErro(msgPadrao->Msg("Saldo_ContCtbl"), true, figures);
+}
+
+// What the server weighed for a refused value, in the screen's form of a balance; empty when
+// the server cannot tell, since the refusal stands on its own.
+std::string TfrmSaldComerc::LedgerFigures(const std::string& account, const std::string& month) {
+    try {
+        const auto result = netSaldComer->Call(std::string(services::kGetSaldoContCtbl),
+                                               {medCdEmpresa->Text(), account, month});
+        const auto figures = library::CheckResultServ(result, true, 0);
+        if (!figures.at("utilizavel").get<bool>())
+            return "A conta " + account +
+                   " não recebe saldos implantados: não é analítica com tipo comercial.";
+        return "Saldo contábil em " + month + ": " +
+               core::BalanceText(figures.at("saldoContabil").get<std::int64_t>()) +
+               "; já implantado: " +
+               core::BalanceText(figures.at("implantado").get<std::int64_t>()) +
+               "; disponível: " + core::BalanceText(figures.at("disponivel").get<std::int64_t>()) +
+               ".";
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
 // Reports a blank field only while a row is being entered on the entry page.

@@ -152,6 +152,11 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
             service.GetVdSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2), a.Number(3));
         return std::string(allowed ? "true" : "false");
     });
+    add(services::kGetSaldoContCtbl, [&service](const rpc::Arguments& arguments) {
+        const CallArguments a(services::kGetSaldoContCtbl, arguments,
+                              {{"empresa", kString}, {"conta", kString}, {"mês", kString}});
+        return service.GetSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2));
+    });
     add(services::kGetConfContabil, [&service](const rpc::Arguments& arguments) {
         const CallArguments a(services::kGetConfContabil, arguments,
                               {{"empresa", kString}, {"tipo", kString}});

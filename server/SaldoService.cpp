@@ -93,6 +93,22 @@ bool SaldoService::GetVdSaldoContCtbl(const std::string& company, const std::str
         });
 }
 
+std::string SaldoService::GetSaldoContCtbl(const std::string& company, const std::string& account,
+                                           const std::string& month) {
+    const auto lastDay = core::LastDayIsoOfMonthText(month);
+    if (!lastDay) throw ArgumentError("Mês inválido: use MM/AAAA.");
+    return OnConnection(
+        pool_, "Falha ao ler o saldo da conta contábil: ", [&](db::Connection& connection) {
+            BalanceStore store(connection);
+            const BalanceStore::LedgerRoom room = store.ReadLedgerRoom(company, account, *lastDay);
+            return nlohmann::json{{"utilizavel", room.usable},
+                                  {"saldoContabil", room.ledger},
+                                  {"implantado", room.implanted},
+                                  {"disponivel", room.ledger - room.implanted}}
+                .dump();
+        });
+}
+
 std::string SaldoService::GetConfContabil(const std::string& company,
                                           const std::optional<core::BalanceKind>& kind) {
     return OnConnection(pool_, "Falha ao conferir os saldos: ", [&](db::Connection& connection) {

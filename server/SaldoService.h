@@ -54,6 +54,12 @@ class SaldoService {
     // balance. A malformed month, a value no balance can hold or an unknown account give false.
     bool GetVdSaldoContCtbl(const std::string& company, const std::string& account,
                             const std::string& month, double value);
+    // The figures that check weighs for the company, account and month, as JSON text: whether
+    // balances may be implanted against the account, its ledger balance, the total implanted
+    // and the room left (ledger minus implanted), all in cents. A malformed month is refused
+    // (ArgumentError).
+    std::string GetSaldoContCtbl(const std::string& company, const std::string& account,
+                                 const std::string& month);
 
     // The tie-out of the company's implanted balances of the kind (nullopt: every kind)
     // against its ledger balances, as JSON text. Raises RuleError for an unknown company,

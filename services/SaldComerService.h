@@ -19,6 +19,9 @@ inline constexpr std::string_view kGetSaldComer = "GetSaldComer";
 inline constexpr std::string_view kSetSaldComer = "SetSaldComer";
 // GetVdSaldoContCtbl(company, account, "MM/YYYY", value) -> true when the account allows it.
 inline constexpr std::string_view kGetVdSaldoContCtbl = "GetVdSaldoContCtbl";
+// GetSaldoContCtbl(company, account, "MM/YYYY") -> what the balance check weighs, in cents:
+// {"utilizavel", "saldoContabil", "implantado", "disponivel"}; shown beside a refusal.
+inline constexpr std::string_view kGetSaldoContCtbl = "GetSaldoContCtbl";
 // GetConfContabil(company, kind code "F", "C", "B" or "" for every kind) -> the tie-out of the
 // implanted balances against the ledger (see core/TieOut.h for its form). Reads only.
 inline constexpr std::string_view kGetConfContabil = "GetConfContabil";

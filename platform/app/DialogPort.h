@@ -41,6 +41,11 @@ class DialogPort {
 
     // An error message with an OK button.
     virtual void ShowError(const std::string& text) = 0;
+    // The same with a detail below it (the figures behind a refusal); a port that has no room
+    // for it shows the error alone.
+    virtual void ShowErrorWithDetail(const std::string& text, const std::string& /*detail*/) {
+        ShowError(text);
+    }
     // A question; returns the answer code of the button pressed (mrYes, mrNo, ...).
     virtual int Ask(const std::string& text, DialogType type, DialogButtons buttons,
                     int helpContext) = 0;

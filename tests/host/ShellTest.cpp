@@ -218,12 +218,13 @@ TEST_F(ShellTest, TheStatusLineSaysWhatHappenedAndWhereTheClientIsConnected) {
     {
         // A refusal replaces the success; the connection changing alone leaves the refusal.
         hosttest::ModalAnswer ok;
-        shell.Dialogs().ShowError("Saldo insuficiente na Conta Contábil.");
+        shell.Dialogs().ShowErrorWithDetail("Saldo insuficiente na Conta Contábil.",
+                                            "Disponível: 0,00 CR.");
         EXPECT_EQ(ok.Seen(), 1);
     }
-    EXPECT_EQ(window.Message(), "Saldo insuficiente na Conta Contábil.");
+    EXPECT_EQ(window.Message(), "Saldo insuficiente na Conta Contábil. Disponível: 0,00 CR.");
     app.ShowStatus(StatusPart::Connection, "Desconectado do servidor 10.0.0.5:47630");
-    EXPECT_EQ(window.Message(), "Saldo insuficiente na Conta Contábil.");
+    EXPECT_EQ(window.Message(), "Saldo insuficiente na Conta Contábil. Disponível: 0,00 CR.");
     EXPECT_TRUE(window.Connection().startsWith("Desconectado do servidor"));
     // A new call to the server clears what the last action said.
     app.Jobs().Run([] {});

@@ -84,6 +84,11 @@ TEST_F(ValidationTest, ABalanceTheLedgerDoesNotAllowIsRefusedAndCanBeCorrected) 
     EnterRow(k);
     TypeValue("-150,25");  // a debit on a supplier (credit) account
     ConfirmRefused(0, kInsufficient);
+    // Beside the refusal, what the server weighed: the ledger, the total implanted, the room.
+    const std::string& detail = dialogs.LastDetail();
+    EXPECT_EQ(detail.rfind("Saldo contábil em ", 0), 0u) << detail;
+    EXPECT_NE(detail.find(" CR; já implantado: "), std::string::npos) << detail;
+    EXPECT_NE(detail.find("; disponível: "), std::string::npos) << detail;
     EXPECT_EQ(FieldOf(0, "VRIMPSALDO").AsFloat(), -150.25);
     EXPECT_EQ(StoredRow(k), "");
 

@@ -340,6 +340,11 @@ TEST_P(ServiceTest, BalanceCheckFollowsTheLedgersSign) {
     EXPECT_FALSE(
         Result("GetVdSaldoContCtbl", {"02", account, "07/2026", 0.01 - used / 100.0}).get<bool>());
     EXPECT_TRUE(Result("GetVdSaldoContCtbl", {"02", account, "07/2026", 0}).get<bool>());
+    EXPECT_EQ(Result("GetSaldoContCtbl", {"02", account, "07/2026"}),
+              (json{{"utilizavel", true},
+                    {"saldoContabil", ledger},
+                    {"implantado", used},
+                    {"disponivel", ledger - used}}));
 
     const std::vector<json> falseCases = {
         {"02", account, "13/2026", 0},          // month out of range

@@ -40,6 +40,8 @@ class ScriptedDialogs : public DialogPort {
     std::vector<std::string> TakeLog() { return std::exchange(log_, {}); }
     // Texts of the errors shown, expected or not.
     const std::vector<std::string>& Errors() const { return shownErrors_; }
+    // The detail shown below the last error that had one.
+    const std::string& LastDetail() const { return lastDetail_; }
     bool Busy() const { return busy_; }
     int LastHelpContext() const { return lastHelpContext_; }
     const std::vector<std::string>& LastCaptions() const { return lastCaptions_; }
@@ -57,6 +59,11 @@ class ScriptedDialogs : public DialogPort {
         if (expected) {
             EXPECT_EQ(*expected, text);
         }
+    }
+
+    void ShowErrorWithDetail(const std::string& text, const std::string& detail) override {
+        lastDetail_ = detail;
+        ShowError(text);
     }
 
     int Ask(const std::string& text, DialogType, DialogButtons, int helpContext) override {
@@ -108,6 +115,7 @@ class ScriptedDialogs : public DialogPort {
     std::deque<std::optional<std::size_t>> picks_;
     std::vector<std::string> log_;
     std::vector<std::string> shownErrors_;
+    std::string lastDetail_;
     std::vector<std::string> lastCaptions_;
     std::vector<std::vector<std::string>> lastRows_;
     int lastHelpContext_ = 0;
