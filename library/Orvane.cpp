@@ -120,10 +120,17 @@ std::string DBPict(int pictureType) {
 
 ServerAddress ParseServerAddress(const std::string& text, const std::string& source) {
     const auto bad = [&] {
-        return platform::Error(source + " inválido: '" + text +
-                               "' (esperado host:porta, por exemplo 127.0.0.1:" +
-                               std::to_string(kDefaultServerPort) + ")");
+        return platform::Error(
+            source + " inválido: '" + text + "' (esperado host:porta, por exemplo 127.0.0.1:" +
+            std::to_string(kDefaultServerPort) + ", ou unix:/caminho/do/soquete)");
     };
+    if (text.starts_with(kLocalSocketPrefix)) {
+        // The socket's path must fit a socket address (108 bytes with its terminator).
+        const std::string_view path = std::string_view(text).substr(kLocalSocketPrefix.size());
+        if (!path.starts_with('/') || path.size() > 107 || path.find('\0') != path.npos)
+            throw bad();
+        return {text, 0};
+    }
     std::string host;
     std::string port;
     if (!text.empty() && text.front() == '[') {

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/JsonStream.h"
+#include "rpc/LocalStream.h"
 #include "rpc/RpcError.h"
 #include "rpc/TcpStream.h"
 
@@ -57,9 +58,18 @@ Client::Client(std::string host, std::uint16_t port, ClientOptions options)
       stream_(std::make_unique<TcpStream>(host_, port_)) {}
 
 Client::Client(Endpoint endpoint, ClientOptions options, std::optional<TlsTrust> trust)
-    : Client(endpoint.host, endpoint.port, std::move(options)) {
-    if (endpoint.transport != Transport::Tcp || trust)
-        throw TransportError("Transporte não disponível nesta versão do cliente.");
+    : host_(std::move(endpoint.host)), port_(endpoint.port), options_(std::move(options)) {
+    switch (endpoint.transport) {
+        case Transport::Local:
+            stream_ = std::make_unique<LocalStream>(std::move(endpoint.path));
+            break;
+        case Transport::Tls:
+            (void)trust;
+            throw TransportError("TLS não disponível nesta versão do cliente.");
+        case Transport::Tcp:
+            stream_ = std::make_unique<TcpStream>(host_, port_);
+            break;
+    }
 }
 
 Client::~Client() = default;

@@ -25,7 +25,7 @@ class JsonStreamReader;
 
 namespace rpc {
 
-class TcpStream;
+class ByteStream;
 
 // Where the server listens: a local socket ("unix:/run/saldo/saldo.sock"), or a host and port
 // reached over TCP, encrypted by TLS when the client has a trust anchor for it.
@@ -139,7 +139,7 @@ class Client {
     std::string host_;
     std::uint16_t port_;
     ClientOptions options_;
-    std::unique_ptr<TcpStream> stream_;
+    std::unique_ptr<ByteStream> stream_;
     std::string buffer_;  // bytes received after the last reply
     std::string window_;  // the reply reader's, kept between calls
     std::int64_t nextId_ = 1;

@@ -79,11 +79,14 @@ TEST_F(OrvaneTest, EnvironmentGivesServerAndDatabase) {
     setenv("SALDO_SERVER", "[::1]:81", 1);
     EXPECT_EQ(WebURL(), "::1");
     EXPECT_EQ(WebPort(), 81);
+    setenv("SALDO_SERVER", "unix:/run/saldo/saldo.sock", 1);
+    EXPECT_EQ(WebURL(), "unix:/run/saldo/saldo.sock");
+    EXPECT_EQ(WebPort(), 0);
 }
 
 TEST_F(OrvaneTest, MalformedValuesNameTheirVariable) {
-    for (const char* bad :
-         {"localhost", "host:", ":80", "host:0", "host:65536", "host:8o", "a:b:1", "[::1]80"}) {
+    for (const char* bad : {"localhost", "host:", ":80", "host:0", "host:65536", "host:8o", "a:b:1",
+                            "[::1]80", "unix:", "unix:saldo.sock"}) {
         setenv("SALDO_SERVER", bad, 1);
         EXPECT_NE(ErrorOf([] { WebPort(); }).find("SALDO_SERVER"), std::string::npos) << bad;
     }
