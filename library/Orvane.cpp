@@ -2,7 +2,9 @@
 // The values are read on every call, so a host can change them before opening a screen.
 #include "library/Orvane.h"
 
+#include <arpa/inet.h>
 #include <dlfcn.h>
+#include <netinet/in.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -89,18 +91,19 @@ std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& p
 struct Setting {
     std::string value;
     std::string source;
+    std::filesystem::path file;  // the config file it came from, if any
 };
 
 // The environment variable wins over the user's config file, which wins over the machine's.
 // A file named by SALDO_CONFIG must exist; the default locations are optional.
 Setting Lookup(const char* variable, const std::string& key) {
-    if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable};
+    if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable, {}};
     const bool named = !EnvOrEmpty("SALDO_CONFIG").empty();
     for (const auto& [path, mustExist] :
          {std::pair{ConfigPath(), named}, std::pair{SystemConfigPath(), false}}) {
         const auto values = ReadConfigFile(path, mustExist);
         if (auto it = values.find(key); it != values.end())
-            return {it->second, path.string() + " (" + key + ")"};
+            return {it->second, path.string() + " (" + key + ")", path};
     }
     return {};
 }
@@ -171,6 +174,25 @@ void CheckDatabaseURL(const std::string& text, const std::string& source) {
 // The same file the server creates and serves by default, relative to the working folder.
 std::string DefaultDatabaseURL() {
     return "sqlite:data/saldo.db";
+}
+
+ServerTrust CurrentServerTrust() {
+    ServerTrust trust;
+    if (auto ca = Lookup("SALDO_CA", "ca"); !ca.value.empty()) {
+        std::filesystem::path file = ca.value;
+        if (file.is_relative() && !ca.file.empty()) file = ca.file.parent_path() / file;
+        trust.authorityFile = file.string();
+    }
+    trust.fingerprint = Lookup("SALDO_FINGERPRINT", "fingerprint").value;
+    return trust;
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    if (host == "localhost") return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 std::string WebURL() {

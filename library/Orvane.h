@@ -21,6 +21,21 @@ std::string DBPict(int pictureType);
 std::string WebURL();
 int WebPort();
 
+// How the client trusts the application server's certificate, for TLS: the certificate of the
+// authority that signed it (SALDO_CA, else the config file's `ca`; a relative path is taken
+// from the config file's folder) and/or the SHA-256 fingerprint of the server's certificate
+// (SALDO_FINGERPRINT, else `fingerprint`, "AB:CD:…"). Both empty: no TLS.
+struct ServerTrust {
+    std::string authorityFile;
+    std::string fingerprint;
+    bool Empty() const { return authorityFile.empty() && fingerprint.empty(); }
+};
+ServerTrust CurrentServerTrust();
+
+// True for a name or address of this machine's loopback ("localhost", 127.x.x.x, ::1): a
+// server there is reached without TLS when no trust is configured.
+bool IsLoopbackHost(const std::string& host);
+
 // The business database's URL (same form as the server's --db: "sqlite:PATH",
 // "postgresql://..."): SALDO_DB, else the config file's `db`, else the demo SQLite file.
 std::string DatabaseURL();

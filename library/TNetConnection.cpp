@@ -54,9 +54,26 @@ bool TNetConnection::Connect() {
         endpoint.host = Host;
         endpoint.port = static_cast<std::uint16_t>(Port);
     }
+    // The password must never travel in clear: off this machine, TLS or nothing.
+    std::optional<rpc::TlsTrust> trust;
+    if (endpoint.transport == rpc::Transport::Tcp) {
+        const ServerTrust configured = CurrentServerTrust();
+        if (!configured.Empty()) {
+            endpoint.transport = rpc::Transport::Tls;
+            trust = rpc::TlsTrust{configured.authorityFile, configured.fingerprint};
+        } else if (!IsLoopbackHost(Host)) {
+            lastError_ = "O servidor de aplicação em " + Where() +
+                         " está em outra máquina e a conexão precisa de TLS: indique no arquivo "
+                         "de configuração a autoridade certificadora em `ca` (o ca.pem do "
+                         "servidor) ou a impressão digital do certificado em `fingerprint` "
+                         "(ou SALDO_CA / SALDO_FINGERPRINT).";
+            Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
+            return false;
+        }
+    }
     rpc::ClientOptions options;
     options.timeout = Timeout;
-    client_ = std::make_unique<rpc::Client>(std::move(endpoint), options);
+    client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
     try {
         rpc::Client& client = *client_;
         platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });

@@ -13,6 +13,7 @@
 #include "rpc/LocalStream.h"
 #include "rpc/RpcError.h"
 #include "rpc/TcpStream.h"
+#include "rpc/TlsStream.h"
 
 namespace rpc {
 
@@ -64,8 +65,8 @@ Client::Client(Endpoint endpoint, ClientOptions options, std::optional<TlsTrust>
             stream_ = std::make_unique<LocalStream>(std::move(endpoint.path));
             break;
         case Transport::Tls:
-            (void)trust;
-            throw TransportError("TLS não disponível nesta versão do cliente.");
+            stream_ = std::make_unique<TlsStream>(host_, port_, trust.value_or(TlsTrust{}));
+            break;
         case Transport::Tcp:
             stream_ = std::make_unique<TcpStream>(host_, port_);
             break;
@@ -88,7 +89,7 @@ const Identity& Client::WhoAmI() {
 }
 
 std::string Client::Fingerprint() const {
-    return {};
+    return stream_->Fingerprint();
 }
 
 std::string Client::Where() const {

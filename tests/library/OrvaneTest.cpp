@@ -45,8 +45,9 @@ class OrvaneTest : public ::testing::Test {
         return path;
     }
 
-    static constexpr const char* kVars[] = {"SALDO_SERVER", "SALDO_DB", "SALDO_CONFIG",
-                                            "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    static constexpr const char* kVars[] = {"SALDO_SERVER",     "SALDO_DB",      "SALDO_CONFIG",
+                                            "XDG_CONFIG_HOME",  "XDG_DATA_HOME", "SALDO_CA",
+                                            "SALDO_FINGERPRINT"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
     std::filesystem::path dir_;
 };
@@ -109,6 +110,19 @@ TEST_F(OrvaneTest, ConfigFileSetsWhatTheEnvironmentLeavesOpen) {
     EXPECT_NE(ErrorOf([] { WebPort(); }).find("client.conf (server)"), std::string::npos);
     WriteConfig("just words\n");
     EXPECT_NE(ErrorOf([] { WebPort(); }).find("client.conf, linha 1"), std::string::npos);
+}
+
+TEST_F(OrvaneTest, TrustInTheServersCertificateAndWhereTlsMayBeLeftOut) {
+    EXPECT_TRUE(CurrentServerTrust().Empty());
+    const auto config = WriteConfig("ca = tls/ca.pem\nfingerprint = AB:CD\n");
+    EXPECT_EQ(CurrentServerTrust().authorityFile, (config.parent_path() / "tls/ca.pem").string());
+    EXPECT_EQ(CurrentServerTrust().fingerprint, "AB:CD");
+    setenv("SALDO_CA", "/etc/saldo/ca.pem", 1);
+    EXPECT_EQ(CurrentServerTrust().authorityFile, "/etc/saldo/ca.pem");
+    for (const char* host : {"localhost", "127.0.0.1", "127.1.2.3", "::1"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"10.0.0.7", "saldo.example", "::", "128.0.0.1", "localhost.example"})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
 }
 
 TEST_F(OrvaneTest, LedgerAccountPictureKeepsItsDots) {
