@@ -40,8 +40,6 @@ void TNetConnection::SetConnected(bool connected) {
 
 bool TNetConnection::Connect() {
     if (BeforeConnect) BeforeConnect(*this);
-    // Host and port may have changed in BeforeConnect: every connect starts a fresh client.
-    client_.reset();
     rpc::Endpoint endpoint;
     if (Host.starts_with(kLocalSocketPrefix)) {
         endpoint.transport = rpc::Transport::Local;
@@ -49,6 +47,7 @@ bool TNetConnection::Connect() {
     } else if (Port <= 0 || Port > 65535) {
         lastError_ = "Porta inválida para o servidor de aplicação " + ServerName + " em " + Host +
                      ":" + std::to_string(Port) + ".";
+        client_.reset();
         return false;
     } else {
         endpoint.host = Host;
@@ -68,12 +67,20 @@ bool TNetConnection::Connect() {
                          "servidor) ou a impressão digital do certificado em `fingerprint` "
                          "(ou SALDO_CA / SALDO_FINGERPRINT).";
             Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
+            client_.reset();
             return false;
         }
     }
-    rpc::ClientOptions options;
-    options.timeout = Timeout;
-    client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
+    // Host and port may have changed in BeforeConnect: a new place gets a fresh client, the
+    // same place keeps its client, whose session token spares the user a second login.
+    const std::string place = Where() + "|" + std::to_string(Timeout.count()) + "|" +
+                              (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
+    if (!client_ || place != clientPlace_) {
+        rpc::ClientOptions options;
+        options.timeout = Timeout;
+        client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
+        clientPlace_ = place;
+    }
     try {
         rpc::Client& client = *client_;
         platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });

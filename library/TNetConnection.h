@@ -106,6 +106,7 @@ class TNetConnection : public platform::Component {
     void Report(const TNetEvent& event) noexcept;
 
     std::unique_ptr<rpc::Client> client_;
+    std::string clientPlace_;  // the address, time-out and trust client_ was made for
     std::string lastError_;
 };
 
