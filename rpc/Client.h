@@ -57,7 +57,7 @@ struct ClientOptions {
     std::size_t maxReplyBytes = std::size_t{256} << 20;
     // Asked for a user and password when the server wants the caller to log in; nothing means
     // the user gave up, and the call fails with the server's refusal. Asked again, with the
-    // refusal in the prompt, while the server refuses the answer (at most a few times).
+    // refusal in the prompt, while the server refuses the answer (three tries in all).
     std::function<std::optional<Credentials>(const LoginPrompt& prompt)> credentials;
 };
 
