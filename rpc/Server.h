@@ -1,6 +1,7 @@
-// The JSON-RPC server: accepts TCP connections, reads one request per line, hands each to the
-// dispatcher on a pool of worker threads and writes the reply line back. Every connection is
-// bounded in size, time and number, so no peer can take the server from the others.
+// The JSON-RPC server: accepts connections over TCP, TLS or a local socket, reads one request
+// per line, hands each to the dispatcher on a pool of worker threads and writes the reply line
+// back. Every connection is bounded in size, time and number, whatever its transport, so no peer
+// can take the server from the others.
 #pragma once
 
 #include <chrono>
@@ -47,12 +48,19 @@ class Server {
 
     // Binds and listens; port 0 takes a free port (see Port()). Throws TransportError.
     void Listen(const std::string& host, std::uint16_t port);
-    // The same over TLS with the server's certificate chain and private key (PEM files).
+    // The same over TLS (1.2 at least) with the server's certificate chain and private key (PEM
+    // files); a file that cannot be read or does not hold them is named in the TransportError.
+    // The handshake must end within the read time-out; a peer that does not speak TLS is closed
+    // unanswered, and so is a TLS peer the connection limits refuse. One TCP listener in all:
+    // Listen or ListenTls.
     void ListenTls(const std::string& host, std::uint16_t port, const std::string& certificateFile,
                    const std::string& keyFile);
-    // Also listens on a local socket at `path` (replacing a stale one); its calls carry the
-    // caller's user id (Connection::uid) as the operating system reports it.
+    // Also listens on a local socket at `path`; its calls carry the caller's user id
+    // (Connection::uid) as the operating system reports it, and connections are counted per
+    // user. The file is made readable and writable by all (each connection is identified on its
+    // own), replaces a socket file nobody answers on, and is removed when the server stops.
     void ListenLocal(const std::string& path);
+    // The TCP listener's port; 0 when there is none.
     std::uint16_t Port() const;
 
     // Starts the network thread and the workers; returns at once.

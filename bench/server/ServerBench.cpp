@@ -9,6 +9,9 @@
 //    screen does them, alternated call by call with a bare insert and commit of a row of the same
 //    company, account and month (SQLite C API with the server's settings: WAL, synchronous=FULL;
 //    libpq on PostgreSQL).
+//  - Transports: the largest company's read, a one-row save, and a new connection with its first
+//    call, over TLS and over the local socket, interleaved with plain TCP on loopback as the
+//    reference (the certificates come from scripts/make-certificates.sh in a temporary folder).
 //
 // How to run:
 //   cmake --preset release && cmake --build --preset release --target bench-server -j2
@@ -48,6 +51,7 @@
 #include "platform/data/ClientDataSet.h"
 #include "platform/data/Packet.h"
 #include "rpc/Client.h"
+#include "rpc/RpcError.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
@@ -325,6 +329,10 @@ struct Backend {
     std::unique_ptr<server::SaldoService> service;
     rpc::Dispatcher dispatcher;
     std::unique_ptr<rpc::Server> rpcServer;
+    // The same methods over TLS and a local socket, with the folder of its certificates and
+    // socket.
+    std::unique_ptr<rpc::Server> secureServer;
+    std::filesystem::path secureDir;
 
     void Start() {
         pool = std::make_unique<db::ConnectionPool>(url, 8);
@@ -335,6 +343,45 @@ struct Backend {
         rpcServer = std::make_unique<rpc::Server>(dispatcher, options);
         rpcServer->Listen("127.0.0.1", 0);
         rpcServer->Start();
+    }
+
+    void StartSecure() {
+        std::string dir = (std::filesystem::temp_directory_path() / "saldo-bench-XXXXXX").string();
+        if (mkdtemp(dir.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        secureDir = dir;
+        if (std::system((std::string(SALDO_SCRIPTS_DIR) + "/make-certificates.sh " + dir +
+                         " 127.0.0.1 > /dev/null")
+                            .c_str()) != 0)
+            throw std::runtime_error("make-certificates.sh failed");
+        rpc::ServerOptions options;
+        options.threads = 8;
+        secureServer = std::make_unique<rpc::Server>(dispatcher, options);
+        secureServer->ListenTls("127.0.0.1", 0, dir + "/server.pem", dir + "/server.key");
+        secureServer->ListenLocal(dir + "/saldo.sock");
+        secureServer->Start();
+    }
+
+    ~Backend() {
+        secureServer.reset();
+        if (!secureDir.empty()) std::filesystem::remove_all(secureDir);
+    }
+
+    // A client of the plain TCP server, or of the other one over TLS or its local socket.
+    std::unique_ptr<rpc::Client> ClientOver(rpc::Transport transport,
+                                            rpc::ClientOptions options = {}) const {
+        switch (transport) {
+            case rpc::Transport::Tls:
+                return std::make_unique<rpc::Client>(
+                    rpc::Endpoint{transport, "127.0.0.1", secureServer->Port(), {}}, options,
+                    rpc::TlsTrust{(secureDir / "ca.pem").string(), {}});
+            case rpc::Transport::Local:
+                return std::make_unique<rpc::Client>(
+                    rpc::Endpoint{transport, {}, 0, (secureDir / "saldo.sock").string()}, options);
+            case rpc::Transport::Tcp:
+                break;
+        }
+        return std::make_unique<rpc::Client>(
+            rpc::Endpoint{transport, "127.0.0.1", rpcServer->Port(), {}}, options);
     }
 };
 
@@ -454,6 +501,102 @@ SaveFigures MeasureSave(Backend& backend, long rows, int saves) {
     return {Median(saveMs), Median(checkMs), Median(checkAndSaveMs), Median(bareMs)};
 }
 
+constexpr rpc::Transport kTransports[] = {rpc::Transport::Tcp, rpc::Transport::Tls,
+                                          rpc::Transport::Local};
+
+const char* TransportName(rpc::Transport transport) {
+    switch (transport) {
+        case rpc::Transport::Tls:
+            return "TLS";
+        case rpc::Transport::Local:
+            return "local socket";
+        case rpc::Transport::Tcp:
+            break;
+    }
+    return "TCP (reference)";
+}
+
+struct TransportFigures {
+    double read = 0, save = 0, connect = 0;
+};
+
+// Per transport, interleaved run by run: the company's read (s), a one-row save (ms), and a new
+// connection with a balance check as its first call (ms).
+std::vector<TransportFigures> MeasureTransports(Backend& backend, long rows, int pairs, int saves) {
+    const std::string company = CompanyOfRows(rows);
+    RemoveSavedRows(backend.url, company);
+    struct Side {
+        std::unique_ptr<rpc::Client> client;
+        platform::ClientDataSet set{"cdsSaldForn"};
+        std::vector<double> read, save, connect;
+    };
+    std::vector<Side> sides(std::size(kTransports));
+    for (std::size_t t = 0; t < sides.size(); ++t) {
+        sides[t].client = backend.ClientOver(kTransports[t], LongCalls());
+        PrepareSet(*sides[t].client, sides[t].set);
+        ReadCompany(*sides[t].client, sides[t].set, company);
+    }
+    for (int i = 0; i < pairs; ++i) {
+        for (Side& side : sides) {
+            const auto start = Clock::now();
+            ReadCompany(*side.client, side.set, company);
+            side.read.push_back(Seconds(start));
+        }
+    }
+    const json fields = sides[0].client->Call(kModule + "GetSaldComer", {"01", ""})["fields"];
+    const std::string keyPrefix = "bench-transport-" + std::to_string(::getpid()) + "-" + company;
+    int owner = 0;
+    for (int i = 0; i < saves + kWarmUpSaves; ++i) {
+        for (std::size_t t = 0; t < sides.size(); ++t) {
+            char code[16];
+            std::snprintf(code, sizeof code, "H%06d", ++owner);
+            const json delta = {
+                {"fields", fields},
+                {"changes",
+                 json::array({{{"kind", "inserted"}, {"new", SaveRow(company, code)}}})}};
+            auto start = Clock::now();
+            sides[t].client->Call(kModule + "SetSaldComer",
+                                  {company, "", delta, keyPrefix + "-" + code, "bench"});
+            const double save =
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            start = Clock::now();
+            const auto fresh = backend.ClientOver(kTransports[t]);
+            fresh->Call(kModule + "GetVdSaldoContCtbl",
+                        {company, kSaveAccount, kSaveMonthText, 0.01});
+            const double connect =
+                std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            if (i < kWarmUpSaves) continue;
+            sides[t].save.push_back(save);
+            sides[t].connect.push_back(connect);
+        }
+    }
+    RemoveSavedRows(backend.url, company);
+    std::vector<TransportFigures> figures;
+    for (const Side& side : sides)
+        figures.push_back({Median(side.read), Median(side.save), Median(side.connect)});
+    return figures;
+}
+
+void ReportTransports(Backend& backend, long rows, int pairs, int saves) {
+    std::printf(
+        "\n## %s: transports, %ld rows read (%d runs), one-row save and new connection with its "
+        "first call (%d each), interleaved, medians\n\n"
+        "| transport | read s | read ratio | save ms | save ratio | connect + call ms | connect "
+        "ratio | load at start | load at end |\n"
+        "|---|---|---|---|---|---|---|---|---|\n",
+        backend.name.c_str(), rows, pairs, saves);
+    const std::string before = LoadAverage();
+    const std::vector<TransportFigures> f = MeasureTransports(backend, rows, pairs, saves);
+    const std::string after = LoadAverage();
+    for (std::size_t t = 0; t < f.size(); ++t) {
+        std::printf("| %s | %.3f | %.2fx | %.2f | %.2fx | %.2f | %.2fx | %s | %s |\n",
+                    TransportName(kTransports[t]), f[t].read, f[t].read / f[0].read, f[t].save,
+                    f[t].save / f[0].save, f[t].connect, f[t].connect / f[0].connect,
+                    before.c_str(), after.c_str());
+    }
+    std::fflush(stdout);
+}
+
 void Report(Backend& backend, const std::vector<long>& sizes, int pairs, int saves) {
     std::printf("\n## %s: GetSaldComer end to end (call + record set) vs %s, %d pairs, medians\n\n",
                 backend.name.c_str(), backend.name == "SQLite" ? "sqlite3 shell" : "psql", pairs);
@@ -555,6 +698,10 @@ int BenchMain() {
         EnsureDatabase(backend->url, sizes, saves);
         backend->Start();
         Report(*backend, sizes, pairs, saves);
+        backend->StartSecure();
+        // Each save takes a supplier of its own, three transports a round.
+        const int transportSaves = std::min(100, 2 * (saves + kWarmUpSaves) / 3 - kWarmUpSaves);
+        ReportTransports(*backend, sizes.back(), pairs, transportSaves);
     }
     return 0;
 }
