@@ -152,13 +152,14 @@ int Serve(const std::string& url, const Listening& listening, const rpc::ServerO
     identification.Register(dispatcher);
     server::RegisterMethods(dispatcher, service, identification, LogLine);
     rpc::Server server(dispatcher, options);
+    // The local socket first: once the port answers, both are there.
+    if (!listening.socket.empty()) server.ListenLocal(listening.socket);
     if (tls) {
         server.ListenTls(host, static_cast<std::uint16_t>(port), listening.tlsCertificate,
                          listening.tlsKey);
     } else {
         server.Listen(host, static_cast<std::uint16_t>(port));
     }
-    if (!listening.socket.empty()) server.ListenLocal(listening.socket);
     server.StopOnSignals();
     server.Start();
     LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
