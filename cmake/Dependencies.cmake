@@ -4,8 +4,9 @@ find_package(nlohmann_json 3.10 REQUIRED)
 find_package(SQLite3 REQUIRED)
 find_package(PostgreSQL REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
-# libcrypto's base64; ICU's Unicode normalisation for comparing typed names.
-find_package(OpenSSL REQUIRED COMPONENTS Crypto)
+# libcrypto's base64, libssl for TLS between client and server; ICU's Unicode normalisation for
+# comparing typed names.
+find_package(OpenSSL REQUIRED COMPONENTS Crypto SSL)
 find_package(ICU REQUIRED COMPONENTS uc)
 # libsodium: the server's password hashes (Argon2id) and session tokens.
 find_package(PkgConfig REQUIRED)

@@ -287,7 +287,7 @@ void TfrmPadrao::FormCreate(platform::Component*) {
 void TfrmPadrao::ReportNetEvent(TNetConnection& connection, const TNetEvent& event) {
     using Kind = TNetEvent::Kind;
     auto& app = App();
-    const std::string where = connection.Host + ":" + std::to_string(connection.Port);
+    const std::string where = connection.Where();
     switch (event.kind) {
         case Kind::Connected:
             app.ShowStatus(platform::StatusPart::Connection, "Conectado ao servidor " + where);

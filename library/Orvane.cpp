@@ -2,7 +2,9 @@
 // The values are read on every call, so a host can change them before opening a screen.
 #include "library/Orvane.h"
 
+#include <arpa/inet.h>
 #include <dlfcn.h>
+#include <netinet/in.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -89,18 +91,19 @@ std::map<std::string, std::string> ReadConfigFile(const std::filesystem::path& p
 struct Setting {
     std::string value;
     std::string source;
+    std::filesystem::path file;  // the config file it came from, if any
 };
 
 // The environment variable wins over the user's config file, which wins over the machine's.
 // A file named by SALDO_CONFIG must exist; the default locations are optional.
 Setting Lookup(const char* variable, const std::string& key) {
-    if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable};
+    if (auto env = EnvOrEmpty(variable); !env.empty()) return {env, variable, {}};
     const bool named = !EnvOrEmpty("SALDO_CONFIG").empty();
     for (const auto& [path, mustExist] :
          {std::pair{ConfigPath(), named}, std::pair{SystemConfigPath(), false}}) {
         const auto values = ReadConfigFile(path, mustExist);
         if (auto it = values.find(key); it != values.end())
-            return {it->second, path.string() + " (" + key + ")"};
+            return {it->second, path.string() + " (" + key + ")", path};
     }
     return {};
 }
@@ -120,10 +123,17 @@ std::string DBPict(int pictureType) {
 
 ServerAddress ParseServerAddress(const std::string& text, const std::string& source) {
     const auto bad = [&] {
-        return platform::Error(source + " inválido: '" + text +
-                               "' (esperado host:porta, por exemplo 127.0.0.1:" +
-                               std::to_string(kDefaultServerPort) + ")");
+        return platform::Error(
+            source + " inválido: '" + text + "' (esperado host:porta, por exemplo 127.0.0.1:" +
+            std::to_string(kDefaultServerPort) + ", ou unix:/caminho/do/soquete)");
     };
+    if (text.starts_with(kLocalSocketPrefix)) {
+        // The socket's path must fit a socket address (108 bytes with its terminator).
+        const std::string_view path = std::string_view(text).substr(kLocalSocketPrefix.size());
+        if (!path.starts_with('/') || path.size() > 107 || path.find('\0') != path.npos)
+            throw bad();
+        return {text, 0};
+    }
     std::string host;
     std::string port;
     if (!text.empty() && text.front() == '[') {
@@ -164,6 +174,25 @@ void CheckDatabaseURL(const std::string& text, const std::string& source) {
 // The same file the server creates and serves by default, relative to the working folder.
 std::string DefaultDatabaseURL() {
     return "sqlite:data/saldo.db";
+}
+
+ServerTrust CurrentServerTrust() {
+    ServerTrust trust;
+    if (auto ca = Lookup("SALDO_CA", "ca"); !ca.value.empty()) {
+        std::filesystem::path file = ca.value;
+        if (file.is_relative() && !ca.file.empty()) file = ca.file.parent_path() / file;
+        trust.authorityFile = file.string();
+    }
+    trust.fingerprint = Lookup("SALDO_FINGERPRINT", "fingerprint").value;
+    return trust;
+}
+
+bool IsLoopbackHost(const std::string& host) {
+    if (host == "localhost") return true;
+    in_addr v4{};
+    if (inet_pton(AF_INET, host.c_str(), &v4) == 1) return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    return inet_pton(AF_INET6, host.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
 }
 
 std::string WebURL() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace library {
 
@@ -14,9 +15,26 @@ inline constexpr int kPictContaContabil = 2;
 std::string DBPict(int pictureType);
 
 // The application server's host and port: SALDO_SERVER ("host:port", "[v6addr]:port"),
-// else the config file's `server`, else 127.0.0.1 and the server's default port.
+// else the config file's `server`, else 127.0.0.1 and the server's default port. A server on
+// this machine's local socket is "unix:/path/of/the/socket": WebURL gives that text whole and
+// WebPort gives 0.
 std::string WebURL();
 int WebPort();
+
+// How the client trusts the application server's certificate, for TLS: the certificate of the
+// authority that signed it (SALDO_CA, else the config file's `ca`; a relative path is taken
+// from the config file's folder) and/or the SHA-256 fingerprint of the server's certificate
+// (SALDO_FINGERPRINT, else `fingerprint`, "AB:CD:…"). Both empty: no TLS.
+struct ServerTrust {
+    std::string authorityFile;
+    std::string fingerprint;
+    bool Empty() const { return authorityFile.empty() && fingerprint.empty(); }
+};
+ServerTrust CurrentServerTrust();
+
+// True for a name or address of this machine's loopback ("localhost", 127.x.x.x, ::1): a
+// server there is reached without TLS when no trust is configured.
+bool IsLoopbackHost(const std::string& host);
 
 // The business database's URL (same form as the server's --db: "sqlite:PATH",
 // "postgresql://..."): SALDO_DB, else the config file's `db`, else the demo SQLite file.
@@ -32,8 +50,12 @@ struct ServerAddress {
     int port = 0;
 };
 
-// Parses "host:port" or "[v6addr]:port"; `source` names where the text came from and is
-// part of the error raised for a malformed value.
+// The prefix of a local socket's address, "unix:/run/saldo/saldo.sock".
+inline constexpr std::string_view kLocalSocketPrefix = "unix:";
+
+// Parses "host:port", "[v6addr]:port" or "unix:/absolute/path" (host the whole text, port 0);
+// `source` names where the text came from and is part of the error raised for a malformed
+// value.
 ServerAddress ParseServerAddress(const std::string& text, const std::string& source);
 
 // Checks a database URL's form; raises naming `source` when it is malformed.

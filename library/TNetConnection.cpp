@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "library/Orvane.h"
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
 #include "rpc/Client.h"
@@ -21,6 +22,11 @@ bool TNetConnection::Connected() const {
     return client_ && client_->IsConnected();
 }
 
+std::string TNetConnection::Where() const {
+    if (Host.starts_with(kLocalSocketPrefix)) return Host;
+    return Host + ":" + std::to_string(Port);
+}
+
 void TNetConnection::SetConnected(bool connected) {
     if (!connected) {
         if (!Connected()) return;
@@ -36,14 +42,38 @@ bool TNetConnection::Connect() {
     if (BeforeConnect) BeforeConnect(*this);
     // Host and port may have changed in BeforeConnect: every connect starts a fresh client.
     client_.reset();
-    if (Port <= 0 || Port > 65535) {
+    rpc::Endpoint endpoint;
+    if (Host.starts_with(kLocalSocketPrefix)) {
+        endpoint.transport = rpc::Transport::Local;
+        endpoint.path = Host.substr(kLocalSocketPrefix.size());
+    } else if (Port <= 0 || Port > 65535) {
         lastError_ = "Porta inválida para o servidor de aplicação " + ServerName + " em " + Host +
                      ":" + std::to_string(Port) + ".";
         return false;
+    } else {
+        endpoint.host = Host;
+        endpoint.port = static_cast<std::uint16_t>(Port);
+    }
+    // The password must never travel in clear: off this machine, TLS or nothing.
+    std::optional<rpc::TlsTrust> trust;
+    if (endpoint.transport == rpc::Transport::Tcp) {
+        const ServerTrust configured = CurrentServerTrust();
+        if (!configured.Empty()) {
+            endpoint.transport = rpc::Transport::Tls;
+            trust = rpc::TlsTrust{configured.authorityFile, configured.fingerprint};
+        } else if (!IsLoopbackHost(Host)) {
+            lastError_ = "O servidor de aplicação em " + Where() +
+                         " está em outra máquina e a conexão precisa de TLS: indique no arquivo "
+                         "de configuração a autoridade certificadora em `ca` (o ca.pem do "
+                         "servidor) ou a impressão digital do certificado em `fingerprint` "
+                         "(ou SALDO_CA / SALDO_FINGERPRINT).";
+            Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
+            return false;
+        }
     }
     rpc::ClientOptions options;
     options.timeout = Timeout;
-    client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
+    client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
     try {
         rpc::Client& client = *client_;
         platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });

@@ -45,6 +45,8 @@ class TNetConnection : public platform::Component {
 
     // The remote module, "Unit.rdmName".
     std::string ServerName;
+    // A host name or address reached on Port, or "unix:/path" for a server's local socket
+    // (Port is then not used).
     std::string Host = "127.0.0.1";
     int Port = 0;
     // True: a failed connect or call raises platform::Error. False: a failed connect is
@@ -63,6 +65,8 @@ class TNetConnection : public platform::Component {
     std::function<void(TNetConnection&, const TNetEvent&)> OnEvent;
 
     bool Connected() const;
+    // The server as messages name it: "host:port", or "unix:/path".
+    std::string Where() const;
     // Connecting runs BeforeConnect, then opens the socket. Disconnecting closes it.
     void SetConnected(bool connected);
     void Open() { SetConnected(true); }

@@ -10,8 +10,10 @@
 #include <utility>
 
 #include "core/JsonStream.h"
+#include "rpc/LocalStream.h"
 #include "rpc/RpcError.h"
 #include "rpc/TcpStream.h"
+#include "rpc/TlsStream.h"
 
 namespace rpc {
 
@@ -48,6 +50,20 @@ std::string Excerpt(std::string_view received) {
     return text;
 }
 
+// At most this many logins are tried, each with the previous refusal shown.
+constexpr int kLoginAttempts = 3;
+
+std::string SessionMethod(std::string_view method) {
+    return std::string(kSessionServer) + "." + std::string(method);
+}
+
+// Overwrites a secret before its memory is given back.
+void Wipe(std::string& secret) {
+    volatile char* bytes = secret.data();
+    for (std::size_t i = 0; i < secret.size(); ++i) bytes[i] = '\0';
+    secret.clear();
+}
+
 }  // namespace
 
 Client::Client(std::string host, std::uint16_t port, ClientOptions options)
@@ -57,28 +73,98 @@ Client::Client(std::string host, std::uint16_t port, ClientOptions options)
       stream_(std::make_unique<TcpStream>(host_, port_)) {}
 
 Client::Client(Endpoint endpoint, ClientOptions options, std::optional<TlsTrust> trust)
-    : Client(endpoint.host, endpoint.port, std::move(options)) {
-    if (endpoint.transport != Transport::Tcp || trust)
-        throw TransportError("Transporte não disponível nesta versão do cliente.");
+    : host_(std::move(endpoint.host)), port_(endpoint.port), options_(std::move(options)) {
+    switch (endpoint.transport) {
+        case Transport::Local:
+            stream_ = std::make_unique<LocalStream>(std::move(endpoint.path));
+            break;
+        case Transport::Tls:
+            stream_ = std::make_unique<TlsStream>(host_, port_, trust.value_or(TlsTrust{}));
+            break;
+        case Transport::Tcp:
+            stream_ = std::make_unique<TcpStream>(host_, port_);
+            break;
+    }
 }
 
 Client::~Client() = default;
 
 const Identity& Client::WhoAmI() {
-    if (!identity_) {
-        const json answer =
-            Call(std::string(kSessionServer) + "." + std::string(kWhoAmI), json::array());
-        Identity identity;
-        identity.user = answer.at("usuario").get<std::string>();
-        for (const auto& [company, right] : answer.at("direitos").items())
-            identity.rights[company] = right.get<std::string>();
-        identity_ = std::move(identity);
-    }
+    if (!identity_) Adopt(Call(SessionMethod(kWhoAmI), json::array()), false);
     return *identity_;
 }
 
+void Client::Adopt(const json& answer, bool withToken) {
+    const auto text = [](const json& object, const char* key) -> const std::string* {
+        const auto it = object.find(key);
+        return it != object.end() && it->is_string() ? &it->get_ref<const std::string&>() : nullptr;
+    };
+    const std::string* user = answer.is_object() ? text(answer, "usuario") : nullptr;
+    const std::string* token = withToken && user ? text(answer, "token") : nullptr;
+    const auto rights = user ? answer.find("direitos") : answer.end();
+    if (!user || (withToken && !token) || rights == answer.end() || !rights->is_object())
+        ThrowForeign({});
+    Identity identity{*user, {}};
+    for (const auto& [company, right] : rights->items()) {
+        if (!right.is_string()) ThrowForeign({});
+        identity.rights[company] = right.get<std::string>();
+    }
+    identity_ = std::move(identity);
+    if (token) token_ = *token;
+}
+
+void Client::Resume(Clock::time_point deadline) {
+    const std::int64_t id = nextId_++;
+    const std::string request = Request(id, SessionMethod(kResume), json::array({*token_}));
+    json answer;
+    try {
+        const std::optional<json> whole = Send(
+            request, id, deadline, false,
+            [&](core::JsonSource& source) { answer = core::ReadJsonValue(source, source.Next()); });
+        Adopt(whole ? *whole : answer, true);
+    } catch (const RpcError&) {
+        // An expired or revoked session: the next call asks for the user again.
+        token_.reset();
+        identity_.reset();
+    }
+}
+
+void Client::Identify(const RpcError& unidentified) {
+    if (token_) {
+        try {
+            Adopt(Call(SessionMethod(kResume), json::array({*token_})), true);
+            return;
+        } catch (const RpcError&) {
+            token_.reset();
+            identity_.reset();
+        }
+    }
+    if (!options_.credentials) throw unidentified;
+    LoginPrompt prompt{Where(), Fingerprint(), {}};
+    std::optional<RpcError> refusal;
+    for (int attempt = 0; attempt < kLoginAttempts; ++attempt) {
+        std::optional<Credentials> given = options_.credentials(prompt);
+        if (!given) throw refusal ? *refusal : unidentified;
+        json params = json::array({given->user, given->password});
+        Wipe(given->password);
+        struct Scrub {
+            json& password;
+            ~Scrub() { Wipe(password.get_ref<std::string&>()); }
+        } scrub{params[1]};
+        try {
+            Adopt(Call(SessionMethod(kLogin), params), true);
+            return;
+        } catch (const RpcError& e) {
+            if (e.Code() != kLoginRefused) throw;
+            refusal = e;
+            prompt.refusal = e.what();
+        }
+    }
+    throw *refusal;
+}
+
 std::string Client::Fingerprint() const {
-    return {};
+    return stream_->Fingerprint();
 }
 
 std::string Client::Where() const {
@@ -96,28 +182,46 @@ void Client::Close() {
 
 void Client::Connect() {
     if (stream_->IsOpen()) return;
+    Open(Clock::now() + options_.timeout);
+}
+
+void Client::Open(Clock::time_point deadline) {
     std::string().swap(buffer_);
-    stream_->Open(Clock::now() + options_.timeout);
+    stream_->Open(deadline);
+    if (token_) Resume(deadline);
 }
 
 json Client::Call(const std::string& method, const json& params) {
     json result;
-    std::optional<json> whole = Exchange(method, params, [&](core::JsonSource& source) {
+    std::optional<json> whole = Identified(method, params, [&](core::JsonSource& source) {
         result = core::ReadJsonValue(source, source.Next());
     });
     return whole ? std::move(*whole) : std::move(result);
 }
 
 void Client::CallReading(const std::string& method, const json& params, const Reader& read) {
-    const std::optional<json> whole = Exchange(method, params, read);
+    const std::optional<json> whole = Identified(method, params, read);
     if (!whole) return;
     core::JsonValueReader values(*whole);
     read(values);
 }
 
-std::optional<json> Client::Exchange(const std::string& method, const json& params,
-                                     const Reader& read) {
-    const std::int64_t id = nextId_++;
+std::optional<json> Client::Identified(const std::string& method, const json& params,
+                                       const Reader& read) {
+    // The steps of identification answer for themselves; any other call refused for want of it
+    // was neither read nor written, so it goes again once the caller is identified.
+    if (method == SessionMethod(kLogin) || method == SessionMethod(kResume))
+        return Exchange(method, params, read);
+    try {
+        return Exchange(method, params, read);
+    } catch (const RpcError& e) {
+        if (e.Code() != kUnidentified) throw;
+        Identify(e);
+    }
+    return Exchange(method, params, read);
+}
+
+std::string Client::Request(std::int64_t id, const std::string& method, const json& params) {
     std::string request;
     try {
         request = json{{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", params}}.dump(
@@ -127,32 +231,48 @@ std::optional<json> Client::Exchange(const std::string& method, const json& para
                        "Os argumentos de " + method + " contêm texto que não é UTF-8 válido.");
     }
     request += '\n';
+    return request;
+}
+
+std::optional<json> Client::Exchange(const std::string& method, const json& params,
+                                     const Reader& read) {
+    const std::int64_t id = nextId_++;
+    std::string request = Request(id, method, params);
+    // A login's request holds a password: it does not outlive the call in memory.
+    struct Scrub {
+        std::string& text;
+        bool secret;
+        ~Scrub() {
+            if (secret) Wipe(text);
+        }
+    } scrub{request, method == SessionMethod(kLogin)};
 
     for (int attempt = 0;; ++attempt) {
         const auto deadline = Clock::now() + options_.timeout;
         const bool reused = stream_->IsOpen();
         try {
-            if (!reused) {
-                std::string().swap(buffer_);
-                stream_->Open(deadline);
-            }
-            const std::error_code ec = stream_->Write(request, deadline);
-            if (ec == std::errc::timed_out) {
-                Close();
-                throw TransportError("O servidor de aplicação em " + Where() +
-                                     " não recebeu a chamada em " + Seconds(options_.timeout) +
-                                     ".");
-            }
-            if (ec) {
-                Close();
-                throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
-                                      " foi interrompida: " + DescribeNetworkError(ec) + ".");
-            }
-            return ReadReply(id, deadline, reused, read);
+            if (!reused) Open(deadline);
+            return Send(request, id, deadline, reused, read);
         } catch (const StaleConnection&) {
             if (!reused || attempt > 0) throw;
         }
     }
+}
+
+std::optional<json> Client::Send(const std::string& request, std::int64_t id,
+                                 Clock::time_point deadline, bool reused, const Reader& read) {
+    const std::error_code ec = stream_->Write(request, deadline);
+    if (ec == std::errc::timed_out) {
+        Close();
+        throw TransportError("O servidor de aplicação em " + Where() +
+                             " não recebeu a chamada em " + Seconds(options_.timeout) + ".");
+    }
+    if (ec) {
+        Close();
+        throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
+                              " foi interrompida: " + DescribeNetworkError(ec) + ".");
+    }
+    return ReadReply(id, deadline, reused, read);
 }
 
 std::optional<json> Client::ReadReply(std::int64_t id, Clock::time_point deadline, bool reused,

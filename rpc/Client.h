@@ -25,7 +25,8 @@ class JsonStreamReader;
 
 namespace rpc {
 
-class TcpStream;
+class ByteStream;
+class RpcError;
 
 // Where the server listens: a local socket ("unix:/run/saldo/saldo.sock"), or a host and port
 // reached over TCP, encrypted by TLS when the client has a trust anchor for it.
@@ -111,10 +112,28 @@ class Client {
         std::string head;
     };
 
-    // Sends the call and reads its reply (ReadReply); on a connection that turns out to have
-    // been closed while idle, once more on a new connection.
+    // Exchange, and when the server answers that the caller must identify itself first,
+    // Identify and the same call once more.
+    std::optional<nlohmann::json> Identified(const std::string& method,
+                                             const nlohmann::json& params, const Reader& read);
+    // Presents the session token again, or else asks the user (options_.credentials) and logs
+    // in, up to a few times while the server refuses; throws the refusal when the user gives up.
+    void Identify(const RpcError& unidentified);
+    // Takes the identity (and the token, when `withToken`) from a Sessao answer.
+    void Adopt(const nlohmann::json& answer, bool withToken);
+    // Opens the stream and presents the session token held, if any.
+    void Open(Clock::time_point deadline);
+    // Sends "Sessao.Retomar" on the new connection; a refused token is dropped.
+    void Resume(Clock::time_point deadline);
+    static std::string Request(std::int64_t id, const std::string& method,
+                               const nlohmann::json& params);
+    // Sends the call and reads its reply (Send); on a connection that turns out to have been
+    // closed while idle, once more on a new connection.
     std::optional<nlohmann::json> Exchange(const std::string& method, const nlohmann::json& params,
                                            const Reader& read);
+    // Writes the request on the open stream and reads its reply (ReadReply).
+    std::optional<nlohmann::json> Send(const std::string& request, std::int64_t id,
+                                       Clock::time_point deadline, bool reused, const Reader& read);
     // Reads the reply of the call `id` from the stream: a result in this server's order goes to
     // `read` as it arrives and nothing comes back; a result in another order comes back whole.
     // An error reply becomes RpcError.
@@ -139,11 +158,12 @@ class Client {
     std::string host_;
     std::uint16_t port_;
     ClientOptions options_;
-    std::unique_ptr<TcpStream> stream_;
+    std::unique_ptr<ByteStream> stream_;
     std::string buffer_;  // bytes received after the last reply
     std::string window_;  // the reply reader's, kept between calls
     std::int64_t nextId_ = 1;
     std::optional<Identity> identity_;
+    std::optional<std::string> token_;  // the session a login gave; never the password
 };
 
 }  // namespace rpc

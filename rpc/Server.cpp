@@ -1,12 +1,21 @@
 // Asio server: one network thread runs the sockets, each connection on its own strand; lines are
 // cut by the LineFramer and handled by the dispatcher on worker threads, which never see a socket.
+// A session is the same code over a TCP socket, a TLS stream over one, or a local socket.
 #include "rpc/Server.h"
 
+#include <openssl/ssl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <asio.hpp>
+#include <asio/ssl.hpp>
 
 #include <array>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -21,9 +30,21 @@
 namespace rpc {
 
 using asio::ip::tcp;
+using local = asio::local::stream_protocol;
+using TlsSocket = asio::ssl::stream<tcp::socket>;
 using Clock = std::chrono::steady_clock;
 
-class Session;
+// What the server's registry needs of a session, whatever stream it runs on.
+class SessionBase {
+  public:
+    virtual ~SessionBase() = default;
+    // Lets a call under way finish and its reply go out, then closes.
+    virtual void Shutdown() = 0;
+    // Between a request handed to the dispatcher and its reply; such a connection is never
+    // chosen to give its place.
+    virtual bool InCall() const = 0;
+    virtual Clock::rep LastActive() const = 0;
+};
 
 namespace {
 
@@ -45,6 +66,31 @@ nlohmann::json IdOfReply(std::string_view reply) {
     return id.is_string() || id.is_number() ? id : nlohmann::json(nullptr);
 }
 
+// The server's TLS settings: TLS 1.2 at least, its certificate chain and private key. A file that
+// cannot be read, or does not hold what it should, is named in the error.
+asio::ssl::context MakeTlsContext(const std::string& certificateFile, const std::string& keyFile) {
+    for (const std::string* file : {&certificateFile, &keyFile}) {
+        if (!std::ifstream(*file))
+            throw TransportError("Não foi possível abrir o arquivo " + *file +
+                                 " do TLS do servidor.");
+    }
+    asio::ssl::context context(asio::ssl::context::tls_server);
+    SSL_CTX_set_min_proto_version(context.native_handle(), TLS1_2_VERSION);
+    context.set_options(asio::ssl::context::default_workarounds |
+                        asio::ssl::context::single_dh_use);
+    std::error_code ec;
+    context.use_certificate_chain_file(certificateFile, ec);
+    if (ec)
+        throw TransportError("O arquivo " + certificateFile +
+                             " não contém um certificado PEM válido para o TLS do servidor.");
+    context.use_private_key_file(keyFile, asio::ssl::context::pem, ec);
+    if (ec || SSL_CTX_check_private_key(context.native_handle()) != 1)
+        throw TransportError("O arquivo " + keyFile +
+                             " não contém a chave privada PEM do certificado " + certificateFile +
+                             ".");
+    return context;
+}
+
 }  // namespace
 
 struct Server::Impl {
@@ -56,18 +102,24 @@ struct Server::Impl {
           signals(acceptor.get_executor()) {}
 
     struct Entry {
-        std::weak_ptr<Session> session;
-        std::string peer;
+        std::weak_ptr<SessionBase> session;
+        std::string peer;      // the address the connection is counted under
         bool leaving = false;  // chosen to give its place; no longer counted
     };
 
     void Accept();
-    void Admit(tcp::socket socket);
+    void AcceptLocal();
+    // Registers a new connection under `peer` within the limits and starts its session, or
+    // refuses it. The stream is a plain or TLS one over TCP, or a local socket.
+    template <class Stream>
+    void Admit(Stream stream, Connection connection, const std::string& peer);
     // The connection without a call under way that has been silent the longest, among those the
     // filter accepts; null when there is none. Called with the mutex held.
-    std::shared_ptr<Session> QuietestLocked(const std::function<bool(const Entry&)>& filter);
+    std::shared_ptr<SessionBase> QuietestLocked(const std::function<bool(const Entry&)>& filter);
     void LeaveLocked(Entry& entry);
-    void Unregister(const Session* session);
+    void Unregister(const SessionBase* session);
+    // Removes the local socket's file, when it is still the one this server made.
+    void RemoveLocalSocket();
     void StopNow();
     // The dispatcher's reply to a line (its rest, after the pieces sent to `sink`), never an
     // exception but ReplyAborted, never larger than the reply limit.
@@ -78,45 +130,67 @@ struct Server::Impl {
     asio::io_context io;
     tcp::acceptor acceptor;
     asio::steady_timer acceptRetry;
+    std::optional<asio::ssl::context> tls;  // set when the TCP listener speaks TLS
+    local::acceptor localAcceptor{acceptor.get_executor()};
+    asio::steady_timer localRetry{acceptor.get_executor()};
+    std::string localPath;
+    std::optional<std::pair<dev_t, ino_t>> localFile;  // the socket file this server made
     asio::signal_set signals;
     std::vector<std::thread> threads;
     std::optional<asio::thread_pool> workers;
     std::mutex mutex;
-    std::map<const Session*, Entry> sessions;
+    std::map<const SessionBase*, Entry> sessions;
     std::map<std::string, std::size_t> perPeer;  // counted connections per address
     std::size_t counted = 0;
     bool stopping = false;
 };
 
-class Session : public std::enable_shared_from_this<Session> {
+template <class Stream>
+class Session final : public SessionBase, public std::enable_shared_from_this<Session<Stream>> {
   public:
-    Session(tcp::socket socket, Server::Impl& server, std::string peer)
+    static constexpr bool kTls = std::is_same_v<Stream, TlsSocket>;
+
+    Session(Stream socket, Server::Impl& server, Connection connection)
         : socket_(std::move(socket)),
-          peer_(std::move(peer)),
-          connection_{Transport::Tcp, peer_, std::nullopt, {}},
+          connection_(std::move(connection)),
+          peer_(connection_.peer),
           timer_(socket_.get_executor()),
           server_(server),
           framer_(server.options.maxRequestBytes),
           lastActive_(Clock::now().time_since_epoch().count()) {}
 
-    ~Session() { server_.Unregister(this); }
+    ~Session() override { server_.Unregister(this); }
 
+    // Reads the first request; over TLS, after a handshake that must end within the read
+    // time-out, so a peer that never completes it (or speaks plain text) is closed unanswered.
     void Start() {
-        asio::post(socket_.get_executor(), [self = shared_from_this()] { self->Next(); });
+        asio::post(socket_.get_executor(), [self = this->shared_from_this()] {
+            if constexpr (kTls) {
+                self->ArmTimer(Clock::now() + self->server_.options.readTimeout);
+                self->socket_.async_handshake(asio::ssl::stream_base::server,
+                                              [self](std::error_code ec) {
+                                                  if (ec) {
+                                                      self->busy_ = false;
+                                                      self->Close();
+                                                      return;
+                                                  }
+                                                  self->Next();
+                                              });
+            } else {
+                self->Next();
+            }
+        });
     }
 
-    // Lets a call under way finish and its reply go out, then closes.
-    void Shutdown() {
-        asio::post(socket_.get_executor(), [self = shared_from_this()] {
+    void Shutdown() override {
+        asio::post(socket_.get_executor(), [self = this->shared_from_this()] {
             self->stopping_ = true;
             if (!self->busy_) self->Close();
         });
     }
 
-    // Between a request handed to the dispatcher and its reply; such a connection is never
-    // chosen to give its place.
-    bool InCall() const { return inCall_; }
-    Clock::rep LastActive() const { return lastActive_; }
+    bool InCall() const override { return inCall_; }
+    Clock::rep LastActive() const override { return lastActive_; }
 
   private:
     // Hands the next complete line to the dispatcher, or reads more.
@@ -149,17 +223,17 @@ class Session : public std::enable_shared_from_this<Session> {
             return;
         }
         ArmTimer(lineDeadline_ ? *lineDeadline_ : Clock::now() + server_.options.idleTimeout);
-        socket_.async_read_some(asio::buffer(chunk_),
-                                [self = shared_from_this()](std::error_code ec, std::size_t n) {
-                                    if (ec) {
-                                        self->Close();
-                                        return;
-                                    }
-                                    self->lastActive_ = Clock::now().time_since_epoch().count();
-                                    self->chunkBegin_ = 0;
-                                    self->chunkEnd_ = n;
-                                    self->Next();
-                                });
+        socket_.async_read_some(asio::buffer(chunk_), [self = this->shared_from_this()](
+                                                          std::error_code ec, std::size_t n) {
+            if (ec) {
+                self->Close();
+                return;
+            }
+            self->lastActive_ = Clock::now().time_since_epoch().count();
+            self->chunkBegin_ = 0;
+            self->chunkEnd_ = n;
+            self->Next();
+        });
     }
 
     // Sends the first pieces of a large reply from the worker thread making it, one write
@@ -217,7 +291,7 @@ class Session : public std::enable_shared_from_this<Session> {
         busy_ = true;
         inCall_ = true;
         ArmTimer(Clock::time_point::max());
-        asio::post(*server_.workers, [self = shared_from_this(), line = std::move(line),
+        asio::post(*server_.workers, [self = this->shared_from_this(), line = std::move(line),
                                       work = asio::make_work_guard(server_.io)]() mutable {
             std::string reply;
             bool aborted = false;
@@ -255,7 +329,7 @@ class Session : public std::enable_shared_from_this<Session> {
         const std::array<asio::const_buffer, 2> buffers{asio::buffer(reply_),
                                                         asio::buffer(&kNewline, 1)};
         asio::async_write(socket_, buffers,
-                          [self = shared_from_this()](std::error_code ec, std::size_t) {
+                          [self = this->shared_from_this()](std::error_code ec, std::size_t) {
                               std::string().swap(self->reply_);
                               self->lastActive_ = Clock::now().time_since_epoch().count();
                               if (ec) {
@@ -271,7 +345,7 @@ class Session : public std::enable_shared_from_this<Session> {
     void ArmTimer(Clock::time_point deadline) {
         timer_.expires_at(deadline);
         if (deadline == Clock::time_point::max()) return;
-        timer_.async_wait([self = shared_from_this()](std::error_code ec) {
+        timer_.async_wait([self = this->shared_from_this()](std::error_code ec) {
             if (!ec && self->timer_.expiry() <= Clock::now()) self->Close();
         });
     }
@@ -279,13 +353,13 @@ class Session : public std::enable_shared_from_this<Session> {
     void Close() {
         std::error_code ignored;
         timer_.cancel();
-        socket_.shutdown(tcp::socket::shutdown_both, ignored);
-        socket_.close(ignored);
+        socket_.lowest_layer().shutdown(asio::socket_base::shutdown_both, ignored);
+        socket_.lowest_layer().close(ignored);
     }
 
-    tcp::socket socket_;
-    const std::string peer_;  // the caller's address, for the log
+    Stream socket_;
     Connection connection_;   // what the methods know of it; touched by one call at a time
+    const std::string peer_;  // the caller's address, for the log
     asio::steady_timer timer_;
     Server::Impl& server_;
     LineFramer framer_;
@@ -311,20 +385,49 @@ void Server::Impl::Accept() {
             });
             return;
         }
-        Admit(std::move(socket));
+        socket.set_option(tcp::no_delay(true), ec);
+        const tcp::endpoint remote = socket.remote_endpoint(ec);
+        if (!ec) {  // else the peer has gone already
+            const std::string peer = remote.address().to_string();
+            if (tls) {
+                Admit(TlsSocket(std::move(socket), *tls), Connection{Transport::Tls, peer, {}, {}},
+                      peer);
+            } else {
+                Admit(std::move(socket), Connection{Transport::Tcp, peer, {}, {}}, peer);
+            }
+        }
         Accept();
     });
 }
 
-void Server::Impl::Admit(tcp::socket socket) {
-    std::error_code ec;
-    socket.set_option(tcp::no_delay(true), ec);
-    const tcp::endpoint remote = socket.remote_endpoint(ec);
-    if (ec) return;  // the peer has gone already
-    const std::string peer = remote.address().to_string();
+void Server::Impl::AcceptLocal() {
+    localAcceptor.async_accept(asio::make_strand(io), [this](std::error_code ec,
+                                                             local::socket socket) {
+        if (!localAcceptor.is_open()) return;
+        if (ec) {
+            localRetry.expires_after(std::chrono::milliseconds(100));
+            localRetry.async_wait([this](std::error_code e) {
+                if (!e) AcceptLocal();
+            });
+            return;
+        }
+        ucred credentials{};
+        socklen_t size = sizeof credentials;
+        if (getsockopt(socket.native_handle(), SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0) {
+            // Counted per user: one user's programs never crowd out another's.
+            Admit(std::move(socket),
+                  Connection{
+                      Transport::Local, "local", static_cast<std::uint32_t>(credentials.uid), {}},
+                  "local:" + std::to_string(credentials.uid));
+        }
+        AcceptLocal();
+    });
+}
 
-    std::shared_ptr<Session> session;
-    std::shared_ptr<Session> victim;
+template <class Stream>
+void Server::Impl::Admit(Stream stream, Connection connection, const std::string& peer) {
+    std::shared_ptr<Session<Stream>> session;
+    std::shared_ptr<SessionBase> victim;
     std::string refusal;
     {
         const std::lock_guard lock(mutex);
@@ -350,7 +453,8 @@ void Server::Impl::Admit(tcp::socket socket) {
         }
         if (victim) LeaveLocked(sessions.at(victim.get()));
         if (refusal.empty()) {
-            session = std::make_shared<Session>(std::move(socket), *this, peer);
+            session =
+                std::make_shared<Session<Stream>>(std::move(stream), *this, std::move(connection));
             sessions[session.get()] = Entry{session, peer};
             ++perPeer[peer];
             ++counted;
@@ -361,15 +465,19 @@ void Server::Impl::Admit(tcp::socket socket) {
         session->Start();
         return;
     }
-    const std::string reply = Dispatcher::ErrorReply(nullptr, kServerBusy, refusal) + "\n";
-    asio::write(socket, asio::buffer(reply), ec);
-    socket.close(ec);
+    std::error_code ec;
+    // A TLS peer cannot read a plain reply before its handshake: it is only closed.
+    if constexpr (!Session<Stream>::kTls) {
+        const std::string reply = Dispatcher::ErrorReply(nullptr, kServerBusy, refusal) + "\n";
+        asio::write(stream, asio::buffer(reply), ec);
+    }
+    stream.lowest_layer().close(ec);
 }
 
-std::shared_ptr<Session> Server::Impl::QuietestLocked(
+std::shared_ptr<SessionBase> Server::Impl::QuietestLocked(
     const std::function<bool(const Entry&)>& filter) {
     // A session in the map is alive: its destructor waits for the mutex to leave the map.
-    const Session* quietest = nullptr;
+    const SessionBase* quietest = nullptr;
     for (const auto& [key, entry] : sessions) {
         if (entry.leaving || key->InCall() || !filter(entry)) continue;
         if (quietest == nullptr || key->LastActive() < quietest->LastActive()) quietest = key;
@@ -384,7 +492,7 @@ void Server::Impl::LeaveLocked(Entry& entry) {
     if (--perPeer[entry.peer] == 0) perPeer.erase(entry.peer);
 }
 
-void Server::Impl::Unregister(const Session* session) {
+void Server::Impl::Unregister(const SessionBase* session) {
     const std::lock_guard lock(mutex);
     const auto it = sessions.find(session);
     if (it == sessions.end()) return;
@@ -396,8 +504,11 @@ void Server::Impl::StopNow() {
     std::error_code ignored;
     acceptor.close(ignored);
     acceptRetry.cancel();
+    localAcceptor.close(ignored);
+    localRetry.cancel();
+    RemoveLocalSocket();
     signals.cancel(ignored);
-    std::vector<std::shared_ptr<Session>> open;
+    std::vector<std::shared_ptr<SessionBase>> open;
     {
         const std::lock_guard lock(mutex);
         stopping = true;
@@ -440,6 +551,8 @@ Server::Server(const Dispatcher& dispatcher, ServerOptions options)
 Server::~Server() {
     Stop();
     Wait();
+    // A server never started still made its socket file.
+    impl_->RemoveLocalSocket();
 }
 
 void Server::Listen(const std::string& host, std::uint16_t port) {
@@ -456,17 +569,66 @@ void Server::Listen(const std::string& host, std::uint16_t port) {
     }
 }
 
-void Server::ListenTls(const std::string& host, std::uint16_t, const std::string&,
-                       const std::string&) {
-    throw TransportError("TLS não disponível nesta versão do servidor (" + host + ").");
+void Server::ListenTls(const std::string& host, std::uint16_t port,
+                       const std::string& certificateFile, const std::string& keyFile) {
+    impl_->tls.emplace(MakeTlsContext(certificateFile, keyFile));
+    try {
+        Listen(host, port);
+    } catch (...) {
+        impl_->tls.reset();
+        throw;
+    }
 }
 
 void Server::ListenLocal(const std::string& path) {
-    throw TransportError("Soquete local não disponível nesta versão do servidor (" + path + ").");
+    Impl& impl = *impl_;
+    const auto fail = [&](const std::string& why) {
+        return TransportError("Não foi possível escutar no soquete local " + path + ": " + why +
+                              ".");
+    };
+    if (path.empty() || path.size() >= sizeof(sockaddr_un{}.sun_path))
+        throw fail("caminho vazio ou longo demais");
+    struct stat existing {};
+    if (lstat(path.c_str(), &existing) == 0) {
+        if (!S_ISSOCK(existing.st_mode)) throw fail("já existe um arquivo que não é soquete");
+        // A socket file nobody answers on is left by a server that ended abruptly.
+        asio::io_context probe;
+        local::socket socket(probe);
+        std::error_code ec;
+        socket.connect(local::endpoint(path), ec);
+        if (!ec) throw fail("outro servidor já escuta nele");
+        if (unlink(path.c_str()) != 0 && errno != ENOENT)
+            throw fail("o soquete antigo não pôde ser removido");
+    }
+    try {
+        impl.localAcceptor.open();
+        impl.localAcceptor.bind(local::endpoint(path));
+        // Anyone on the machine may connect: each connection is identified on its own.
+        if (chmod(path.c_str(), 0666) != 0) throw std::system_error(errno, std::generic_category());
+        impl.localAcceptor.listen();
+        struct stat made {};
+        if (lstat(path.c_str(), &made) == 0) impl.localFile.emplace(made.st_dev, made.st_ino);
+        impl.localPath = path;
+    } catch (const std::system_error& e) {
+        std::error_code ignored;
+        impl.localAcceptor.close(ignored);
+        throw fail(e.code().message());
+    }
+}
+
+void Server::Impl::RemoveLocalSocket() {
+    if (!localFile) return;
+    struct stat current {};
+    if (lstat(localPath.c_str(), &current) == 0 && current.st_dev == localFile->first &&
+        current.st_ino == localFile->second)
+        unlink(localPath.c_str());
+    localFile.reset();
 }
 
 std::uint16_t Server::Port() const {
-    return impl_->acceptor.local_endpoint().port();
+    std::error_code ec;
+    const tcp::endpoint endpoint = impl_->acceptor.local_endpoint(ec);
+    return ec ? 0 : endpoint.port();
 }
 
 void Server::StopOnSignals() {
@@ -479,7 +641,10 @@ void Server::StopOnSignals() {
 
 void Server::Start() {
     impl_->workers.emplace(std::max<std::size_t>(1, impl_->options.threads));
-    asio::post(impl_->acceptor.get_executor(), [this] { impl_->Accept(); });
+    asio::post(impl_->acceptor.get_executor(), [this] {
+        if (impl_->acceptor.is_open()) impl_->Accept();
+        if (impl_->localAcceptor.is_open()) impl_->AcceptLocal();
+    });
     impl_->threads.emplace_back([this] {
         for (;;) {
             try {

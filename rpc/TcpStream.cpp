@@ -5,6 +5,7 @@
 #include <asio.hpp>
 
 #include "rpc/RpcError.h"
+#include "rpc/StreamWait.h"
 
 namespace rpc {
 
@@ -13,21 +14,6 @@ using asio::ip::tcp;
 struct TcpStream::Impl {
     asio::io_context io;
     tcp::socket socket{io};
-
-    // Runs the started operation until it completes or the deadline passes; a late one is
-    // cancelled by closing the socket.
-    std::error_code Run(Deadline deadline, const bool& done, const std::error_code& result) {
-        io.restart();
-        io.run_until(deadline);
-        if (!done) {
-            std::error_code ignored;
-            socket.close(ignored);
-            io.restart();
-            io.run();
-            return std::make_error_code(std::errc::timed_out);
-        }
-        return result;
-    }
 };
 
 TcpStream::TcpStream(std::string host, std::uint16_t port)
@@ -49,26 +35,7 @@ void TcpStream::Close() {
 }
 
 void TcpStream::Open(Deadline deadline) {
-    tcp::resolver resolver(impl_->io);
-    std::error_code ec;
-    const auto endpoints = resolver.resolve(host_, std::to_string(port_), ec);
-    if (ec) {
-        throw TransportError("Não foi possível encontrar o servidor de aplicação em " + Where() +
-                             ": " + DescribeNetworkError(ec) + ".");
-    }
-    bool done = false;
-    std::error_code result;
-    asio::async_connect(impl_->socket, endpoints, [&](std::error_code e, const tcp::endpoint&) {
-        result = e;
-        done = true;
-    });
-    ec = impl_->Run(deadline, done, result);
-    if (ec) {
-        Close();
-        throw TransportError("Não foi possível conectar ao servidor de aplicação em " + Where() +
-                             ": " + DescribeNetworkError(ec) + ".");
-    }
-    impl_->socket.set_option(tcp::no_delay(true), ec);
+    detail::ConnectTcp(impl_->io, impl_->socket, host_, port_, deadline, Where());
 }
 
 std::error_code TcpStream::Write(std::string_view bytes, Deadline deadline) {
@@ -79,7 +46,7 @@ std::error_code TcpStream::Write(std::string_view bytes, Deadline deadline) {
                           result = e;
                           done = true;
                       });
-    return impl_->Run(deadline, done, result);
+    return detail::RunUntil(impl_->io, impl_->socket, deadline, done, result);
 }
 
 std::error_code TcpStream::ReadSome(char* into, std::size_t room, Deadline deadline,
@@ -92,7 +59,33 @@ std::error_code TcpStream::ReadSome(char* into, std::size_t room, Deadline deadl
         got = n;
         done = true;
     });
-    return impl_->Run(deadline, done, result);
+    return detail::RunUntil(impl_->io, impl_->socket, deadline, done, result);
+}
+
+void detail::ConnectTcp(asio::io_context& io, tcp::socket& socket, const std::string& host,
+                        std::uint16_t port, std::chrono::steady_clock::time_point deadline,
+                        const std::string& where) {
+    tcp::resolver resolver(io);
+    std::error_code ec;
+    const auto endpoints = resolver.resolve(host, std::to_string(port), ec);
+    if (ec) {
+        throw TransportError("Não foi possível encontrar o servidor de aplicação em " + where +
+                             ": " + DescribeNetworkError(ec) + ".");
+    }
+    bool done = false;
+    std::error_code result;
+    asio::async_connect(socket, endpoints, [&](std::error_code e, const tcp::endpoint&) {
+        result = e;
+        done = true;
+    });
+    ec = RunUntil(io, socket, deadline, done, result);
+    if (ec) {
+        std::error_code ignored;
+        socket.close(ignored);
+        throw TransportError("Não foi possível conectar ao servidor de aplicação em " + where +
+                             ": " + DescribeNetworkError(ec) + ".");
+    }
+    socket.set_option(tcp::no_delay(true), ec);
 }
 
 std::string DescribeNetworkError(const std::error_code& ec) {
@@ -111,6 +104,10 @@ std::string DescribeNetworkError(const std::error_code& ec) {
         return "nome de máquina desconhecido";
     }
     if (ec == asio::error::service_not_found) return "porta inválida";
+    if (ec == std::errc::no_such_file_or_directory) {
+        return "o soquete não existe (o servidor não está rodando?)";
+    }
+    if (ec == std::errc::permission_denied) return "sem permissão para usar o soquete";
     return "falha de rede (código " + std::to_string(ec.value()) + ")";
 }
 

@@ -1,42 +1,30 @@
-// The client's byte stream: one TCP connection to the application server, every operation
-// bounded by a deadline. It knows nothing of JSON-RPC: the client reads its replies from these
-// bytes, so another transport offering the same operations can take its place.
+// The client's byte stream over one TCP connection to the application server.
 #pragma once
 
-#include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <string_view>
-#include <system_error>
+
+#include "rpc/ByteStream.h"
 
 namespace rpc {
 
-class TcpStream {
+class TcpStream final : public ByteStream {
   public:
-    using Deadline = std::chrono::steady_clock::time_point;
-
     TcpStream(std::string host, std::uint16_t port);
-    ~TcpStream();
+    ~TcpStream() override;
     TcpStream(const TcpStream&) = delete;
     TcpStream& operator=(const TcpStream&) = delete;
 
-    // Resolves the host and connects before the deadline. Throws TransportError naming host and
-    // port, in Portuguese, when either fails.
-    void Open(Deadline deadline);
-    bool IsOpen() const;
-    void Close();
-
-    // Sends all of `bytes`; answers the failure, or std::errc::timed_out with the stream closed
-    // when the deadline passes first.
-    std::error_code Write(std::string_view bytes, Deadline deadline);
-    // Receives at least one and up to `room` bytes into `into`, telling how many in `got`; the
-    // end of the stream is an error (eof), and the deadline is kept as in Write.
-    std::error_code ReadSome(char* into, std::size_t room, Deadline deadline, std::size_t& got);
-
-    // "host:port", as every message names the server.
-    std::string Where() const;
+    // Resolves the host and connects before the deadline.
+    void Open(Deadline deadline) override;
+    bool IsOpen() const override;
+    void Close() override;
+    std::error_code Write(std::string_view bytes, Deadline deadline) override;
+    std::error_code ReadSome(char* into, std::size_t room, Deadline deadline,
+                             std::size_t& got) override;
+    // "host:port".
+    std::string Where() const override;
 
   private:
     struct Impl;
@@ -44,8 +32,5 @@ class TcpStream {
     std::uint16_t port_;
     std::unique_ptr<Impl> impl_;
 };
-
-// A network failure as a user reads it ("conexão recusada (nada escuta nessa porta)").
-std::string DescribeNetworkError(const std::error_code& ec);
 
 }  // namespace rpc

@@ -274,6 +274,14 @@ TEST_F(BaseScreenTest, TheStatusLineSaysWhatTheScreensServerCallsDid) {
     EXPECT_FALSE(result.Ok);
     EXPECT_EQ(Said(platform::StatusPart::Connection), "Sem conexão com o servidor 127.0.0.1:1");
     EXPECT_EQ(Said().rfind("Falhou: ", 0), 0u) << Said();
+
+    // Another machine without a trust anchor for TLS: refused before anything goes out.
+    net.BeforeConnect = [](library::TNetConnection& c) {
+        c.Host = "192.0.2.1";
+        c.Port = 47630;
+    };
+    EXPECT_FALSE(net.Call("GetSaldComer", {"01", ""}).Ok);
+    EXPECT_NE(net.LastError().find("`ca`"), std::string::npos) << net.LastError();
 }
 
 TEST_F(BaseScreenTest, AScreensOwnListenerIsKeptAndEveryCommandHasItsOwnKey) {

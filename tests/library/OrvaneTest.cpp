@@ -45,8 +45,9 @@ class OrvaneTest : public ::testing::Test {
         return path;
     }
 
-    static constexpr const char* kVars[] = {"SALDO_SERVER", "SALDO_DB", "SALDO_CONFIG",
-                                            "XDG_CONFIG_HOME", "XDG_DATA_HOME"};
+    static constexpr const char* kVars[] = {"SALDO_SERVER",     "SALDO_DB",      "SALDO_CONFIG",
+                                            "XDG_CONFIG_HOME",  "XDG_DATA_HOME", "SALDO_CA",
+                                            "SALDO_FINGERPRINT"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
     std::filesystem::path dir_;
 };
@@ -79,11 +80,14 @@ TEST_F(OrvaneTest, EnvironmentGivesServerAndDatabase) {
     setenv("SALDO_SERVER", "[::1]:81", 1);
     EXPECT_EQ(WebURL(), "::1");
     EXPECT_EQ(WebPort(), 81);
+    setenv("SALDO_SERVER", "unix:/run/saldo/saldo.sock", 1);
+    EXPECT_EQ(WebURL(), "unix:/run/saldo/saldo.sock");
+    EXPECT_EQ(WebPort(), 0);
 }
 
 TEST_F(OrvaneTest, MalformedValuesNameTheirVariable) {
-    for (const char* bad :
-         {"localhost", "host:", ":80", "host:0", "host:65536", "host:8o", "a:b:1", "[::1]80"}) {
+    for (const char* bad : {"localhost", "host:", ":80", "host:0", "host:65536", "host:8o", "a:b:1",
+                            "[::1]80", "unix:", "unix:saldo.sock"}) {
         setenv("SALDO_SERVER", bad, 1);
         EXPECT_NE(ErrorOf([] { WebPort(); }).find("SALDO_SERVER"), std::string::npos) << bad;
     }
@@ -106,6 +110,19 @@ TEST_F(OrvaneTest, ConfigFileSetsWhatTheEnvironmentLeavesOpen) {
     EXPECT_NE(ErrorOf([] { WebPort(); }).find("client.conf (server)"), std::string::npos);
     WriteConfig("just words\n");
     EXPECT_NE(ErrorOf([] { WebPort(); }).find("client.conf, linha 1"), std::string::npos);
+}
+
+TEST_F(OrvaneTest, TrustInTheServersCertificateAndWhereTlsMayBeLeftOut) {
+    EXPECT_TRUE(CurrentServerTrust().Empty());
+    const auto config = WriteConfig("ca = tls/ca.pem\nfingerprint = AB:CD\n");
+    EXPECT_EQ(CurrentServerTrust().authorityFile, (config.parent_path() / "tls/ca.pem").string());
+    EXPECT_EQ(CurrentServerTrust().fingerprint, "AB:CD");
+    setenv("SALDO_CA", "/etc/saldo/ca.pem", 1);
+    EXPECT_EQ(CurrentServerTrust().authorityFile, "/etc/saldo/ca.pem");
+    for (const char* host : {"localhost", "127.0.0.1", "127.1.2.3", "::1"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"10.0.0.7", "saldo.example", "::", "128.0.0.1", "localhost.example"})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
 }
 
 TEST_F(OrvaneTest, LedgerAccountPictureKeepsItsDots) {
