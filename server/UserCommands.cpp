@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <istream>
 #include <ostream>
 
@@ -18,17 +19,20 @@
 namespace server {
 namespace {
 
-// Hides what is typed while a password is read from a terminal.
+// Asks for the password and hides what is typed when it is read from a terminal.
 class NoEcho {
   public:
     NoEcho() : active_(isatty(STDIN_FILENO) == 1 && tcgetattr(STDIN_FILENO, &saved_) == 0) {
         if (!active_) return;
+        std::fputs("Senha: ", stderr);
         termios quiet = saved_;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
     ~NoEcho() {
-        if (active_) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+        if (!active_) return;
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved_);
+        std::fputs("\n", stderr);
     }
     NoEcho(const NoEcho&) = delete;
     NoEcho& operator=(const NoEcho&) = delete;
