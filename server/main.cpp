@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -386,7 +387,9 @@ Command AddAudit(CLI::App& app) {
 
 Command AddUser(CLI::App& app) {
     struct Options {
-        std::string db = kDefaultDb;
+        // One per subcommand: CLI11 fills an option from SALDO_DB in every subcommand, parsed
+        // or not, so a shared one would take the environment's over the command line's.
+        std::map<std::string, std::string> db;
         server::UserCommand command;
     };
     const auto o = std::make_shared<Options>();
@@ -394,7 +397,8 @@ Command AddUser(CLI::App& app) {
     user->require_subcommand(1);
     const auto add = [&](const char* action, const char* help, bool named) {
         CLI::App* sub = user->add_subcommand(action, help);
-        AddDbOption(*sub, o->db);
+        o->db[action] = kDefaultDb;
+        AddDbOption(*sub, o->db[action]);
         if (named) sub->add_option("NOME", o->command.name, "Nome do usuário")->required();
         sub->callback([o, action] { o->command.action = action; });
         return sub;
@@ -412,7 +416,7 @@ Command AddUser(CLI::App& app) {
     add("rights", "Substitui os direitos do usuário", true)
         ->add_option("DIREITO", o->command.rights, "EMPRESA=consulta ou EMPRESA=lançamento");
     return {user, [o] {
-                auto connection = db::Connection::Open(o->db);
+                auto connection = db::Connection::Open(o->db.at(o->command.action));
                 db::CreateSchema(*connection);
                 server::RunUserCommand(*connection, o->command, std::cin, std::cout);
                 std::cout.flush();
