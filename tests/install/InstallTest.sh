@@ -55,7 +55,7 @@ CONF
 output=$("$prefix/bin/saldo-shell" --check --open RDQ63500 2>&1) || fail "saldo-shell --check: $output"
 echo "$output"
 grep -q '^ok     banco de dados: SQLite, ' <<<"$output" || fail "no database line"
-grep -q "^ok     servidor de aplicação: .*saldo.sock responde" <<<"$output" || fail "no server line"
+grep -q "^ok     servidor de aplicação: unix:.*saldo.sock.* responde" <<<"$output" || fail "no server line"
 grep -q '^ok     tela RDQ63500: "Saldo Comercial" aberta e fechada' <<<"$output" || fail "no screen line"
 
 # A server that is not there is a failed check, not a hang or a success.
