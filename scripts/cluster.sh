@@ -213,14 +213,15 @@ defaults
 
 # The application servers: a new connection goes to the server with the fewest; a server is
 # taken out after 2 failed checks 2 s apart (a harmless call that must answer as the
-# balance server does) and back after 2 good ones; a refused connection is sent to the other.
+# balance server does: the check does not sign in, so the refusal of a caller not identified
+# counts as an answer) and back after 2 good ones; a refused connection is sent to the other.
 listen saldo-servers
   bind $host:$front_port
   balance leastconn
   option tcp-check
   tcp-check connect
   tcp-check send "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl\",\"params\":[\"\",\"\",\"\",0]}\n"
-  tcp-check expect rstring "\"result\":(true|false)"
+  tcp-check expect rstring "\"result\":(true|false)|\"code\":-32004"
   default-server inter 2s fall 2 rise 2 on-marked-down shutdown-sessions
   server server1 $host:${server_ports[0]} check
   server server2 $host:${server_ports[1]} check
