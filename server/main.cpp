@@ -26,6 +26,7 @@
 #include "server/SaldoService.h"
 #include "server/TieOutReport.h"
 #include "server/UserCommands.h"
+#include "server/Users.h"
 
 namespace {
 
@@ -145,6 +146,10 @@ int Serve(const std::string& url, const Listening& listening, const rpc::ServerO
         // audit trail); the rest is left as it is.
         auto connection = db::Connection::Open(url);
         db::CreateSchema(*connection);
+        if (server::Users(*connection).None())
+            LogLine(
+                "nenhum usuário cadastrado: nenhuma chamada será atendida até que saldo-server "
+                "init crie o administrador ou saldo-server user add crie um usuário");
     }
     db::ConnectionPool pool(url, options.threads);
     server::SaldoService service(pool, serviceOptions);
