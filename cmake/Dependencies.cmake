@@ -8,6 +8,9 @@ find_package(CLI11 CONFIG REQUIRED)
 # comparing typed names.
 find_package(OpenSSL REQUIRED COMPONENTS Crypto SSL)
 find_package(ICU REQUIRED COMPONENTS uc)
+# libsodium: the server's password hashes (Argon2id) and session tokens.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 
 # Asio is header-only and ships no CMake package.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)

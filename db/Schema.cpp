@@ -111,6 +111,27 @@ const char* const kTables[] = {
         TIPDEPOIS    VARCHAR(1),
         PRIMARY KEY (NRSEQUENCIA, NRITEM)))",
     R"(CREATE INDEX IF NOT EXISTS SALDAUDI_EMPRESA ON SALDAUDI (CDEMPRESA, IDSALDCOME))",
+    // The people the server serves: a password kept only as its Argon2id hash (null: none set,
+    // so only the local socket identifies the user), locked (S) or not (N), created when (UTC).
+    R"(CREATE TABLE IF NOT EXISTS SALDUSUA (
+        NMUSUARIO   VARCHAR(64) NOT NULL PRIMARY KEY,
+        DSSENHA     VARCHAR(255),
+        IDBLOQUEIO  VARCHAR(1) NOT NULL CHECK (IDBLOQUEIO IN ('S', 'N')),
+        DTCRIACAO   VARCHAR(20) NOT NULL))",
+    // A user's right on one company's balances ("*": every company): C consulta, L lançamento.
+    R"(CREATE TABLE IF NOT EXISTS SALDDIRE (
+        NMUSUARIO  VARCHAR(64) NOT NULL REFERENCES SALDUSUA (NMUSUARIO),
+        CDEMPRESA  VARCHAR(2) NOT NULL,
+        IDDIREITO  VARCHAR(1) NOT NULL CHECK (IDDIREITO IN ('C', 'L')),
+        PRIMARY KEY (NMUSUARIO, CDEMPRESA)))",
+    // Open sessions, by the SHA-256 (hex) of their token, so that the table gives no usable
+    // token; NRCRIACAO and NRVALIDADE in UTC seconds since 1970.
+    R"(CREATE TABLE IF NOT EXISTS SALDSESS (
+        CHSESSAO   VARCHAR(64) NOT NULL PRIMARY KEY,
+        NMUSUARIO  VARCHAR(64) NOT NULL REFERENCES SALDUSUA (NMUSUARIO),
+        NRCRIACAO  BIGINT NOT NULL,
+        NRVALIDADE BIGINT NOT NULL))",
+    R"(CREATE INDEX IF NOT EXISTS SALDSESS_USUARIO ON SALDSESS (NMUSUARIO))",
 };
 
 }  // namespace

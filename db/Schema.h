@@ -1,6 +1,6 @@
 // The business database's tables: the look-up tables the screen's lists read, the commercial
-// balances, the ledger-account balances that bound them, the saves' request keys and the
-// audit trail.
+// balances, the ledger-account balances that bound them, the saves' request keys, the
+// audit trail, and the server's users, their rights and open sessions.
 #pragma once
 
 #include "db/DialectSql.h"

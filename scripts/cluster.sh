@@ -14,6 +14,8 @@
 # SALDO_SERVER_BIN (default build/dev/bin/saldo-server). PostgreSQL refuses to run as root, so
 # when started by root every process runs as the account "postgres", which the postgresql
 # package creates (no account is made, so nothing is left behind); otherwise as the caller.
+# Callers sign in to the application servers as the user SALDO_CLUSTER_USER (default
+# "cluster") with the password SALDO_CLUSTER_PASSWORD (default "senha-do-cluster").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +24,8 @@ base=${SALDO_CLUSTER_PORT:-47700}
 server_bin=${SALDO_SERVER_BIN:-$PWD/build/dev/bin/saldo-server}
 pg_bin=/usr/lib/postgresql/15/bin
 host=127.0.0.1
+caller_user=${SALDO_CLUSTER_USER:-cluster}
+caller_password=${SALDO_CLUSTER_PASSWORD:-senha-do-cluster}
 
 etcd_port=$((base + 1)) etcd_peer_port=$((base + 2))
 pg_ports=($((base + 11)) $((base + 12)))
@@ -114,14 +118,16 @@ has_sync_standby() {
 }
 
 # True when the program on the port answers a harmless call of the balance server as that
-# server does (a read that changes nothing and whose answer is a boolean).
+# server does (a read that changes nothing and whose answer is a boolean, or the refusal of a
+# caller that has not signed in).
 answers_as_server() {
   local reply=""
   { exec 3<>"/dev/tcp/$host/$1"; } 2>/dev/null || return 1
   printf '%s\n' '{"jsonrpc":"2.0","id":1,"method":"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl","params":["","","",0]}' >&3
   IFS= read -r -t 5 reply <&3 || true
   exec 3<&- 3>&-
-  [[ "$reply" =~ \"jsonrpc\":\"2\.0\" ]] && [[ "$reply" =~ \"result\":(true|false) ]]
+  [[ "$reply" =~ \"jsonrpc\":\"2\.0\" ]] &&
+    [[ "$reply" =~ \"result\":(true|false)|\"code\":-32004 ]]
 }
 
 etcd_healthy() { etcdctl --endpoints "http://$host:$etcd_port" endpoint health >/dev/null 2>&1; }
@@ -207,14 +213,15 @@ defaults
 
 # The application servers: a new connection goes to the server with the fewest; a server is
 # taken out after 2 failed checks 2 s apart (a harmless call that must answer as the
-# balance server does) and back after 2 good ones; a refused connection is sent to the other.
+# balance server does: the check does not sign in, so the refusal of a caller not identified
+# counts as an answer) and back after 2 good ones; a refused connection is sent to the other.
 listen saldo-servers
   bind $host:$front_port
   balance leastconn
   option tcp-check
   tcp-check connect
   tcp-check send "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl\",\"params\":[\"\",\"\",\"\",0]}\n"
-  tcp-check expect rstring "\"result\":(true|false)"
+  tcp-check expect rstring "\"result\":(true|false)|\"code\":-32004"
   default-server inter 2s fall 2 rise 2 on-marked-down shutdown-sessions
   server server1 $host:${server_ports[0]} check
   server server2 $host:${server_ports[1]} check
@@ -405,6 +412,9 @@ CREATE DATABASE saldo OWNER saldo ENCODING 'UTF8' TEMPLATE template0;
 EOF
   step="saldo-server init (log/init.log)"
   as_user "$server_bin" init --db "$db_url" --demo >>"$dir/log/init.log" 2>&1
+  printf '%s\n' "$caller_password" |
+    as_user "$server_bin" user add "$caller_user" --password-stdin --right '*=lançamento' \
+      --db "$db_url" >>"$dir/log/init.log" 2>&1
 
   step="starting the application servers"
   # One after the other: a server brings the tables up to date as it starts, and two doing that

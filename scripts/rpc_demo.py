@@ -1,23 +1,39 @@
 #!/usr/bin/env python3
 """Calls the three methods of a running saldo-server with nothing but a socket, as
-docs/protocol.md describes. Usage: scripts/rpc_demo.py [HOST:PORT] (default 127.0.0.1:47630)."""
+docs/protocol.md describes. Usage: scripts/rpc_demo.py [HOST:PORT | unix:PATH] (default
+127.0.0.1:47630). Over TCP it signs in first as SALDO_USER with the password SALDO_PASSWORD;
+on the local socket the system user running it is identified without a password."""
 import json
+import os
 import socket
 import sys
 
-host, _, port = (sys.argv[1] if len(sys.argv) > 1 else "127.0.0.1:47630").rpartition(":")
-stream = socket.create_connection((host or "127.0.0.1", int(port))).makefile("rwb")
+address = sys.argv[1] if len(sys.argv) > 1 else "127.0.0.1:47630"
+if address.startswith("unix:"):
+    sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    sock.connect(address[len("unix:"):])
+else:
+    host, _, port = address.rpartition(":")
+    sock = socket.create_connection((host or "127.0.0.1", int(port)))
+stream = sock.makefile("rwb")
 next_id = 0
 
 
-def call(method, *params):
+def call(method, *params, server="Rdq63500.rdmSaldComer."):
     global next_id
     next_id += 1
-    request = {"jsonrpc": "2.0", "id": next_id, "method": "Rdq63500.rdmSaldComer." + method,
+    request = {"jsonrpc": "2.0", "id": next_id, "method": server + method,
                "params": list(params)}
     stream.write((json.dumps(request) + "\n").encode())
     stream.flush()
     return json.loads(stream.readline())
+
+
+if not address.startswith("unix:"):
+    login = call("Entrar", os.environ.get("SALDO_USER", ""), os.environ.get("SALDO_PASSWORD", ""),
+                 server="Sessao.")
+    if "error" in login:
+        sys.exit("Sessao.Entrar: " + login["error"]["message"])
 
 
 packet = call("GetSaldComer", "01", "SaldClie")["result"]

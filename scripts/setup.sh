@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache clang-format pkg-config file
   qt6-base-dev libgl-dev libqt6svg6 qt6-translations-l10n
-  libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libssl-dev openssl libicu-dev
+  libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libssl-dev openssl libicu-dev libsodium-dev
   nlohmann-json3-dev libasio-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql postgresql-contrib

@@ -102,9 +102,9 @@ std::string CallArguments::RequestKey(std::size_t index) const {
     return *key;
 }
 
-Caller CallArguments::CallerOf(std::size_t userIndex) const {
-    return {OptionalText(userIndex, "usuário", kMaxUserChars).value_or(""),
-            std::string(arguments_.Peer())};
+Caller CallArguments::CallerOf(std::size_t userIndex, std::string identifiedUser) const {
+    OptionalText(userIndex, "usuário", kMaxUserChars);
+    return {std::move(identifiedUser), std::string(arguments_.Peer())};
 }
 
 }  // namespace server

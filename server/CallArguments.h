@@ -47,9 +47,10 @@ class CallArguments {
     // The optional trailing request key: empty when absent or null; one sent is checked by
     // CheckRequestKey.
     std::string RequestKey(std::size_t index) const;
-    // The caller: the address the call came from, and the user name the client reports as
-    // the optional trailing argument at `userIndex`.
-    Caller CallerOf(std::size_t userIndex) const;
+    // The caller: the identified user and the address the call came from. The user name an
+    // older client still sends as the optional trailing argument at `userIndex` is checked
+    // (text or null, at most 64 characters) but never taken as the author.
+    Caller CallerOf(std::size_t userIndex, std::string identifiedUser) const;
 
   private:
     std::string_view method_;

@@ -1,5 +1,5 @@
 // Who makes a call and from where: what a call that writes records as its author. The user is
-// the name the client reports; the address is the one the server saw.
+// the one the server identified; the address is the one the server saw.
 #pragma once
 
 #include <string>

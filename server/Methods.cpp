@@ -1,6 +1,6 @@
 // The wire's view of the methods: a table of the service's methods, each decoding its arguments
 // (CallArguments), the packet read straight from its span of the request, and the server's
-// errors as JSON-RPC codes.
+// errors as JSON-RPC codes. Each passes the identification's gate before it reads anything.
 #include "server/Methods.h"
 
 #include <chrono>
@@ -102,67 +102,87 @@ auto Logged(const CallLog& log, std::string_view method, const rpc::Arguments& a
 
 }  // namespace
 
-void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog log) {
+void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service,
+                     Identification& identification, CallLog log) {
     const std::string server(kServerName);
     constexpr auto kString = ArgumentType::String;
+    // Every method first asks who calls (nothing is read for a caller not identified); once
+    // its arguments are checked, `admit` reads the caller's rights on the company (argument 0).
     const auto add = [&](std::string_view method, auto body) {
-        dispatcher.AddMethod(
-            server, std::string(method), [log, method, body](const rpc::Arguments& arguments) {
-                return Logged(log, method, arguments, [&] { return body(arguments); });
-            });
+        dispatcher.AddMethod(server, std::string(method),
+                             [log, method, body, &identification](const rpc::Arguments& arguments) {
+                                 return Logged(log, method, arguments, [&] {
+                                     identification.Identify(arguments);
+                                     const auto admit = [&](Right needed) {
+                                         return identification.Admit(arguments, arguments.String(0),
+                                                                     needed);
+                                     };
+                                     return body(arguments, admit);
+                                 });
+                             });
     };
     // A company's packet goes out in pieces while its rows are read.
     dispatcher.AddStreamMethod(
         server, std::string(services::kGetSaldComer),
-        [log, &service](const rpc::Arguments& arguments, rpc::ResultStream& result) {
+        [log, &service, &identification](const rpc::Arguments& arguments,
+                                         rpc::ResultStream& result) {
             constexpr std::string_view method = services::kGetSaldComer;
             Logged(log, method, arguments, [&] {
+                identification.Identify(arguments);
                 const CallArguments a(method, arguments, {{"empresa", kString}, {"tipo", kString}});
+                identification.Admit(arguments, a.Text(0), Right::Read);
                 service.GetSaldComer(a.Text(0), a.KindOfTag(1), result.Text(),
                                      [&] { result.Mark(); });
             });
         });
-    add(services::kSetSaldComer, [&service](const rpc::Arguments& arguments) {
+    add(services::kSetSaldComer, [&service](const rpc::Arguments& arguments, const auto& admit) {
         // The request key and the user name are optional trailing arguments: a caller that
-        // predates them sends three.
+        // predates them sends three. The name is checked but the author is the identified user.
         const CallArguments a(
             services::kSetSaldComer, arguments,
             {{"empresa", kString}, {"tipo", kString}, {"pacote", ArgumentType::Object}}, 2);
         const std::string key = a.RequestKey(3);
-        const Caller caller = a.CallerOf(4);
+        const Caller caller = a.CallerOf(4, admit(Right::Write));
         service.SetSaldComer(caller, a.Text(0), a.KindOfTag(1), a.Json(2), key);
         return std::string("null");
     });
-    add(services::kGetHistSaldComer, [&service](const rpc::Arguments& arguments) {
+    add(services::kGetHistSaldComer, [&service](const rpc::Arguments& arguments,
+                                                const auto& admit) {
         const CallArguments a(services::kGetHistSaldComer, arguments,
                               {{"empresa", kString},
                                {"tipo", kString},
                                {"mês", kString},
                                {"conta", kString},
                                {"código", kString}});
+        admit(Right::Read);
         return service.GetHistSaldComer(a.Text(0), a.KindOfTag(1), a.Text(2), a.Text(3), a.Text(4));
     });
-    add(services::kGetVdSaldoContCtbl, [&service](const rpc::Arguments& arguments) {
-        const CallArguments a(services::kGetVdSaldoContCtbl, arguments,
-                              {{"empresa", kString},
-                               {"conta", kString},
-                               {"mês", kString},
-                               {"valor", ArgumentType::Number}});
-        const bool allowed =
-            service.GetVdSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2), a.Number(3));
-        return std::string(allowed ? "true" : "false");
-    });
-    add(services::kGetSaldoContCtbl, [&service](const rpc::Arguments& arguments) {
-        const CallArguments a(services::kGetSaldoContCtbl, arguments,
-                              {{"empresa", kString}, {"conta", kString}, {"mês", kString}});
-        return service.GetSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2));
-    });
-    add(services::kGetConfContabil, [&service](const rpc::Arguments& arguments) {
+    add(services::kGetVdSaldoContCtbl,
+        [&service](const rpc::Arguments& arguments, const auto& admit) {
+            const CallArguments a(services::kGetVdSaldoContCtbl, arguments,
+                                  {{"empresa", kString},
+                                   {"conta", kString},
+                                   {"mês", kString},
+                                   {"valor", ArgumentType::Number}});
+            admit(Right::Read);
+            const bool allowed =
+                service.GetVdSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2), a.Number(3));
+            return std::string(allowed ? "true" : "false");
+        });
+    add(services::kGetSaldoContCtbl,
+        [&service](const rpc::Arguments& arguments, const auto& admit) {
+            const CallArguments a(services::kGetSaldoContCtbl, arguments,
+                                  {{"empresa", kString}, {"conta", kString}, {"mês", kString}});
+            admit(Right::Read);
+            return service.GetSaldoContCtbl(a.Text(0), a.Text(1), a.Text(2));
+        });
+    add(services::kGetConfContabil, [&service](const rpc::Arguments& arguments, const auto& admit) {
         const CallArguments a(services::kGetConfContabil, arguments,
                               {{"empresa", kString}, {"tipo", kString}});
+        admit(Right::Read);
         return service.GetConfContabil(a.Text(0), a.KindOfCodeOrAll(1));
     });
-    add(services::kImportSaldComer, [&service](const rpc::Arguments& arguments) {
+    add(services::kImportSaldComer, [&service](const rpc::Arguments& arguments, const auto& admit) {
         // The user name is an optional trailing argument, as for saves.
         const CallArguments a(services::kImportSaldComer, arguments,
                               {{"empresa", kString},
@@ -170,7 +190,7 @@ void RegisterMethods(rpc::Dispatcher& dispatcher, SaldoService& service, CallLog
                                {"arquivo", kString},
                                {"simular", ArgumentType::Boolean}},
                               1);
-        const Caller caller = a.CallerOf(4);
+        const Caller caller = a.CallerOf(4, admit(Right::Write));
         return service.ImportSaldComer(caller, a.Text(0), a.KindOfCode(1), a.Text(2), a.Boolean(3));
     });
 }

@@ -1,12 +1,13 @@
-// saldo-server: creates the business database (init), serves the remote module
-// "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM, and prints the audit trail
-// (audit).
+// saldo-server: creates the business database and its first administrator (init), serves the
+// remote module "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM to identified
+// users, administers those users (user), and prints the audit trail (audit).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -19,10 +20,13 @@
 #include "db/Schema.h"
 #include "rpc/Server.h"
 #include "server/AuditReport.h"
+#include "server/Identification.h"
 #include "server/Import.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
 #include "server/TieOutReport.h"
+#include "server/UserCommands.h"
+#include "server/Users.h"
 
 namespace {
 
@@ -52,13 +56,19 @@ void LogLine(const std::string& line) {
     std::fputs(text.c_str(), stderr);
 }
 
-int Init(const std::string& url, bool demo, long long scale) {
+int Init(const std::string& url, bool demo, long long scale, const std::string& admin) {
     if (db::CreateDatabaseIfMissing(url)) {
         LogLine("banco de dados criado em " + db::RedactedUrl(url));
     }
     auto connection = db::Connection::Open(url);
     db::CreateSchema(*connection);
     LogLine("tabelas criadas em " + db::RedactedUrl(url));
+    if (const auto created = server::CreateFirstAdministrator(*connection, admin)) {
+        LogLine("administrador " + *created +
+                " criado (lançamento em todas as empresas; sem senha, entra pelo soquete local até "
+                "ter uma: saldo-server user password " +
+                *created + ")");
+    }
     if (demo) {
         LogLine(db::LoadDemoData(*connection) ? "dados de demonstração gravados"
                                               : "o banco já tem empresas; dados de demonstração "
@@ -90,8 +100,20 @@ int Audit(const std::string& url, const server::AuditFilter& filter, const std::
     return 0;
 }
 
-int Serve(const std::string& url, const std::string& listen, const rpc::ServerOptions& options,
+// Where and how `serve` listens.
+struct Listening {
+    std::string address;
+    std::string socket;
+    std::string tlsCertificate, tlsKey;
+};
+
+bool IsLoopback(const std::string& host) {
+    return host == "localhost" || host == "::1" || host == "[::1]" || host.rfind("127.", 0) == 0;
+}
+
+int Serve(const std::string& url, const Listening& listening, const rpc::ServerOptions& options,
           const server::ServiceOptions& serviceOptions) {
+    const std::string& listen = listening.address;
     const std::size_t colon = listen.rfind(':');
     std::string host = colon == std::string::npos ? listen : listen.substr(0, colon);
     if (host.empty()) host = "127.0.0.1";
@@ -107,22 +129,49 @@ int Serve(const std::string& url, const std::string& listen, const rpc::ServerOp
         LogLine("porta inválida em --listen " + listen);
         return 2;
     }
+    const bool tls = !listening.tlsCertificate.empty();
+    if (tls != !listening.tlsKey.empty()) {
+        LogLine("informe --tls-cert e --tls-key juntos");
+        return 2;
+    }
+    // Passwords and balances never cross the network in plain text.
+    if (!tls && !IsLoopback(host)) {
+        LogLine("o endereço " + host +
+                " não é local: para atender pela rede, informe --tls-cert e --tls-key (crie-os "
+                "com scripts/make-certificates.sh)");
+        return 2;
+    }
     {
         // A database made by an older version gets the tables added since (request keys,
         // audit trail); the rest is left as it is.
         auto connection = db::Connection::Open(url);
         db::CreateSchema(*connection);
+        if (server::Users(*connection).None())
+            LogLine(
+                "nenhum usuário cadastrado: nenhuma chamada será atendida até que saldo-server "
+                "init crie o administrador ou saldo-server user add crie um usuário");
     }
     db::ConnectionPool pool(url, options.threads);
     server::SaldoService service(pool, serviceOptions);
     rpc::Dispatcher dispatcher;
-    server::RegisterMethods(dispatcher, service, LogLine);
+    server::Identification identification(pool, LogLine);
+    identification.Register(dispatcher);
+    server::RegisterMethods(dispatcher, service, identification, LogLine);
     rpc::Server server(dispatcher, options);
-    server.Listen(host, static_cast<std::uint16_t>(port));
+    // The local socket first: once the port answers, both are there.
+    if (!listening.socket.empty()) server.ListenLocal(listening.socket);
+    if (tls) {
+        server.ListenTls(host, static_cast<std::uint16_t>(port), listening.tlsCertificate,
+                         listening.tlsKey);
+    } else {
+        server.Listen(host, static_cast<std::uint16_t>(port));
+    }
     server.StopOnSignals();
     server.Start();
     LogLine("servindo " + std::string(server::kServerName) + " em " + host + ":" +
-            std::to_string(server.Port()) + " (" + db::RedactedUrl(url) + ")");
+            std::to_string(server.Port()) + (tls ? " (TLS)" : "") +
+            (listening.socket.empty() ? "" : " e no soquete local " + listening.socket) + " (" +
+            db::RedactedUrl(url) + ")");
     server.Wait();
     LogLine("encerrado");
     return 0;
@@ -176,6 +225,7 @@ Command AddInit(CLI::App& app) {
         std::string db = kDefaultDb;
         bool demo = false;
         long long scale = 0;
+        std::string admin;
     };
     const auto o = std::make_shared<Options>();
     CLI::App* init = app.add_subcommand("init", "Cria as tabelas (e os dados de demonstração)");
@@ -184,13 +234,16 @@ Command AddInit(CLI::App& app) {
     init->add_option("--scale", o->scale,
                      "Gera as empresas 99, 98 e 97 com N, N/10 e N/100 saldos (benchmarks)")
         ->check(CLI::NonNegativeNumber);
-    return {init, [o] { return Init(o->db, o->demo, o->scale); }};
+    init->add_option("--admin", o->admin,
+                     "Nome do primeiro administrador, criado quando não há usuários (padrão: o "
+                     "usuário do sistema que roda o comando)");
+    return {init, [o] { return Init(o->db, o->demo, o->scale, o->admin); }};
 }
 
 Command AddServe(CLI::App& app) {
     struct Options {
         std::string db = kDefaultDb;
-        std::string listen = kDefaultListen;
+        Listening listening{kDefaultListen, {}, {}, {}};
         rpc::ServerOptions server;
         double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
         double keyDays = 7;
@@ -199,9 +252,20 @@ Command AddServe(CLI::App& app) {
     o->server.threads = std::max(4u, std::thread::hardware_concurrency());
     CLI::App* serve = app.add_subcommand("serve", "Atende as chamadas até receber SIGTERM");
     AddDbOption(*serve, o->db);
-    serve->add_option("--listen", o->listen, "HOST:PORTA")
+    serve
+        ->add_option("--listen", o->listening.address,
+                     "HOST:PORTA (fora da própria máquina só com --tls-cert e --tls-key)")
         ->capture_default_str()
         ->envname("SALDO_LISTEN");
+    serve
+        ->add_option("--socket", o->listening.socket,
+                     "Atende também no soquete local CAMINHO, identificando cada conexão pelo "
+                     "usuário do sistema")
+        ->envname("SALDO_SOCKET");
+    serve->add_option("--tls-cert", o->listening.tlsCertificate, "Certificado do servidor (PEM)")
+        ->envname("SALDO_TLS_CERT");
+    serve->add_option("--tls-key", o->listening.tlsKey, "Chave privada do certificado (PEM)")
+        ->envname("SALDO_TLS_KEY");
     serve->add_option("--threads", o->server.threads, "Chamadas atendidas ao mesmo tempo")
         ->capture_default_str()
         ->check(CLI::Range(1, 256));
@@ -258,7 +322,7 @@ Command AddServe(CLI::App& app) {
                 server::ServiceOptions serviceOptions;
                 serviceOptions.keyLifetime =
                     std::chrono::seconds(static_cast<long long>(o->keyDays * 24 * 3600));
-                return Serve(o->db, o->listen, options, serviceOptions);
+                return Serve(o->db, o->listening, options, serviceOptions);
             }};
 }
 
@@ -326,13 +390,52 @@ Command AddAudit(CLI::App& app) {
             }};
 }
 
+Command AddUser(CLI::App& app) {
+    struct Options {
+        // One per subcommand: CLI11 fills an option from SALDO_DB in every subcommand, parsed
+        // or not, so a shared one would take the environment's over the command line's.
+        std::map<std::string, std::string> db;
+        server::UserCommand command;
+    };
+    const auto o = std::make_shared<Options>();
+    CLI::App* user = app.add_subcommand("user", "Administra os usuários do servidor");
+    user->require_subcommand(1);
+    const auto add = [&](const char* action, const char* help, bool named) {
+        CLI::App* sub = user->add_subcommand(action, help);
+        o->db[action] = kDefaultDb;
+        AddDbOption(*sub, o->db[action]);
+        if (named) sub->add_option("NOME", o->command.name, "Nome do usuário")->required();
+        sub->callback([o, action] { o->command.action = action; });
+        return sub;
+    };
+    CLI::App* added = add("add", "Cria um usuário", true);
+    added->add_flag("--password-stdin", o->command.passwordFromInput,
+                    "Lê a senha (ao menos 8 caracteres) da entrada padrão");
+    added->add_option("--right", o->command.rights,
+                      "EMPRESA=consulta ou EMPRESA=lançamento (EMPRESA * vale para todas)");
+    add("password", "Troca a senha, lida da entrada padrão", true);
+    add("list", "Lista os usuários", false);
+    add("lock", "Bloqueia o usuário (vale na próxima chamada)", true);
+    add("unlock", "Desbloqueia o usuário", true);
+    add("remove", "Remove o usuário e seus direitos", true);
+    add("rights", "Substitui os direitos do usuário", true)
+        ->add_option("DIREITO", o->command.rights, "EMPRESA=consulta ou EMPRESA=lançamento");
+    return {user, [o] {
+                auto connection = db::Connection::Open(o->db.at(o->command.action));
+                db::CreateSchema(*connection);
+                server::RunUserCommand(*connection, o->command, std::cin, std::cout);
+                std::cout.flush();
+                return 0;
+            }};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"Servidor de aplicação do Saldo Comercial"};
     app.require_subcommand(1);
-    const Command commands[] = {AddInit(app), AddServe(app), AddReport(app), AddImport(app),
-                                AddAudit(app)};
+    const Command commands[] = {AddInit(app),   AddServe(app), AddReport(app),
+                                AddImport(app), AddAudit(app), AddUser(app)};
     CLI11_PARSE(app, argc, argv);
     try {
         for (const Command& command : commands) {

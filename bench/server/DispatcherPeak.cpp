@@ -16,6 +16,7 @@
 #include "rpc/Dispatcher.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
+#include "server/Users.h"
 
 namespace {
 
@@ -65,12 +66,21 @@ int main(int argc, char** argv) {
     db::ConnectionPool pool(argv[1], 1);
     server::SaldoService service(pool);
     rpc::Dispatcher dispatcher;
-    server::RegisterMethods(dispatcher, service, nullptr);
+    server::Identification identification(pool, nullptr);
+    server::RegisterMethods(dispatcher, service, identification, nullptr);
+    // The call is measured as an identified user makes it.
+    {
+        auto connection = db::Connection::Open(argv[1]);
+        server::Users users(*connection);
+        if (!users.Find("bench")) users.Add("bench", std::nullopt, {{"*", server::Right::Write}});
+    }
+    rpc::Connection origin{rpc::Transport::Tcp, "bench", std::nullopt,
+                           server::Identity{"bench", {}, false}};
     const std::string line = Request(megabytes * 1000 * 1000);
     const long before = StatusKb("VmRSS");
     std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
     const auto start = std::chrono::steady_clock::now();
-    const std::string reply = dispatcher.Handle(line);
+    const std::string reply = dispatcher.Handle(line, &origin);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long peak = StatusKb("VmHWM");

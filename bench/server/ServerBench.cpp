@@ -54,7 +54,9 @@
 #include "rpc/RpcError.h"
 #include "rpc/Server.h"
 #include "server/Methods.h"
+#include "server/PasswordHash.h"
 #include "server/SaldoService.h"
+#include "server/Users.h"
 
 namespace {
 
@@ -85,6 +87,14 @@ void ReadCompany(rpc::Client& client, platform::ClientDataSet& set, const std::s
 void PrepareSet(rpc::Client& client, platform::ClientDataSet& set) {
     const json packet = client.Call(kModule + "GetSaldComer", {"01", ""});
     for (const auto& field : platform::FieldListFromJson(packet["fields"])) set.AddField(field);
+}
+
+// The benches call as an identified user, signing in on each client's connection.
+const std::string kBenchUser = "bench";
+const std::string kBenchPassword = "senha-de-medida";
+
+void SignIn(rpc::Client& client) {
+    client.Call("Sessao.Entrar", {kBenchUser, kBenchPassword});
 }
 
 rpc::ClientOptions LongCalls() {
@@ -327,6 +337,7 @@ struct Backend {
     std::function<std::unique_ptr<BareCommit>()> bareCommit;
     std::unique_ptr<db::ConnectionPool> pool;
     std::unique_ptr<server::SaldoService> service;
+    std::unique_ptr<server::Identification> identification;
     rpc::Dispatcher dispatcher;
     std::unique_ptr<rpc::Server> rpcServer;
     // The same methods over TLS and a local socket, with the folder of its certificates and
@@ -337,7 +348,16 @@ struct Backend {
     void Start() {
         pool = std::make_unique<db::ConnectionPool>(url, 8);
         service = std::make_unique<server::SaldoService>(*pool);
-        server::RegisterMethods(dispatcher, *service, nullptr);
+        identification = std::make_unique<server::Identification>(*pool, nullptr);
+        identification->Register(dispatcher);
+        server::RegisterMethods(dispatcher, *service, *identification, nullptr);
+        {
+            auto connection = db::Connection::Open(url);
+            server::Users users(*connection);
+            if (!users.Find(kBenchUser))
+                users.Add(kBenchUser, server::HashPassword(kBenchPassword),
+                          {{"*", server::Right::Write}});
+        }
         rpc::ServerOptions options;
         options.threads = 8;
         rpcServer = std::make_unique<rpc::Server>(dispatcher, options);
@@ -398,6 +418,7 @@ ReadFigures MeasureRead(Backend& backend, long rows, int pairs) {
     const std::string company = CompanyOfRows(rows);
     const std::string command = backend.shellCommand(company);
     rpc::Client client("127.0.0.1", backend.rpcServer->Port(), LongCalls());
+    SignIn(client);
     platform::ClientDataSet set("cdsSaldForn");
     PrepareSet(client, set);
     ReadCompany(client, set, company);  // warms the caches on both sides
@@ -418,6 +439,7 @@ ReadFigures MeasureRead(Backend& backend, long rows, int pairs) {
 // measures is counted: prints "baseline rss peak" in kB.
 int ClientMemoryMain(std::uint16_t port, const std::string& company) {
     rpc::Client client("127.0.0.1", port, LongCalls());
+    SignIn(client);
     platform::ClientDataSet set("cdsSaldForn");
     PrepareSet(client, set);
     const long baseline = StatusKb("VmRSS");
@@ -454,6 +476,7 @@ SaveFigures MeasureSave(Backend& backend, long rows, int saves) {
     const std::string company = CompanyOfRows(rows);
     RemoveSavedRows(backend.url, company);
     rpc::Client client("127.0.0.1", backend.rpcServer->Port());
+    SignIn(client);
     const json fields = client.Call(kModule + "GetSaldComer", {"01", ""})["fields"];
     const auto bare = backend.bareCommit();
     const std::string keyPrefix = "bench-" + std::to_string(::getpid()) + "-" + company + "-";

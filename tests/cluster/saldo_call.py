@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The calls the cluster test makes, over a plain socket (docs/protocol.md), each on a new
-connection and bounded by a time-out.
+connection that signs in first (as scripts/cluster.sh's user), and bounded by a time-out.
 
   saldo_call.py save HOST:PORT MONTH_END KEY [PID]
       saves one client balance of company 01 (not implanted, so no ledger limit) dated
@@ -40,10 +40,16 @@ CLIENT_FIELDS = [
 
 def call(address, method, *params):
     host, _, port = address.rpartition(":")
-    request = {"jsonrpc": "2.0", "id": 1, "method": METHOD + method, "params": list(params)}
+    login = {"jsonrpc": "2.0", "id": 1, "method": "Sessao.Entrar",
+             "params": [os.environ.get("SALDO_CLUSTER_USER", "cluster"),
+                        os.environ.get("SALDO_CLUSTER_PASSWORD", "senha-do-cluster")]}
+    request = {"jsonrpc": "2.0", "id": 2, "method": METHOD + method, "params": list(params)}
     with socket.create_connection((host, int(port)), timeout=CALL_TIMEOUT_S) as sock:
-        sock.sendall((json.dumps(request) + "\n").encode())
-        reply = sock.makefile("rb").readline(MAX_REPLY)
+        sock.sendall((json.dumps(login) + "\n" + json.dumps(request) + "\n").encode())
+        replies = sock.makefile("rb")
+        reply = replies.readline(MAX_REPLY)
+        if reply.endswith(b"\n"):
+            reply = replies.readline(MAX_REPLY)
     if not reply.endswith(b"\n"):
         raise ConnectionError("the reply ended before its line did")
     reply = json.loads(reply)

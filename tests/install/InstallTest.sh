@@ -32,7 +32,10 @@ export SALDO_DB="sqlite:$prefix/var/saldo.db"
 mkdir -p "$prefix/var"
 SALDO_DEMO=yes "$prefix/bin/saldo-server" init
 log="$prefix/server.log"
-SALDO_LISTEN=127.0.0.1:0 "$prefix/bin/saldo-server" serve 2>"$log" &
+# The desktop reaches it on the local socket, where the system user running the test (made the
+# administrator by init) is identified without a password.
+socket="$prefix/saldo.sock"
+SALDO_LISTEN=127.0.0.1:0 SALDO_SOCKET="$socket" "$prefix/bin/saldo-server" serve 2>"$log" &
 server_pid=$!
 port=""
 for _ in $(seq 200); do
@@ -46,13 +49,13 @@ done
 unset SALDO_DB SALDO_SERVER SALDO_CONFIG
 export HOME="$prefix/home" XDG_CONFIG_HOME="$prefix/home/.config"
 cat >"$prefix/etc/saldo/client.conf" <<CONF
-server = 127.0.0.1:$port
+server = unix:$socket
 db = sqlite:$prefix/var/saldo.db
 CONF
 output=$("$prefix/bin/saldo-shell" --check --open RDQ63500 2>&1) || fail "saldo-shell --check: $output"
 echo "$output"
 grep -q '^ok     banco de dados: SQLite, ' <<<"$output" || fail "no database line"
-grep -q "^ok     servidor de aplicação: 127.0.0.1:$port responde" <<<"$output" || fail "no server line"
+grep -q "^ok     servidor de aplicação: unix:.*saldo.sock.* responde" <<<"$output" || fail "no server line"
 grep -q '^ok     tela RDQ63500: "Saldo Comercial" aberta e fechada' <<<"$output" || fail "no screen line"
 
 # A server that is not there is a failed check, not a hang or a success.

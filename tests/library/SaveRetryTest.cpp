@@ -73,7 +73,7 @@ TEST_P(SaveRetryTest, EverySaveIsAppliedOnceAndEveryRefusalIsReal) {
     testsupport::ServerProcess server(SALDO_SERVER_BINARY, GetParam());
     library::TNetConnection net;
     net.ServerName = "Rdq63500.rdmSaldComer";
-    net.Port = server.Port();
+    net.Host = server.Address();
     net.ThrowException = false;
     net.Timeout = std::chrono::seconds(10);
     net.RetryWindow = std::chrono::seconds(20);

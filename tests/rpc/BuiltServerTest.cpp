@@ -94,7 +94,14 @@ std::string Request(int id, const std::string& method, const json& params) {
            "\n";
 }
 
+// Signs in as the fixture's user on the connection, then reads a company.
 bool AnswersGetSaldComer(Connection& connection) {
+    using testsupport::ServerProcess;
+    const json login = {{"jsonrpc", "2.0"},
+                        {"id", 4},
+                        {"method", "Sessao.Entrar"},
+                        {"params", {ServerProcess::kUser, ServerProcess::kPassword}}};
+    if (!connection.Send(login.dump() + "\n") || connection.ReceiveLine().empty()) return false;
     if (!connection.Send(Request(5, "GetSaldComer", {"01", ""}))) return false;
     const std::string line = connection.ReceiveLine();
     return !line.empty() && json::parse(line).contains("result");
@@ -151,6 +158,8 @@ const Limit kLimits[] = {
          rpc::ClientOptions options;
          options.timeout = 10s;
          rpc::Client client("127.0.0.1", static_cast<std::uint16_t>(port), options);
+         client.Call("Sessao.Entrar",
+                     {testsupport::ServerProcess::kUser, testsupport::ServerProcess::kPassword});
          EXPECT_FALSE(client.Call(kServer + "GetSaldComer", {"01", ""})["rows"].empty());
      }},
 };

@@ -52,7 +52,7 @@ TEST_F(HistoryTest, TheWindowShowsWhoChangedTheBalanceAndFromWhatToWhat) {
     rows.First();
     EXPECT_EQ(rows.FieldByName("DSALTERACAO").AsString(), "Inclusão");
     EXPECT_EQ(rows.FieldByName("NMUSUARIO").AsString(), library::DesktopUserName());
-    EXPECT_EQ(rows.FieldByName("DSENDERECO").AsString(), "127.0.0.1");
+    EXPECT_EQ(rows.FieldByName("DSENDERECO").AsString(), "local");  // the local socket
     EXPECT_TRUE(rows.FieldByName("VRANTES").IsNull());
     EXPECT_EQ(std::llround(rows.FieldByName("VRDEPOIS").AsFloat() * 100), k.cents);
     EXPECT_EQ(rows.FieldByName("TIPDEPOIS").AsString(), "Sim");

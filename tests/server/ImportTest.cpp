@@ -20,6 +20,7 @@
 #include "server/ImportFile.h"
 #include "server/Methods.h"
 #include "server/SaldoService.h"
+#include "support/Identified.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -293,13 +294,17 @@ TEST_P(ImportTest, TheMethodSimulatesAndImportsAFileSentInBase64) {
     db::ConnectionPool pool(database_->Url(), 1);
     server::SaldoService service(pool);
     rpc::Dispatcher dispatcher;
-    server::RegisterMethods(dispatcher, service, nullptr);
+    server::Identification identification(pool, nullptr);
+    server::RegisterMethods(dispatcher, service, identification, nullptr);
+    rpc::Connection origin = testsupport::Identified(database_->Url());
     const auto call = [&](const json& params) {
-        return json::parse(dispatcher.Handle(json{
-            {"jsonrpc", "2.0"},
-            {"id", 1},
-            {"method", "Rdq63500.rdmSaldComer.ImportSaldComer"},
-            {"params", params}}.dump()));
+        return json::parse(
+            dispatcher.Handle(json{{"jsonrpc", "2.0"},
+                                   {"id", 1},
+                                   {"method", "Rdq63500.rdmSaldComer.ImportSaldComer"},
+                                   {"params", params}}
+                                  .dump(),
+                              &origin));
     };
     // "Mês;Conta;Código;Valor\n01/2025;2.1.1.01.0001;000002;1,00\n" in Latin-1.
     const std::string file =

@@ -78,12 +78,23 @@ class RawConnection {
     std::string buffer_;
 };
 
+// A user the fixture creates through the command line; calls sign in as it first.
+constexpr const char* kPassword = "senha-de-teste";
+
+void SignIn(rpc::Client& client) {
+    client.Call("Sessao.Entrar", {"teste", kPassword});
+}
+
 class ProcessTest : public testing::Test {
   protected:
     void SetUp() override {
         const std::string init = std::string(SALDO_SERVER_PATH) + " init --db '" + database_.Url() +
                                  "' --demo 2>/dev/null";
         ASSERT_EQ(std::system(init.c_str()), 0);
+        const std::string user = "echo '" + std::string(kPassword) + "' | " + SALDO_SERVER_PATH +
+                                 " user add teste --password-stdin --right '*=lançamento' --db '" +
+                                 database_.Url() + "' >/dev/null";
+        ASSERT_EQ(std::system(user.c_str()), 0);
         log_ = std::filesystem::temp_directory_path() /
                ("saldo_server_" + std::to_string(::getpid()) + ".log");
         pid_ = ::fork();
@@ -130,6 +141,7 @@ class ProcessTest : public testing::Test {
 
 TEST_F(ProcessTest, AnswersTheThreeMethodsAndStopsOnSigterm) {
     rpc::Client client("127.0.0.1", static_cast<std::uint16_t>(port_));
+    SignIn(client);
     const std::string server = "Rdq63500.rdmSaldComer.";
     const json packet = client.Call(server + "GetSaldComer", {"01", ""});
     ASSERT_FALSE(packet["rows"].empty());
@@ -196,6 +208,9 @@ TEST_F(ProcessTest, RefusedLinesAreAnsweredAndTheConnectionKeepsServing) {
         {call + "GetSaldComer\",\"id\":7,\"params\":[\"0\xC3\",\"\"]}", rpc::kParseError, "UTF-8"},
     };
     RawConnection connection(port_);
+    connection.Send(R"({"jsonrpc":"2.0","id":0,"method":"Sessao.Entrar","params":["teste",")" +
+                    std::string(kPassword) + "\"]}");
+    ASSERT_TRUE(json::parse(connection.Receive()).contains("result"));
     for (const auto& [line, code, part] : lines) {
         connection.Send(line);
         const std::string text = connection.Receive();
@@ -221,6 +236,7 @@ TEST_F(ProcessTest, RefusedLinesAreAnsweredAndTheConnectionKeepsServing) {
 // A value on the half-cent boundary travels as the screen sends it and is stored as shown.
 TEST_F(ProcessTest, HalfCentValuesAreStoredAsShown) {
     rpc::Client client("127.0.0.1", static_cast<std::uint16_t>(port_));
+    SignIn(client);
     const std::string server = "Rdq63500.rdmSaldComer.";
     const json fields = client.Call(server + "GetSaldComer", {"01", ""})["fields"];
     const std::vector<std::pair<double, long long>> values = {

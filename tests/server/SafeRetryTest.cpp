@@ -14,6 +14,7 @@
 #include "server/Methods.h"
 #include "server/RequestKeys.h"
 #include "server/SaldoService.h"
+#include "support/Identified.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -28,17 +29,19 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
         database_->Populate();
         pool_ = std::make_unique<db::ConnectionPool>(database_->Url(), 3);
         service_ = std::make_unique<server::SaldoService>(*pool_);
-        server::RegisterMethods(dispatcher_, *service_, nullptr);
+        identification_ = std::make_unique<server::Identification>(*pool_, nullptr);
+        server::RegisterMethods(dispatcher_, *service_, *identification_, nullptr);
         connection_ = db::Connection::Open(database_->Url());
         fields_ = Call("GetSaldComer", {"01", ""})["result"]["fields"];
     }
 
-    json Call(const std::string& method, const json& params) {
+    // The call on a connection identified as `as`.
+    json Call(const std::string& method, const json& params, const std::string& as = "maria") {
         const json request = {{"jsonrpc", "2.0"},
                               {"id", 1},
                               {"method", "Rdq63500.rdmSaldComer." + method},
                               {"params", params}};
-        rpc::Connection origin{rpc::Transport::Tcp, "192.0.2.7", std::nullopt, {}};
+        rpc::Connection origin = testsupport::Identified(database_->Url(), as);
         return json::parse(dispatcher_.Handle(request.dump(), &origin));
     }
     // The error code of a reply, 0 for a result.
@@ -61,8 +64,10 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
     json Delete(const json& old) {
         return {{"fields", fields_}, {"changes", {{{"kind", "deleted"}, {"old", old}}}}};
     }
-    json Save(const json& packet, const json& key, const json& user = "maria") {
-        return Call("SetSaldComer", {"01", "", packet, key, user});
+    // A save identified as `as`, with the name an older client sends as its fifth argument.
+    json Save(const json& packet, const json& key, const json& user = "maria",
+              const std::string& as = "maria") {
+        return Call("SetSaldComer", {"01", "", packet, key, user}, as);
     }
 
     // The stored value of the owner's test row in cents, or -1 when there is none.
@@ -92,6 +97,7 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
     std::unique_ptr<testsupport::TestDatabase> database_;
     std::unique_ptr<db::ConnectionPool> pool_;
     std::unique_ptr<server::SaldoService> service_;
+    std::unique_ptr<server::Identification> identification_;
     std::unique_ptr<db::Connection> connection_;
     rpc::Dispatcher dispatcher_;
     json fields_;
@@ -179,9 +185,10 @@ TEST_P(SafeRetryTest, TheSameKeySentTwiceAtOnceIsAppliedOnce) {
     EXPECT_EQ(History("000009").size(), 2u);
 }
 
+// The author is the identified user, whatever name the fifth argument sends.
 TEST_P(SafeRetryTest, TheTrailSaysWhoChangedWhatFromWhatToWhat) {
     EXPECT_EQ(Code(Save(Insert(Row("000001", 10)), "a1", "maria")), 0);
-    EXPECT_EQ(Code(Save(Modify(Row("000001", 10), Row("000001", -2.5)), "a2", "joão")), 0);
+    EXPECT_EQ(Code(Save(Modify(Row("000001", 10), Row("000001", -2.5)), "a2", "maria", "joão")), 0);
     EXPECT_NE(Code(Save(Modify(Row("000001", 10), Row("000001", 7)), "a3", "ana")), 0);
     EXPECT_EQ(Code(Save(Delete(Row("000001", -2.5)), nullptr, nullptr)), 0);
 
@@ -199,7 +206,7 @@ TEST_P(SafeRetryTest, TheTrailSaysWhoChangedWhatFromWhatToWhat) {
     EXPECT_EQ(lines[1].after->cents, -250);
     EXPECT_FALSE(lines[1].after->implanted);
     EXPECT_EQ(lines[2].change, 'D');
-    EXPECT_EQ(lines[2].origin.user, "");
+    EXPECT_EQ(lines[2].origin.user, "maria");
     EXPECT_FALSE(lines[2].after);
     EXPECT_EQ(lines[2].origin.time.size(), 20u);
     EXPECT_EQ(lines[2].origin.time.back(), 'Z');

@@ -12,6 +12,7 @@
 #include "server/Methods.h"
 #include "server/Rules.h"
 #include "server/SaldoService.h"
+#include "support/Identified.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -26,8 +27,10 @@ class ServiceTest : public testing::TestWithParam<std::string> {
         database_->Populate();
         pool_ = std::make_unique<db::ConnectionPool>(database_->Url(), 2);
         service_ = std::make_unique<server::SaldoService>(*pool_);
-        server::RegisterMethods(dispatcher_, *service_,
+        identification_ = std::make_unique<server::Identification>(*pool_, nullptr);
+        server::RegisterMethods(dispatcher_, *service_, *identification_,
                                 [this](const std::string& line) { log_.push_back(line); });
+        origin_ = testsupport::Identified(database_->Url());
         connection_ = db::Connection::Open(database_->Url());
     }
 
@@ -36,7 +39,7 @@ class ServiceTest : public testing::TestWithParam<std::string> {
                               {"id", 1},
                               {"method", "Rdq63500.rdmSaldComer." + method},
                               {"params", params}};
-        return json::parse(dispatcher_.Handle(request.dump()));
+        return json::parse(dispatcher_.Handle(request.dump(), &origin_));
     }
     json Result(const std::string& method, const json& params) {
         const json reply = Call(method, params);
@@ -93,6 +96,8 @@ class ServiceTest : public testing::TestWithParam<std::string> {
     std::unique_ptr<testsupport::TestDatabase> database_;
     std::unique_ptr<db::ConnectionPool> pool_;
     std::unique_ptr<server::SaldoService> service_;
+    std::unique_ptr<server::Identification> identification_;
+    rpc::Connection origin_;
     std::unique_ptr<db::Connection> connection_;
     rpc::Dispatcher dispatcher_;
     std::vector<std::string> log_;
@@ -307,11 +312,14 @@ TEST_P(ServiceTest, SimultaneousSavesOfOneCompanyTakeTurns) {
     db::ConnectionPool pool(database_->Url(), requests.size());
     server::SaldoService service(pool);
     rpc::Dispatcher dispatcher;
-    server::RegisterMethods(dispatcher, service, [](const std::string&) {});
+    server::Identification identification(pool, nullptr);
+    server::RegisterMethods(dispatcher, service, identification, [](const std::string&) {});
     std::vector<json> replies(requests.size());
+    std::vector<rpc::Connection> origins(requests.size(), origin_);
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < requests.size(); ++i) {
-        threads.emplace_back([&, i] { replies[i] = json::parse(dispatcher.Handle(requests[i])); });
+        threads.emplace_back(
+            [&, i] { replies[i] = json::parse(dispatcher.Handle(requests[i], &origins[i])); });
     }
     for (auto& thread : threads) thread.join();
     int saved = 0;

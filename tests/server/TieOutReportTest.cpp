@@ -10,6 +10,7 @@
 #include "server/Methods.h"
 #include "server/SaldoService.h"
 #include "server/TieOutReport.h"
+#include "support/Identified.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -97,13 +98,17 @@ TEST_P(TieOutReportTest, MethodAnswersTheReportAndRefusesBadArguments) {
     db::ConnectionPool pool(database_->Url(), 1);
     server::SaldoService service(pool);
     rpc::Dispatcher dispatcher;
-    server::RegisterMethods(dispatcher, service, nullptr);
+    server::Identification identification(pool, nullptr);
+    server::RegisterMethods(dispatcher, service, identification, nullptr);
+    rpc::Connection origin = testsupport::Identified(database_->Url());
     const auto call = [&](const json& params) {
-        return json::parse(dispatcher.Handle(json{
-            {"jsonrpc", "2.0"},
-            {"id", 1},
-            {"method", "Rdq63500.rdmSaldComer.GetConfContabil"},
-            {"params", params}}.dump()));
+        return json::parse(
+            dispatcher.Handle(json{{"jsonrpc", "2.0"},
+                                   {"id", 1},
+                                   {"method", "Rdq63500.rdmSaldComer.GetConfContabil"},
+                                   {"params", params}}
+                                  .dump(),
+                              &origin));
     };
     const json reply = call({"09", "F"});
     ASSERT_TRUE(reply.contains("result")) << reply;

@@ -37,6 +37,36 @@ pid_t Spawn(const std::string& binary, const std::vector<std::string>& args) {
     return pid;
 }
 
+// Runs the binary with the arguments, writes `input` to its standard input, and returns the
+// child's exit status.
+int RunWithInput(const std::string& binary, const std::vector<std::string>& args,
+                 const std::string& input) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) throw std::runtime_error("pipe failed");
+    std::vector<std::string> all{binary};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(pipeFds[0], STDIN_FILENO);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    close(pipeFds[0]);
+    const bool written =
+        write(pipeFds[1], input.data(), input.size()) == static_cast<ssize_t>(input.size());
+    close(pipeFds[1]);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return written && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 int WaitExit(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -96,6 +126,11 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
     }
     if (WaitExit(Spawn(binary_, {"init", "--db", DatabaseURL(), "--demo"})) != 0)
         throw std::runtime_error("saldo-server init failed for " + DatabaseURL());
+    if (RunWithInput(binary_,
+                     {"user", "add", kUser, "--password-stdin", "--right", "*=lançamento", "--db",
+                      DatabaseURL()},
+                     std::string(kPassword) + "\n") != 0)
+        throw std::runtime_error("saldo-server user add failed for " + DatabaseURL());
     for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
         port_ = FreePort();
         Serve();
@@ -107,8 +142,8 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
 }
 
 bool ServerProcess::Serve() {
-    std::vector<std::string> args{"serve", "--db", DatabaseURL(), "--listen",
-                                  "127.0.0.1:" + std::to_string(port_)};
+    std::vector<std::string> args{"serve",      "--db",     DatabaseURL(),    "--listen",
+                                  TcpAddress(), "--socket", Socket().string()};
     args.insert(args.end(), serveOptions_.begin(), serveOptions_.end());
     pid_ = Spawn(binary_, args);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);

@@ -1,7 +1,7 @@
-// Test fixture: a real saldo-server on a free loopback port over a fresh database with the
-// demonstration data (an SQLite file, a schema on the throw-away PostgreSQL server SALDO_TEST_PG
-// names, or a database on the throw-away Firebird server that SALDO_TEST_FB points into),
-// stopped (and its database removed) when the fixture goes away.
+// Test fixture: a real saldo-server on a free loopback port and on a local socket in its own
+// folder, over a fresh database with the demonstration data (an SQLite file, a schema on the
+// throw-away PostgreSQL server SALDO_TEST_PG names, or a database on the throw-away Firebird server
+// that SALDO_TEST_FB points into), stopped (and its database removed) when the fixture goes away.
 #pragma once
 
 #include <sys/types.h>
@@ -14,8 +14,11 @@ namespace testsupport {
 
 class ServerProcess {
   public:
-    // Runs `saldo-server init --db URL --demo`, then `serve` on a free port (with the extra
-    // serve options given), and waits until the port accepts connections. backend: "sqlite",
+    // Runs `saldo-server init --db URL --demo` (which makes the operating-system user running
+    // the tests the administrator, identified on the local socket), creates kUser with
+    // kPassword and "lançamento" on every company through `saldo-server user add`, then
+    // `serve` on a free port and the local socket (with the extra serve options given), and
+    // waits until the port accepts connections. backend: "sqlite",
     // "postgresql" (which needs SALDO_TEST_PG) or "firebird" (which needs SALDO_TEST_FB).
     // Raises std::runtime_error when it cannot.
     explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY,
@@ -25,8 +28,15 @@ class ServerProcess {
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
 
+    // The user a TCP caller signs in as ("Sessao.Entrar" [kUser, kPassword]).
+    static constexpr const char* kUser = "teste";
+    static constexpr const char* kPassword = "senha-de-teste";
+
     int Port() const { return port_; }
-    std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+    // The local socket, where the operating-system user is identified without a password.
+    std::string Address() const { return "unix:" + Socket().string(); }
+    std::filesystem::path Socket() const { return dir_ / "saldo.sock"; }
+    std::string TcpAddress() const { return "127.0.0.1:" + std::to_string(port_); }
     // The SQLite file (empty on Firebird).
     std::filesystem::path DatabaseFile() const { return file_; }
     const std::string& DatabaseURL() const { return url_; }
