@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "library/Credentials.h"
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
 #include "rpc/Client.h"
@@ -43,6 +44,7 @@ bool TNetConnection::Connect() {
     }
     rpc::ClientOptions options;
     options.timeout = Timeout;
+    options.credentials = AskCredentials;
     client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
     try {
         rpc::Client& client = *client_;
@@ -54,6 +56,19 @@ bool TNetConnection::Connect() {
         lastError_ = e.what();
         Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
         return false;
+    }
+}
+
+std::optional<rpc::Identity> TNetConnection::WhoAmI() {
+    if (!Connected() && !Connect()) return std::nullopt;
+    try {
+        rpc::Client& client = *client_;
+        return platform::RunJob(platform::Application::Instance().Jobs(),
+                                [&client]() -> rpc::Identity { return client.WhoAmI(); });
+    } catch (const core::Error&) {
+        return std::nullopt;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
     }
 }
 

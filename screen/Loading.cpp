@@ -82,8 +82,14 @@ void TfrmSaldComerc::panFiltroExit(platform::Component* sender) {
     // The grids' columns follow the bound set, so the title is aligned again every time.
     RightAlignValueTitle(*dbgPadrao);
     RightAlignValueTitle(*dbgLancSaldCome);
-    cbxImplantSaldo->SetEnabled(true);
-    cbxImplantSaldoClick(sender);
+    // Implant mode is where balances are changed: it is not offered to a user who may only
+    // read this company's balances (unchecking it runs its handling).
+    const bool mayChange = PodeAlterarSaldos();
+    cbxImplantSaldo->SetEnabled(mayChange);
+    if (mayChange || !cbxImplantSaldo->Checked())
+        cbxImplantSaldoClick(sender);
+    else
+        cbxImplantSaldo->SetChecked(false);
     GiveEllipsis(*dbgLancSaldCome, kColumnAccount);
     GiveEllipsis(*dbgLancSaldCome, kColumnOwner);
     dbgLancSaldCome->SetOptions(kEntryGridOptions);
