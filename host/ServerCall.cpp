@@ -12,14 +12,20 @@ std::string ServerAddress() {
     return library::WebURL() + ":" + std::to_string(library::WebPort());
 }
 
-nlohmann::json CallServer(std::string_view method, const nlohmann::json& arguments,
-                          std::chrono::milliseconds timeout) {
+library::TServerResult TryServer(std::string_view method, const nlohmann::json& arguments,
+                                 std::chrono::milliseconds timeout) {
     library::TNetConnection connection;
     connection.ServerName = std::string(services::kSaldComerServer);
     connection.Host = library::WebURL();
     connection.Port = library::WebPort();
     connection.Timeout = timeout;
-    library::TServerResult result = connection.Call(std::string(method), arguments);
+    connection.ThrowException = false;
+    return connection.Call(std::string(method), arguments);
+}
+
+nlohmann::json CallServer(std::string_view method, const nlohmann::json& arguments,
+                          std::chrono::milliseconds timeout) {
+    library::TServerResult result = TryServer(method, arguments, timeout);
     if (!result.Ok) throw core::Error(result.Error);
     return std::move(result.Payload);
 }

@@ -7,10 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "library/ServerResult.h"
+
 namespace host {
 
 // Where the calls go, "host:port", as configured (library::WebURL and WebPort).
 std::string ServerAddress();
+
+// Calls `method` of the balance module on a connection of its own, allowing `timeout` for
+// connecting and for the call; a failure comes back in the result.
+library::TServerResult TryServer(std::string_view method, const nlohmann::json& arguments,
+                                 std::chrono::milliseconds timeout);
 
 // Calls `method` (a name from services/SaldComerService.h) of the balance module on a
 // connection of its own, allowing `timeout` for connecting and for the call, and returns the
