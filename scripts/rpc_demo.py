@@ -38,7 +38,11 @@ def credentials():
         if info.st_uid != os.geteuid() or info.st_mode & (stat.S_IRWXG | stat.S_IRWXO):
             sys.exit("O arquivo de credenciais %s deve ser seu e legível só por você: chmod 600 %s"
                      % (path, path))
-        pairs = dict(line.split("=", 1) for line in f.read(4096).decode().splitlines() if line)
+        lines = f.read(4096).decode().splitlines()
+    pairs = dict(line.split("=", 1) for line in lines if "=" in line)
+    if not pairs.get("usuario") or not pairs.get("senha"):
+        sys.exit("O arquivo de credenciais %s deve ter duas linhas: usuario=NOME e senha=SENHA."
+                 % path)
     return pairs["usuario"], pairs["senha"]
 
 
