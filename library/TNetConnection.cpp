@@ -43,8 +43,8 @@ bool TNetConnection::Connect() {
         return false;
     }
     rpc::ClientOptions options;
-    options.timeout = Timeout;
     options.credentials = AskCredentials;
+    options.timeout = Timeout;
     client_ = std::make_unique<rpc::Client>(Host, static_cast<std::uint16_t>(Port), options);
     try {
         rpc::Client& client = *client_;
