@@ -7,7 +7,11 @@
 #include <fstream>
 
 #include "library/Credentials.h"
+#include "library/RequestKey.h"
 #include "library/Rights.h"
+#include "platform/app/Application.h"
+#include "platform/app/DialogPort.h"
+#include "rpc/RpcError.h"
 
 namespace {
 
@@ -59,6 +63,63 @@ TEST(CredentialsFileTest, OnlyTheTwoLinesInAFileOnlyItsOwnerReadsAreTaken) {
     EXPECT_EQ(fine.password, "s3=gr3do");
     EXPECT_FALSE(library::ReadCredentialsFile(dir / "ausente").has_value());
     std::filesystem::remove_all(dir);
+}
+
+// A login window that answers from a script and remembers what it was asked.
+class ScriptedLogin : public platform::DialogPort {
+  public:
+    void ShowError(const std::string&) override {}
+    int Ask(const std::string&, platform::DialogType, platform::DialogButtons, int) override {
+        return platform::mrNo;
+    }
+    std::optional<std::size_t> PickRow(const std::string&, const std::vector<std::string>&,
+                                       const std::vector<std::vector<std::string>>&) override {
+        return std::nullopt;
+    }
+    void StartBusy(int) override {}
+    void StopBusy() override {}
+    std::optional<platform::LoginAnswer> AskLogin(const platform::LoginRequest& request) override {
+        asked.push_back(request);
+        return platform::LoginAnswer{"joao", "digitada"};
+    }
+    std::vector<platform::LoginRequest> asked;
+};
+
+// The file answers the first ask; once its password was refused only the window may do better,
+// so a wrong file never makes the client ask the same thing again.
+TEST(AskCredentialsTest, TheFileFirstThenTheWindowWithTheRefusal) {
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("credenciais-ask-" + std::to_string(::getpid()));
+    std::ofstream(file) << "usuario=maria\nsenha=do-arquivo\n";
+    ASSERT_EQ(::chmod(file.c_str(), 0600), 0);
+    ::setenv("SALDO_CREDENCIAIS", file.c_str(), 1);
+    ScriptedLogin window;
+    platform::Application& app = platform::Application::Instance();
+    platform::DialogPort* previous = app.Dialogs();
+    app.SetDialogs(&window);
+
+    const auto first = library::AskCredentials({"127.0.0.1:47630", "", ""});
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->password, "do-arquivo");
+    EXPECT_TRUE(window.asked.empty());
+
+    const auto again =
+        library::AskCredentials({"127.0.0.1:47630", "AB:CD", "Usuário ou senha inválidos."});
+    ASSERT_TRUE(again.has_value());
+    EXPECT_EQ(again->user, "joao");
+    ASSERT_EQ(window.asked.size(), 1u);
+    EXPECT_EQ(window.asked[0].refusal, "Usuário ou senha inválidos.");
+    EXPECT_EQ(window.asked[0].fingerprint, "AB:CD");
+    EXPECT_EQ(window.asked[0].user, library::DesktopUserName());
+
+    // A file others may read stops the login with the file's refusal, asking nothing.
+    ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
+    EXPECT_THROW(library::AskCredentials({"127.0.0.1:47630", "", ""}), rpc::RpcError);
+    EXPECT_EQ(window.asked.size(), 1u);
+
+    app.SetDialogs(previous);
+    ::unsetenv("SALDO_CREDENCIAIS");
+    std::filesystem::remove(file);
 }
 
 TEST(RightsTest, ACompanysOwnRightOverridesTheOneOnEveryCompany) {
