@@ -53,15 +53,15 @@ std::vector<ImportPreviewLine> Shown(const ImportOutcome& outcome, std::size_t l
 
 }  // namespace
 
-ImportWindow::Run ImportWindow::FromServer() {
-    return [](const std::string& company, core::BalanceKind kind, const QByteArray& file,
-              bool dryRun) {
+ImportWindow::Run ImportWindow::FromServer(ServerConnection& server) {
+    return [&server](const std::string& company, core::BalanceKind kind, const QByteArray& file,
+                     bool dryRun) {
         // A large file takes the server a while to check; the window paints meanwhile.
         return ImportOutcomeFromJson(
-            CallServer(services::kImportSaldComer,
-                       {company, core::TieOutKindCode(kind), file.toBase64().toStdString(), dryRun,
-                        library::DesktopUserName()},
-                       std::chrono::minutes(10)));
+            server.Call(services::kImportSaldComer,
+                        {company, core::TieOutKindCode(kind), file.toBase64().toStdString(), dryRun,
+                         library::DesktopUserName()},
+                        std::chrono::minutes(10)));
     };
 }
 

@@ -21,6 +21,8 @@ class QTableWidget;
 
 namespace host {
 
+class ServerConnection;
+
 class ImportWindow : public QWidget {
     Q_OBJECT
   public:
@@ -28,8 +30,8 @@ class ImportWindow : public QWidget {
     // show when it cannot.
     using Run = std::function<ImportOutcome(const std::string& company, core::BalanceKind kind,
                                             const QByteArray& file, bool dryRun)>;
-    // The application server's ImportSaldComer through the client library's connection.
-    static Run FromServer();
+    // The application server's ImportSaldComer through the windows' connection.
+    static Run FromServer(ServerConnection& server);
 
     // The largest file sent: its base64 form must fit in one request to the server (64 MB).
     static constexpr qint64 kMaxFileBytes = qint64{48} << 20;

@@ -69,10 +69,14 @@ int RunInstallCheck(ModuleTable& modules, const std::vector<std::string>& codes,
                std::to_string(companies) + " empresa(s)";
     });
     step("servidor de aplicação", [] {
-        // A read that changes nothing and that only this application server answers.
-        const nlohmann::json result =
-            CallServer(services::kGetVdSaldoContCtbl, {"", "", "", 0.0}, std::chrono::seconds(10));
-        if (!result.is_boolean())
+        // A read that changes nothing and that only this application server answers; asking
+        // who calls first is its answer too (the check has no window to log in with).
+        const library::TServerResult result =
+            TryServer(services::kGetVdSaldoContCtbl, {"", "", "", 0.0}, std::chrono::seconds(10));
+        if (library::IdentificationNeeded(result))
+            return ServerAddress() + " responde e pede identificação";
+        if (!result.Ok) throw std::runtime_error(result.Error);
+        if (!result.Payload.is_boolean())
             throw std::runtime_error("resposta inesperada de " + ServerAddress());
         return ServerAddress() + " responde";
     });

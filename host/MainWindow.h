@@ -7,6 +7,7 @@
 
 #include "host/ImportWindow.h"
 #include "host/Module.h"
+#include "host/ServerCall.h"
 #include "host/TieOutWindow.h"
 
 class QLabel;
@@ -28,12 +29,14 @@ class MainWindow : public QMainWindow {
     // "Relatórios → Conferência com a contabilidade": opens (or brings forward) the tie-out
     // window, which asks `tieOutFetch` for its data.
     TieOutWindow* OpenTieOut();
-    TieOutWindow::Fetch tieOutFetch = TieOutWindow::FromServer();
+    // The connection of the tie-out and import windows (declared before them: they use it).
+    ServerConnection server;
+    TieOutWindow::Fetch tieOutFetch = TieOutWindow::FromServer(server);
 
     // "Sistema → Importar saldos…": opens (or brings forward) the import window, which sends
     // its files to `importRun`.
     ImportWindow* OpenImport();
-    ImportWindow::Run importRun = ImportWindow::FromServer();
+    ImportWindow::Run importRun = ImportWindow::FromServer(server);
 
     // The status line: what happened last, a hint for where the user is typing (hidden when
     // empty), and where the client is connected.

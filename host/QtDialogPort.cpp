@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 
 #include "host/Dialogs.h"
+#include "host/LoginWindow.h"
 
 namespace host {
 
@@ -123,6 +125,25 @@ void QtDialogPort::StartBusy(int /*kind*/) {
 
 void QtDialogPort::StopBusy() {
     busy_.Stop();
+}
+
+std::optional<platform::LoginAnswer> QtDialogPort::AskLogin(const platform::LoginRequest& request) {
+    QCoreApplication* application = QCoreApplication::instance();
+    if (application == nullptr) return std::nullopt;
+    std::optional<platform::LoginAnswer> answer;
+    const auto ask = [&] {
+        platform::LoginRequest shown = request;
+        if (!lastUser_.empty()) shown.user = lastUser_;
+        LoginWindow window(window_, shown);
+        RunModal(window_, window);
+        answer = window.Answer();
+        if (answer) lastUser_ = answer->user;
+    };
+    if (QThread::currentThread() == application->thread())
+        ask();
+    else
+        QMetaObject::invokeMethod(application, ask, Qt::BlockingQueuedConnection);
+    return answer;
 }
 
 }  // namespace host

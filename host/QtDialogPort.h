@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "host/BusyIndicator.h"
 #include "platform/app/DialogPort.h"
@@ -26,12 +27,16 @@ class QtDialogPort : public platform::DialogPort {
                                        const std::vector<std::vector<std::string>>& rows) override;
     void StartBusy(int kind) override;
     void StopBusy() override;
+    // The login window, on the user-interface thread whichever thread asks (a server call
+    // running as a job waits for the answer). A second ask starts with the name typed last.
+    std::optional<platform::LoginAnswer> AskLogin(const platform::LoginRequest& request) override;
 
     BusyIndicator& Busy() { return busy_; }
 
   private:
     QWidget* window_;
     BusyIndicator busy_;
+    std::string lastUser_;
 };
 
 }  // namespace host

@@ -31,11 +31,11 @@ QString ToQt(const std::string& text) {
 
 }  // namespace
 
-TieOutWindow::Fetch TieOutWindow::FromServer() {
-    return [](const std::string& company, std::optional<core::BalanceKind> kind) {
-        return core::TieOutFromJson(CallServer(services::kGetConfContabil,
-                                               {company, core::TieOutKindCode(kind)},
-                                               std::chrono::seconds(30)));
+TieOutWindow::Fetch TieOutWindow::FromServer(ServerConnection& server) {
+    return [&server](const std::string& company, std::optional<core::BalanceKind> kind) {
+        return core::TieOutFromJson(server.Call(services::kGetConfContabil,
+                                                {company, core::TieOutKindCode(kind)},
+                                                std::chrono::seconds(30)));
     };
 }
 

@@ -17,14 +17,16 @@ class QTableWidget;
 
 namespace host {
 
+class ServerConnection;
+
 class TieOutWindow : public QWidget {
     Q_OBJECT
   public:
     // Fetches the tie-out of a company and kind (none: every kind); raises with a message fit
     // to show when it cannot.
     using Fetch = std::function<core::TieOut(const std::string&, std::optional<core::BalanceKind>)>;
-    // The application server's GetConfContabil through the client library's connection.
-    static Fetch FromServer();
+    // The application server's GetConfContabil through the windows' connection.
+    static Fetch FromServer(ServerConnection& server);
 
     explicit TieOutWindow(Fetch fetch, QWidget* parent = nullptr);
 

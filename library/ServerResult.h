@@ -14,4 +14,8 @@ struct TServerResult {
     int Code = 0;            // the failure's code (JSON-RPC error code; 0 when not from the wire)
 };
 
+// True when the server refused the call only because the caller has not identified itself
+// (no credentials file, and no window to ask in, or the user gave up).
+bool IdentificationNeeded(const TServerResult& result);
+
 }  // namespace library

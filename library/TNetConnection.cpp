@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <thread>
 
+#include "library/Credentials.h"
 #include "library/Orvane.h"
 #include "platform/Exceptions.h"
 #include "platform/app/Application.h"
@@ -77,6 +78,7 @@ bool TNetConnection::Connect() {
                               (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
     if (!client_ || place != clientPlace_) {
         rpc::ClientOptions options;
+        options.credentials = AskCredentials;
         options.timeout = Timeout;
         client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
         clientPlace_ = place;
@@ -91,6 +93,19 @@ bool TNetConnection::Connect() {
         lastError_ = e.what();
         Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
         return false;
+    }
+}
+
+std::optional<rpc::Identity> TNetConnection::WhoAmI() {
+    if (!Connected() && !Connect()) return std::nullopt;
+    try {
+        rpc::Client& client = *client_;
+        return platform::RunJob(platform::Application::Instance().Jobs(),
+                                [&client]() -> rpc::Identity { return client.WhoAmI(); });
+    } catch (const core::Error&) {
+        return std::nullopt;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
     }
 }
 

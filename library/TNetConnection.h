@@ -19,7 +19,8 @@ class JsonSource;
 }
 namespace rpc {
 class Client;
-}
+struct Identity;
+}  // namespace rpc
 
 namespace library {
 
@@ -94,6 +95,10 @@ class TNetConnection : public platform::Component {
     // request once more. The server answers a key it has seen with the first outcome, so the
     // reply is the save's true outcome and the save is never applied twice.
     TServerResult CallWithKey(const std::string& method, const nlohmann::json& arguments);
+
+    // Who the server takes the caller for, connecting (and logging in) first when needed;
+    // nothing when it cannot say: no connection, a refused login, a server that does not ask.
+    std::optional<rpc::Identity> WhoAmI();
 
   private:
     bool Connect();

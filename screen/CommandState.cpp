@@ -2,7 +2,11 @@
 // visible, and whether the balance sets may be changed at all.
 #include "screen/TfrmSaldComerc.h"
 
+#include <optional>
 #include <string>
+
+#include "library/Rights.h"
+#include "platform/app/Application.h"
 
 namespace {
 
@@ -35,6 +39,18 @@ void TfrmSaldComerc::ControlaBotoes(platform::ClientDataSet& dataSet) {
     dbgPadrao->SetDataSource(&dtsPadrao);
     dbnPadrao->SetDataSource(&dtsPadrao);
     dbtNome->SetDataSource(&dtsPadrao);
+}
+
+bool TfrmSaldComerc::PodeAlterarSaldos() {
+    const std::optional<rpc::Identity> identity = netSaldComer->WhoAmI();
+    if (!identity) return true;
+    // A local socket's address ("unix:/run/saldo/saldo.sock") has no port.
+    const std::string& host = netSaldComer->Host;
+    const std::string where =
+        host.starts_with("unix:") ? host : host + ":" + std::to_string(netSaldComer->Port);
+    App().ShowStatus(platform::StatusPart::Connection,
+                     "Conectado como " + identity->user + " ao servidor " + where);
+    return library::MayChangeBalances(*identity, medCdEmpresa->Text());
 }
 
 void TfrmSaldComerc::ControlaAbas(bool entry) {

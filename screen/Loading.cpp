@@ -77,13 +77,20 @@ void TfrmSaldComerc::panFiltroEnter(platform::Component*) {
 // The company code was checked by its own exit before this runs. A failed read leaves the
 // data link off and the grids and check box as they were.
 void TfrmSaldComerc::panFiltroExit(platform::Component* sender) {
+    // Asked before the read, so that the read's news stay the last word of the status line.
+    const bool mayChange = library::EmptyString(medCdEmpresa->Text()) || PodeAlterarSaldos();
     CarregaSaldos(true);
     dtsPadrao.SetEnabled(true);
     // The grids' columns follow the bound set, so the title is aligned again every time.
     RightAlignValueTitle(*dbgPadrao);
     RightAlignValueTitle(*dbgLancSaldCome);
-    cbxImplantSaldo->SetEnabled(true);
-    cbxImplantSaldoClick(sender);
+    // Implant mode is where balances are changed: it is not offered to a user who may only
+    // read this company's balances (unchecking it runs its handling).
+    cbxImplantSaldo->SetEnabled(mayChange);
+    if (mayChange || !cbxImplantSaldo->Checked())
+        cbxImplantSaldoClick(sender);
+    else
+        cbxImplantSaldo->SetChecked(false);
     GiveEllipsis(*dbgLancSaldCome, kColumnAccount);
     GiveEllipsis(*dbgLancSaldCome, kColumnOwner);
     dbgLancSaldCome->SetOptions(kEntryGridOptions);

@@ -131,6 +131,9 @@ class TfrmSaldComerc : public library::TfrmPadrao {
     library::CommandState ComandosPermitidos(const platform::ClientDataSet& dataSet) const;
     void ControlaBotoes(platform::ClientDataSet& dataSet);
     void ControlaAbas(bool entry);
+    // Whether the user the server identified may change the company's balances; true when
+    // the server does not say. Shows who is connected in the status line.
+    bool PodeAlterarSaldos();
     void dtsPadraoStateChange(platform::Component* sender) override;
     void rdgTipoContaClick(platform::Component* sender);
     void cbxImplantSaldoClick(platform::Component* sender);

@@ -1,40 +1,61 @@
 #!/usr/bin/env python3
 """Calls the three methods of a running saldo-server with nothing but a socket, as
-docs/protocol.md describes. Usage: scripts/rpc_demo.py [HOST:PORT | unix:PATH] (default
-127.0.0.1:47630). Over TCP it signs in first as SALDO_USER with the password SALDO_PASSWORD;
-on the local socket the system user running it is identified without a password."""
+docs/protocol.md describes. Usage: scripts/rpc_demo.py [unix:PATH | HOST:PORT] (default
+$SALDO_SERVER, else 127.0.0.1:47630). On a local socket the server knows the user from the
+system; over TCP the script logs in with the credentials file (SALDO_CREDENCIAIS, else
+~/.config/saldo/credenciais: "usuario=NAME" and "senha=PASSWORD", readable only by you)."""
 import json
 import os
 import socket
+import stat
 import sys
 
-address = sys.argv[1] if len(sys.argv) > 1 else "127.0.0.1:47630"
-if address.startswith("unix:"):
+server = sys.argv[1] if len(sys.argv) > 1 else os.environ.get("SALDO_SERVER", "127.0.0.1:47630")
+if server.startswith("unix:"):
     sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-    sock.connect(address[len("unix:"):])
+    sock.connect(server[len("unix:"):])
 else:
-    host, _, port = address.rpartition(":")
+    host, _, port = server.rpartition(":")
     sock = socket.create_connection((host or "127.0.0.1", int(port)))
 stream = sock.makefile("rwb")
 next_id = 0
 
 
-def call(method, *params, server="Rdq63500.rdmSaldComer."):
+def call(method, *params, module="Rdq63500.rdmSaldComer."):
     global next_id
     next_id += 1
-    request = {"jsonrpc": "2.0", "id": next_id, "method": server + method,
-               "params": list(params)}
+    request = {"jsonrpc": "2.0", "id": next_id, "method": module + method, "params": list(params)}
     stream.write((json.dumps(request) + "\n").encode())
     stream.flush()
     return json.loads(stream.readline())
 
 
-if not address.startswith("unix:"):
-    login = call("Entrar", os.environ.get("SALDO_USER", ""), os.environ.get("SALDO_PASSWORD", ""),
-                 server="Sessao.")
-    if "error" in login:
-        sys.exit("Sessao.Entrar: " + login["error"]["message"])
+def credentials():
+    path = os.environ.get("SALDO_CREDENCIAIS") or os.path.join(
+        os.environ.get("XDG_CONFIG_HOME") or os.path.expanduser("~/.config"), "saldo", "credenciais")
+    with open(path, "rb") as f:
+        info = os.fstat(f.fileno())
+        if info.st_uid != os.geteuid() or info.st_mode & (stat.S_IRWXG | stat.S_IRWXO):
+            sys.exit("O arquivo de credenciais %s deve ser seu e legível só por você: chmod 600 %s"
+                     % (path, path))
+        lines = f.read(4096).decode().splitlines()
+    pairs = dict(line.split("=", 1) for line in lines if "=" in line)
+    if not pairs.get("usuario") or not pairs.get("senha"):
+        sys.exit("O arquivo de credenciais %s deve ter duas linhas: usuario=NOME e senha=SENHA."
+                 % path)
+    return pairs["usuario"], pairs["senha"]
 
+
+def session(method, *params):
+    reply = call(method, *params, module="Sessao.")
+    if "error" in reply:
+        sys.exit("Sessao.%s: %s" % (method, reply["error"]["message"]))
+    return reply["result"]
+
+
+if not server.startswith("unix:"):
+    session("Entrar", *credentials())
+print("Conectado como", session("Quem")["usuario"])
 
 packet = call("GetSaldComer", "01", "SaldClie")["result"]
 print("GetSaldComer: %d campos, %d saldos; primeiro: %s"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Sets the machine up, builds, creates the demo database when missing, starts the application
-# server unless one already answers, and opens the "Saldo Comercial" screen in the desktop
-# shell. Without a display the shell runs on a private X server with a built-in VNC server
-# that listens on this machine only and asks for a password (see the README).
+# Sets the machine up, builds, creates the demo database when missing (with the user running
+# this as its first administrator), starts the application server unless one already answers,
+# and opens the "Saldo Comercial" screen in the desktop shell. The shell reaches the server on
+# a local socket, where the operating system names the user: no password is asked. Without a
+# display the shell runs on a private X server with a built-in VNC server that listens on this
+# machine only and asks for a password (see the README).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,13 +16,19 @@ bin=build/dev/bin
 db_file=${SALDO_DB_FILE:-data/saldo.db}
 host=127.0.0.1
 port=${SALDO_PORT:-47630}
-export SALDO_SERVER="$host:$port"
+address="$host:$port"
+mkdir -p "$(dirname "$db_file")"
+socket=${SALDO_SOCKET:-$(cd "$(dirname "$db_file")" && pwd)/saldo.sock}
+export SALDO_SERVER="unix:$socket"
 export SALDO_DB="sqlite:$db_file"
 
 if [ ! -f "$db_file" ]; then
-  mkdir -p "$(dirname "$db_file")"
   echo "Creating the demonstration database $db_file"
   "$bin/saldo-server" init --db "$SALDO_DB" --demo
+else
+  # Adds what a database of an older version lacks (the users) and, when it has no user yet,
+  # makes the user running this its first administrator.
+  "$bin/saldo-server" init --db "$SALDO_DB" >/dev/null
 fi
 
 listening() { (exec 3<>"/dev/tcp/$host/$port") 2>/dev/null; }
@@ -33,7 +41,9 @@ answers_as_server() {
   printf '%s\n' '{"jsonrpc":"2.0","id":1,"method":"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl","params":["","","",0]}' >&3
   IFS= read -r -t 5 reply <&3 || true
   exec 3<&- 3>&-
-  [[ "$reply" =~ \"jsonrpc\":\"2\.0\" ]] && [[ "$reply" =~ \"result\":(true|false) ]]
+  # On TCP the server first wants to know who calls (-32004): that answer is its own too.
+  [[ "$reply" =~ \"jsonrpc\":\"2\.0\" ]] &&
+    [[ "$reply" =~ \"result\":(true|false) || "$reply" =~ \"code\":-32004 ]]
 }
 
 pids=()
@@ -53,17 +63,22 @@ if listening; then
     echo "server. Stop that program, or choose another port: SALDO_PORT=47631 bash scripts/run.sh" >&2
     exit 1
   fi
-  echo "The application server already running on $SALDO_SERVER answers; using it."
+  if [ ! -S "$socket" ]; then
+    echo "The application server running on $address has no local socket at $socket. Stop it" >&2
+    echo "and run this again, or set SALDO_SOCKET to the socket it serves on." >&2
+    exit 1
+  fi
+  echo "The application server already running on $address answers; using it."
 else
-  "$bin/saldo-server" serve --db "$SALDO_DB" --listen "$SALDO_SERVER" &
+  "$bin/saldo-server" serve --db "$SALDO_DB" --listen "$address" --socket "$socket" &
   pids+=($!)
   for _ in $(seq 100); do
-    listening && break
+    listening && [ -S "$socket" ] && break
     kill -0 "${pids[0]}" 2>/dev/null || { echo "The application server did not start." >&2; exit 1; }
     sleep 0.1
   done
-  answers_as_server || { echo "The application server does not answer on $SALDO_SERVER." >&2; exit 1; }
-  echo "Application server started on $SALDO_SERVER."
+  answers_as_server || { echo "The application server does not answer on $address." >&2; exit 1; }
+  echo "Application server started on $address and on the local socket $socket."
 fi
 
 if [ -z "${QT_QPA_PLATFORM:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -35,6 +35,21 @@ enum ModalResult : int {
     mrNo = 7,
 };
 
+// What the login window shows: the server ("host:port" or the local socket), its
+// certificate's SHA-256 fingerprint (empty off TLS), why the previous attempt was refused
+// (empty on the first), and the user name it starts with.
+struct LoginRequest {
+    std::string server;
+    std::string fingerprint;
+    std::string refusal;
+    std::string user;
+};
+
+struct LoginAnswer {
+    std::string user;
+    std::string password;
+};
+
 class DialogPort {
   public:
     virtual ~DialogPort() = default;
@@ -58,6 +73,9 @@ class DialogPort {
     // Stopping when none runs is allowed.
     virtual void StartBusy(int kind) = 0;
     virtual void StopBusy() = 0;
+    // The login window; nothing when the user cancels. It may be asked from a job's thread (a
+    // server call that finds it must log in). A port without such a window answers nothing.
+    virtual std::optional<LoginAnswer> AskLogin(const LoginRequest&) { return std::nullopt; }
 };
 
 }  // namespace platform

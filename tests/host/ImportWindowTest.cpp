@@ -209,7 +209,7 @@ TEST_F(ImportWindowTest, ChecksThenImportsIntoTheRealServer) {
         return std::stoll(result.rows.at(0).at(0).value_or("-1"));
     };
     const long long before = stored();
-    window.importRun = host::ImportWindow::FromServer();
+    window.importRun = host::ImportWindow::FromServer(window.server);
     host::ImportWindow* import = Open();
     ASSERT_NE(import, nullptr);
     ASSERT_GE(import->Company()->count(), 1);

@@ -150,7 +150,7 @@ TEST_F(TieOutWindowTest, AsksTheRealServerForItsDemoCompanies) {
     testsupport::ServerProcess server(SALDO_SERVER_BINARY);
     setenv("SALDO_SERVER", server.Address().c_str(), 1);
     setenv("SALDO_DB", server.DatabaseURL().c_str(), 1);
-    window.tieOutFetch = host::TieOutWindow::FromServer();
+    window.tieOutFetch = host::TieOutWindow::FromServer(window.server);
     host::TieOutWindow* tieOut = Open();
     ASSERT_NE(tieOut, nullptr);
     ASSERT_GE(tieOut->Company()->count(), 3);
