@@ -161,6 +161,16 @@ void Identification::Wait(const std::string& address, const std::string& user) {
         log_("atraso de " + std::string(seconds) + " s na entrada de " + address +
              (user.empty() ? std::string() : " (usuário " + ForLog(user) + ")"));
     }
+    if (!throttle_.BeginWait(address)) {
+        throttle_.Failed(address, user);
+        if (log_) log_("tentativa simultânea de entrada recusada: " + address);
+        throw rpc::RpcError(rpc::kLoginRefused, kLoginRefusedMessage);
+    }
+    struct WaitEnd {
+        LoginThrottle& throttle;
+        const std::string& address;
+        ~WaitEnd() { throttle.EndWait(address); }
+    } end{throttle_, address};
     std::this_thread::sleep_for(delay);
 }
 

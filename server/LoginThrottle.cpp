@@ -26,6 +26,16 @@ void LoginThrottle::Failed(const std::string& address, const std::string& user) 
     if (!user.empty()) Count("u:" + user, now);
 }
 
+bool LoginThrottle::BeginWait(const std::string& address) {
+    const std::lock_guard lock(mutex_);
+    return waiting_.insert(address).second;
+}
+
+void LoginThrottle::EndWait(const std::string& address) {
+    const std::lock_guard lock(mutex_);
+    waiting_.erase(address);
+}
+
 void LoginThrottle::Succeeded(const std::string& address, const std::string& user) {
     const std::lock_guard lock(mutex_);
     entries_.erase("a:" + address);

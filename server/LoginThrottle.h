@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
 namespace server {
@@ -33,6 +34,12 @@ class LoginThrottle {
     void Failed(const std::string& address, const std::string& user);
     void Succeeded(const std::string& address, const std::string& user);
 
+    // Marks a delayed attempt from the address as under way; false when one already is, and
+    // the caller then refuses the attempt at once, so that a guesser keeps at most one of the
+    // server's threads waiting however many connections it opens.
+    bool BeginWait(const std::string& address);
+    void EndWait(const std::string& address);
+
     // The delay after `failures` failures.
     static std::chrono::milliseconds DelayAfter(int failures);
 
@@ -48,6 +55,7 @@ class LoginThrottle {
     Clock clock_;
     std::mutex mutex_;
     std::map<std::string, Entry> entries_;
+    std::set<std::string> waiting_;  // addresses with a delayed attempt under way
 };
 
 }  // namespace server

@@ -280,6 +280,13 @@ TEST(LoginThrottleTest, FromTheThirdFailureEachAttemptWaitsTwiceAsLongUpToEightS
         throttle.Failed("a" + std::to_string(i), "");
     }
     EXPECT_EQ(throttle.Delay("first", ""), milliseconds(0));
+
+    // One delayed attempt per address at a time.
+    EXPECT_TRUE(throttle.BeginWait("192.0.2.3"));
+    EXPECT_FALSE(throttle.BeginWait("192.0.2.3"));
+    EXPECT_TRUE(throttle.BeginWait("192.0.2.4"));
+    throttle.EndWait("192.0.2.3");
+    EXPECT_TRUE(throttle.BeginWait("192.0.2.3"));
 }
 
 TEST(PasswordHashTest, Argon2idHashesVerifyTheirPasswordOnly) {
