@@ -21,6 +21,9 @@ namespace db::detail {
 
 namespace {
 
+// The advisory lock key under which the schema is made ("SALD").
+constexpr long long kSchemaLock = 0x53414C44;
+
 // Texts are UTF-8 end to end and column sizes count characters: a database in another encoding
 // (SQL_ASCII from a cluster made under the C locale, LATIN1, ...) would count bytes or mangle
 // accented names, so it is refused before anything is read or written.
@@ -109,6 +112,9 @@ class PgBackend final : public Backend {
     void CreateSchema(std::span<const char* const> statements, const Sequence& sequence) override {
         // "already exists, skipping" for every table would fill a server's log at each start.
         *session_ << "SET LOCAL client_min_messages = warning";
+        // Servers starting side by side would replace the same functions at once ("tuple
+        // concurrently updated"): the schema is made in turn, under a lock held to the commit.
+        *session_ << "SELECT pg_advisory_xact_lock(" << kSchemaLock << ")";
         for (const char* sql : statements) *session_ << sql;
         for (const char* sql : kPostgresHelpers) *session_ << sql;
         *session_ << "CREATE SEQUENCE IF NOT EXISTS " << sequence.name;

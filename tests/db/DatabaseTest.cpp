@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <thread>
 
 #include "db/Connection.h"
 #include "db/CreateDatabase.h"
@@ -168,6 +169,23 @@ TEST_P(DatabaseTest, SchemaAndDemoDataCanBeAppliedAgain) {
     EXPECT_FALSE(db::LoadDemoData(*connection_));
     auto r = connection_->Select("SELECT COUNT(*) AS N FROM EMPRESA");
     EXPECT_EQ(r.rows[0][0], "3");
+    // Servers starting side by side on one PostgreSQL database create the schema in turn.
+    if (GetParam() != "postgresql") return;
+    for (int round = 0; round < 5; ++round) {
+        std::vector<std::thread> starts;
+        std::atomic<int> failures{0};
+        for (int i = 0; i < 2; ++i) {
+            starts.emplace_back([&] {
+                try {
+                    db::CreateSchema(*Connection::Open(database_->Url()));
+                } catch (const db::DbError&) {
+                    ++failures;
+                }
+            });
+        }
+        for (auto& start : starts) start.join();
+        EXPECT_EQ(failures, 0) << "round " << round;
+    }
 }
 
 TEST_P(DatabaseTest, LedgerCoversEveryMonthAndEveryImplantedTotal) {
