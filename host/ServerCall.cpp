@@ -19,7 +19,7 @@ void PointAtConfiguredServer(library::TNetConnection& connection) {
 }  // namespace
 
 std::string ServerAddress() {
-    return library::WebURL() + ":" + std::to_string(library::WebPort());
+    return library::WebWhere();
 }
 
 library::TServerResult TryServer(std::string_view method, const nlohmann::json& arguments,

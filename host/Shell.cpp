@@ -275,8 +275,7 @@ void Shell::ShowStatus() {
     QString server = ToQt(connection);
     if (server.isEmpty()) {
         try {
-            server =
-                "Servidor " + ToQt(library::WebURL()) + ":" + QString::number(library::WebPort());
+            server = "Servidor " + ToQt(library::WebWhere());
         } catch (const std::exception& e) {
             server = QString::fromUtf8(e.what());
         }

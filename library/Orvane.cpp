@@ -203,6 +203,12 @@ int WebPort() {
     return CurrentServer().port;
 }
 
+std::string WebWhere() {
+    const ServerAddress server = CurrentServer();
+    if (server.host.starts_with(kLocalSocketPrefix)) return server.host;
+    return server.host + ":" + std::to_string(server.port);
+}
+
 std::string DatabaseURL() {
     const auto setting = Lookup("SALDO_DB", "db");
     if (setting.value.empty()) return DefaultDatabaseURL();

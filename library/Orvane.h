@@ -20,6 +20,8 @@ std::string DBPict(int pictureType);
 // WebPort gives 0.
 std::string WebURL();
 int WebPort();
+// The server as messages name it: "host:port", or "unix:PATH" for a local socket.
+std::string WebWhere();
 
 // How the client trusts the application server's certificate, for TLS: the certificate of the
 // authority that signed it (SALDO_CA, else the config file's `ca`; a relative path is taken

@@ -74,8 +74,8 @@ bool TNetConnection::Connect() {
     }
     // Host and port may have changed in BeforeConnect: a new place gets a fresh client, the
     // same place keeps its client, whose session token spares the user a second login.
-    const std::string place = Where() + "|" + std::to_string(Timeout.count()) + "|" +
-                              (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
+    const std::string place =
+        Where() + "|" + (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
     if (!client_ || place != clientPlace_) {
         rpc::ClientOptions options;
         options.credentials = AskCredentials;
@@ -85,6 +85,7 @@ bool TNetConnection::Connect() {
     }
     try {
         rpc::Client& client = *client_;
+        client.SetTimeout(Timeout);
         platform::Application::Instance().Jobs().Run([&client] { client.Connect(); });
         lastError_.clear();
         Report({TNetEvent::Kind::Connected, {}, nullptr, nullptr, {}, {}});
@@ -100,6 +101,7 @@ std::optional<rpc::Identity> TNetConnection::WhoAmI() {
     if (!Connected() && !Connect()) return std::nullopt;
     try {
         rpc::Client& client = *client_;
+        client.SetTimeout(Timeout);
         return platform::RunJob(platform::Application::Instance().Jobs(),
                                 [&client]() -> rpc::Identity { return client.WhoAmI(); });
     } catch (const core::Error&) {
@@ -125,6 +127,7 @@ TServerResult TNetConnection::Fail(std::string message, int code) {
 TServerResult TNetConnection::Send(const std::string& method, const nlohmann::json& arguments) {
     try {
         rpc::Client& client = *client_;
+        client.SetTimeout(Timeout);
         const std::string name = ServerName + "." + method;
         nlohmann::json result = platform::RunJob(platform::Application::Instance().Jobs(),
                                                  [&] { return client.Call(name, arguments); });
@@ -165,6 +168,8 @@ TServerResult TNetConnection::CallReading(
     return Attempt(method, arguments, [&]() -> TServerResult {
         try {
             rpc::Client& client = *client_;
+            client.SetTimeout(Timeout);
+            client.SetTimeout(Timeout);
             const std::string name = ServerName + "." + method;
             std::size_t records = 0;
             platform::RunJob(platform::Application::Instance().Jobs(), [&] {

@@ -91,6 +91,8 @@ class Client {
     void Connect();
     bool IsConnected() const;
     void Close();
+    // The time allowed from now on for connecting and for each call.
+    void SetTimeout(std::chrono::milliseconds timeout) { options_.timeout = timeout; }
 
     // Who the server takes the caller for (asking "Sessao.Quem" once, which logs in first when
     // the server wants it). The session token a login gave is presented again on every new

@@ -44,12 +44,8 @@ void TfrmSaldComerc::ControlaBotoes(platform::ClientDataSet& dataSet) {
 bool TfrmSaldComerc::PodeAlterarSaldos() {
     const std::optional<rpc::Identity> identity = netSaldComer->WhoAmI();
     if (!identity) return true;
-    // A local socket's address ("unix:/run/saldo/saldo.sock") has no port.
-    const std::string& host = netSaldComer->Host;
-    const std::string where =
-        host.starts_with("unix:") ? host : host + ":" + std::to_string(netSaldComer->Port);
     App().ShowStatus(platform::StatusPart::Connection,
-                     "Conectado como " + identity->user + " ao servidor " + where);
+                     "Conectado como " + identity->user + " ao servidor " + netSaldComer->Where());
     return library::MayChangeBalances(*identity, medCdEmpresa->Text());
 }
 
