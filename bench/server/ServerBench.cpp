@@ -357,6 +357,10 @@ struct Backend {
             if (!users.Find(kBenchUser))
                 users.Add(kBenchUser, server::HashPassword(kBenchPassword),
                           {{"*", server::Right::Write}});
+            // The local socket knows the bench by its system user.
+            const auto system = server::OperatingSystemUserName(::getuid());
+            if (system && !users.Find(*system))
+                users.Add(*system, std::nullopt, {{"*", server::Right::Write}});
         }
         rpc::ServerOptions options;
         options.threads = 8;
@@ -389,6 +393,9 @@ struct Backend {
     // A client of the plain TCP server, or of the other one over TLS or its local socket.
     std::unique_ptr<rpc::Client> ClientOver(rpc::Transport transport,
                                             rpc::ClientOptions options = {}) const {
+        options.credentials = [](const rpc::LoginPrompt&) {
+            return std::optional<rpc::Credentials>(rpc::Credentials{kBenchUser, kBenchPassword});
+        };
         switch (transport) {
             case rpc::Transport::Tls:
                 return std::make_unique<rpc::Client>(

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "ScreenFixture.h"
+#include "host/Dialogs.h"
 
 namespace {
 
@@ -209,7 +210,15 @@ TEST_F(WindowsWalkTest, EveryControlIsReadByItsHumanNameWithItsRole) {
     const QRegularExpression internal(QStringLiteral("^[a-z]{2,4}[A-Z]|\\.[0-9]+$"));
     int controls = 0;
     int internalNames = 0;
-    for (QMdiSubWindow* sub : Windows()) {
+    // The look-up list a field's search opens, beside the child windows.
+    host::PickListDialog lookUp(window.get(), QStringLiteral("Contas Contábeis"),
+                                {QStringLiteral("Código"), QStringLiteral("Nome")},
+                                {{QStringLiteral("1.1"), QStringLiteral("Ativo")}}, 0);
+    lookUp.show();
+    const QList<QMdiSubWindow*> subs = Windows();
+    std::vector<QWidget*> roots(subs.begin(), subs.end());
+    roots.push_back(&lookUp);
+    for (QWidget* sub : roots) {
         Walk(QAccessible::queryAccessibleInterface(sub), [&](QAccessibleInterface* node) {
             ++controls;
             const QString name = node->text(QAccessible::Name);
