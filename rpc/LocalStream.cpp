@@ -55,27 +55,13 @@ void LocalStream::Open(Deadline deadline) {
 }
 
 std::error_code LocalStream::Write(std::string_view bytes, Deadline deadline) {
-    bool done = false;
-    std::error_code result;
-    asio::async_write(impl_->socket, asio::buffer(bytes.data(), bytes.size()),
-                      [&](std::error_code e, std::size_t) {
-                          result = e;
-                          done = true;
-                      });
-    return detail::RunUntil(impl_->io, impl_->socket, deadline, done, result);
+    return detail::WriteUntil(impl_->io, impl_->socket, impl_->socket, bytes, deadline);
 }
 
 std::error_code LocalStream::ReadSome(char* into, std::size_t room, Deadline deadline,
                                       std::size_t& got) {
-    bool done = false;
-    std::error_code result;
-    got = 0;
-    impl_->socket.async_read_some(asio::buffer(into, room), [&](std::error_code e, std::size_t n) {
-        result = e;
-        got = n;
-        done = true;
-    });
-    return detail::RunUntil(impl_->io, impl_->socket, deadline, done, result);
+    return detail::ReadSomeUntil(impl_->io, impl_->socket, impl_->socket, into, room, deadline,
+                                 got);
 }
 
 }  // namespace rpc

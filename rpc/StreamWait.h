@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <string>
+#include <string_view>
 #include <system_error>
 
 namespace rpc::detail {
@@ -26,6 +27,37 @@ std::error_code RunUntil(asio::io_context& io, Socket& socket,
         return std::make_error_code(std::errc::timed_out);
     }
     return result;
+}
+
+// Sends all of `bytes` on `stream` before the deadline (RunUntil, closing `socket` when late).
+template <class Stream, class Socket>
+std::error_code WriteUntil(asio::io_context& io, Stream& stream, Socket& socket,
+                           std::string_view bytes, std::chrono::steady_clock::time_point deadline) {
+    bool done = false;
+    std::error_code result;
+    asio::async_write(stream, asio::buffer(bytes.data(), bytes.size()),
+                      [&](std::error_code e, std::size_t) {
+                          result = e;
+                          done = true;
+                      });
+    return RunUntil(io, socket, deadline, done, result);
+}
+
+// Receives at least one and up to `room` bytes from `stream` before the deadline, telling how
+// many in `got`.
+template <class Stream, class Socket>
+std::error_code ReadSomeUntil(asio::io_context& io, Stream& stream, Socket& socket, char* into,
+                              std::size_t room, std::chrono::steady_clock::time_point deadline,
+                              std::size_t& got) {
+    bool done = false;
+    std::error_code result;
+    got = 0;
+    stream.async_read_some(asio::buffer(into, room), [&](std::error_code e, std::size_t n) {
+        result = e;
+        got = n;
+        done = true;
+    });
+    return RunUntil(io, socket, deadline, done, result);
 }
 
 // Resolves `host` and connects `socket` to it before the deadline; throws TransportError naming

@@ -204,27 +204,14 @@ void TlsStream::Open(Deadline deadline) {
 }
 
 std::error_code TlsStream::Write(std::string_view bytes, Deadline deadline) {
-    bool done = false;
-    std::error_code result;
-    asio::async_write(*impl_->stream, asio::buffer(bytes.data(), bytes.size()),
-                      [&](std::error_code e, std::size_t) {
-                          result = e;
-                          done = true;
-                      });
-    return impl_->Run(deadline, done, result);
+    return detail::WriteUntil(impl_->io, *impl_->stream, impl_->stream->next_layer(), bytes,
+                              deadline);
 }
 
 std::error_code TlsStream::ReadSome(char* into, std::size_t room, Deadline deadline,
                                     std::size_t& got) {
-    bool done = false;
-    std::error_code result;
-    got = 0;
-    impl_->stream->async_read_some(asio::buffer(into, room), [&](std::error_code e, std::size_t n) {
-        result = e;
-        got = n;
-        done = true;
-    });
-    const std::error_code ec = impl_->Run(deadline, done, result);
+    const std::error_code ec = detail::ReadSomeUntil(
+        impl_->io, *impl_->stream, impl_->stream->next_layer(), into, room, deadline, got);
     // A server closing without TLS's farewell has ended the connection all the same.
     if (ec == asio::ssl::error::stream_truncated) return asio::error::eof;
     return ec;
