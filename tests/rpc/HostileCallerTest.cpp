@@ -20,6 +20,7 @@
 #include "db/Connection.h"
 #include "rpc/Client.h"
 #include "rpc/RpcError.h"
+#include "support/RunCommand.h"
 #include "support/ServerProcess.h"
 
 namespace {
@@ -221,12 +222,7 @@ TEST_F(HostileCallerTest, GuessesAreSlowedRightsHoldAndTheAuthorIsWhoLoggedIn) {
 
     const std::string command = "'" + std::string(SALDO_SERVER_BINARY) + "' audit --db '" +
                                 server_.DatabaseURL() + "' --format csv";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string audit;
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) audit.append(chunk, n);
-    ::pclose(pipe);
+    const std::string audit = testsupport::RunCommand(command).output;
     EXPECT_EQ(audit.find("diretor.financeiro"), std::string::npos) << audit;
     EXPECT_NE(audit.find("\"'=HYPERLINK("), std::string::npos) << audit;
 }

@@ -9,6 +9,7 @@
 
 #include "db/ConnectionPool.h"
 #include "server/SaldoService.h"
+#include "support/RunCommand.h"
 #include "support/TestDatabase.h"
 
 namespace {
@@ -19,12 +20,8 @@ using nlohmann::json;
 std::pair<std::string, int> RunAudit(const std::string& arguments, bool withErrors = false) {
     const std::string command = std::string(SALDO_SERVER_PATH) + " audit " + arguments +
                                 (withErrors ? " 2>&1" : " 2>/dev/null");
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buffer[4096];
-    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    return {out, WEXITSTATUS(status)};
+    const testsupport::CommandOutcome run = testsupport::RunCommand(command);
+    return {run.output, run.status};
 }
 
 class AuditCommandTest : public testing::Test {

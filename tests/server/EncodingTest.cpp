@@ -11,19 +11,14 @@
 
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "support/RunCommand.h"
 #include "support/TestDatabase.h"
 
 namespace {
 
 // Runs a command and returns its exit status and everything it printed.
-std::pair<int, std::string> RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {-1, output};
-    std::array<char, 4096> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+testsupport::CommandOutcome RunCommand(const std::string& command) {
+    return testsupport::RunCommand(command + " 2>&1");
 }
 
 class EncodingTest : public testing::Test {

@@ -12,19 +12,14 @@
 
 #include "db/Connection.h"
 #include "db/detail/Firebird.h"
+#include "support/RunCommand.h"
 #include "support/TestDatabase.h"
 
 namespace {
 
 // Runs a command and returns its exit status and everything it printed.
-std::pair<int, std::string> RunCommand(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) return {-1, output};
-    std::array<char, 4096> buffer{};
-    while (std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) output += buffer.data();
-    const int status = ::pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+testsupport::CommandOutcome RunCommand(const std::string& command) {
+    return testsupport::RunCommand(command + " 2>&1");
 }
 
 std::string Server(const std::string& arguments, const std::string& url) {
@@ -60,14 +55,16 @@ TEST_F(FirebirdCommandsTest, InitCreatesTheMissingFileWithTheDemoDataOnce) {
         auto connection = db::Connection::Open(url_);
         EXPECT_EQ(connection->Select("SELECT COUNT(*) AS N FROM EMPRESA").rows[0][0], "3");
     }
-    std::tie(status, output) = RunCommand(Server("init --demo", url_));
+    const auto again = RunCommand(Server("init --demo", url_));
+    status = again.status;
+    output = again.output;
     ASSERT_EQ(status, 0) << output;
     EXPECT_EQ(output.find("banco de dados criado"), std::string::npos) << output;
     EXPECT_NE(output.find("o banco já tem empresas"), std::string::npos) << output;
 }
 
 TEST_F(FirebirdCommandsTest, AFileInUseByAnotherProcessIsRefusedWithWhatToDo) {
-    ASSERT_EQ(RunCommand(Server("init", url_)).first, 0);
+    ASSERT_EQ(RunCommand(Server("init", url_)).status, 0);
     const auto holder = db::Connection::Open(url_);
     const auto [status, output] = RunCommand(Server("serve --listen 127.0.0.1:0", url_));
     EXPECT_NE(status, 0);

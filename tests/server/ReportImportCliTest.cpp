@@ -7,26 +7,15 @@
 #include <cstdio>
 #include <fstream>
 
+#include "support/RunCommand.h"
 #include "support/TestDatabase.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
+using Outcome = testsupport::CommandOutcome;
 
 Outcome Command(const std::string& arguments) {
-    Outcome run;
-    const std::string command = std::string(SALDO_SERVER_PATH) + " " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return testsupport::RunCommand(std::string(SALDO_SERVER_PATH) + " " + arguments + " 2>&1");
 }
 
 class ReportImportCliTest : public testing::Test {

@@ -7,28 +7,15 @@
 
 #include <cstdio>
 
+#include "support/RunCommand.h"
 #include "support/TestDatabase.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
 // Runs saldo-server with the arguments and `input` on its standard input.
-Outcome RunServer(const std::string& arguments, const std::string& input = "") {
-    Outcome run;
-    const std::string command =
-        "printf '%s' '" + input + "' | " + SALDO_SERVER_PATH + " " + arguments + " 2>&1";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+testsupport::CommandOutcome RunServer(const std::string& arguments, const std::string& input = "") {
+    return testsupport::RunCommand("printf '%s' '" + input + "' | " + SALDO_SERVER_PATH + " " +
+                                   arguments + " 2>&1");
 }
 
 TEST(UserCliTest, AnAdministratorManagesUsersFromTheServersMachine) {
@@ -59,7 +46,7 @@ TEST(UserCliTest, AnAdministratorManagesUsersFromTheServersMachine) {
         {"serve --listen 0.0.0.0:0", "", 2, "scripts/make-certificates.sh"},
     };
     for (const Step& step : steps) {
-        const Outcome run = RunServer(step.arguments + db, step.input);
+        const testsupport::CommandOutcome run = RunServer(step.arguments + db, step.input);
         EXPECT_EQ(run.status, step.status) << step.arguments << "\n" << run.output;
         EXPECT_NE(run.output.find(step.output), std::string::npos) << step.arguments << "\n"
                                                                    << run.output;
