@@ -16,6 +16,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdlib>
 
 #include "ShellFixture.h"
@@ -76,7 +77,19 @@ class ScreenTest : public ::testing::Test {
 
     void TearDown() override {
         auto& app = platform::Application::Instance();
-        for (platform::Form* form : app.Forms()) app.RunEvent([form] { form->Close(); });
+        // Closing a form may free others (the screen frees its history window): the list is
+        // read again after each close; a form that stays open after its close is skipped.
+        std::vector<platform::Form*> closed;
+        for (bool more = true; more;) {
+            more = false;
+            for (platform::Form* form : app.Forms()) {
+                if (std::find(closed.begin(), closed.end(), form) != closed.end()) continue;
+                closed.push_back(form);
+                app.RunEvent([form] { form->Close(); });
+                more = true;
+                break;
+            }
+        }
         app.ProcessMessages();
         shell.reset();
         window.reset();

@@ -10,6 +10,7 @@
 
 #include "ScreenFixture.h"
 #include "host/Dialogs.h"
+#include "platform/ui/Menu.h"
 
 namespace {
 
@@ -120,18 +121,33 @@ TEST_F(ScreenTest, TheGridModelShowsTheVisibleRowsAndNothingOnceTheLinkIsOff) {
 }
 
 // The windows a clerk works in, all open at once: the screen with a company loaded, the
-// tie-out and the import windows.
+// history of its first balance, the tie-out and the import windows.
 class WindowsWalkTest : public ScreenTest {
   protected:
     void SetUp() override {
         ScreenTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
         ChooseCompany("01");
+        auto* history = dynamic_cast<platform::MenuItem*>(
+            platform::Application::Instance().ActiveForm()->FindComponent("mnuHistSaldo"));
+        ASSERT_NE(history, nullptr);
+        platform::Application::Instance().RunEvent([history] { history->Click(); });
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->isVisible() && top->windowTitle() == QStringLiteral("Histórico do saldo"))
+                historyWindow = top;
+        ASSERT_NE(historyWindow, nullptr);
         ASSERT_NE(window->OpenTieOut(), nullptr);
         ASSERT_NE(window->OpenImport(), nullptr);
         QApplication::processEvents();
     }
-    QList<QMdiSubWindow*> Windows() const { return window->MdiArea()->subWindowList(); }
+    // The child windows, and the history, which has a window of its own.
+    std::vector<QWidget*> Windows() const {
+        const QList<QMdiSubWindow*> subs = window->MdiArea()->subWindowList();
+        std::vector<QWidget*> all(subs.begin(), subs.end());
+        all.push_back(historyWindow);
+        return all;
+    }
+    QWidget* historyWindow = nullptr;
 };
 
 QChar Letter(const QString& text) {
@@ -146,7 +162,7 @@ TEST_F(WindowsWalkTest, NoAltLetterIsTakenTwiceWhereBothCanBeReached) {
     for (QAction* top : window->menuBar()->actions())
         if (top->isVisible()) shellMenus << top->text();
     int collisions = 0;
-    for (QMdiSubWindow* sub : Windows()) {
+    for (QWidget* sub : Windows()) {
         std::map<QChar, QStringList> taken;
         for (const QString& text : shellMenus) taken[Letter(text)] << text;
         for (QMenuBar* bar : sub->findChildren<QMenuBar*>())
@@ -215,8 +231,7 @@ TEST_F(WindowsWalkTest, EveryControlIsReadByItsHumanNameWithItsRole) {
                                 {QStringLiteral("Código"), QStringLiteral("Nome")},
                                 {{QStringLiteral("1.1"), QStringLiteral("Ativo")}}, 0);
     lookUp.show();
-    const QList<QMdiSubWindow*> subs = Windows();
-    std::vector<QWidget*> roots(subs.begin(), subs.end());
+    std::vector<QWidget*> roots = Windows();
     roots.push_back(&lookUp);
     for (QWidget* sub : roots) {
         Walk(QAccessible::queryAccessibleInterface(sub), [&](QAccessibleInterface* node) {
