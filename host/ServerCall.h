@@ -12,7 +12,7 @@
 
 namespace host {
 
-// Where the calls go, "host:port", as configured (library::WebURL and WebPort).
+// Where the calls go, "host:port" or a list of servers, as configured (library::WebWhere).
 std::string ServerAddress();
 
 // Calls `method` of the balance module on a connection of its own, allowing `timeout` for

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <netinet/in.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -108,10 +109,18 @@ Setting Lookup(const char* variable, const std::string& key) {
     return {};
 }
 
-ServerAddress CurrentServer() {
+std::vector<ServerAddress> CurrentServers() {
     const auto setting = Lookup("SALDO_SERVER", "server");
-    if (setting.value.empty()) return {"127.0.0.1", kDefaultServerPort};
-    return ParseServerAddress(setting.value, setting.source);
+    if (setting.value.empty()) return {{"127.0.0.1", kDefaultServerPort}};
+    return ParseServerList(setting.value, setting.source);
+}
+
+// The list as TNetConnection::Host takes it, or as messages name it.
+std::string JoinServers(const std::vector<ServerAddress>& servers, const char* separator) {
+    std::string text;
+    for (const ServerAddress& server : servers)
+        text += (text.empty() ? "" : separator) + ServerWhere(server);
+    return text;
 }
 
 }  // namespace
@@ -160,6 +169,25 @@ ServerAddress ParseServerAddress(const std::string& text, const std::string& sou
     return {host, value};
 }
 
+std::vector<ServerAddress> ParseServerList(const std::string& text, const std::string& source) {
+    std::vector<ServerAddress> servers;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', start), text.size());
+        if (servers.size() == kMaxServers)
+            throw platform::Error(source + " inválido: mais de " + std::to_string(kMaxServers) +
+                                  " servidores em '" + text + "'");
+        servers.push_back(ParseServerAddress(Trim(text.substr(start, comma - start)), source));
+        start = comma + 1;
+    }
+    return servers;
+}
+
+std::string ServerWhere(const ServerAddress& server) {
+    if (server.host.starts_with(kLocalSocketPrefix)) return server.host;
+    const bool v6 = server.host.find(':') != std::string::npos;
+    return (v6 ? "[" + server.host + "]" : server.host) + ":" + std::to_string(server.port);
+}
+
 void CheckDatabaseURL(const std::string& text, const std::string& source) {
     const auto after = [&](std::string_view prefix) {
         return text.starts_with(prefix) ? text.substr(prefix.size()) : std::string();
@@ -196,17 +224,23 @@ bool IsLoopbackHost(const std::string& host) {
 }
 
 std::string WebURL() {
-    return CurrentServer().host;
+    const std::vector<ServerAddress> servers = CurrentServers();
+    return servers.size() == 1 ? servers.front().host : JoinServers(servers, ",");
 }
 
 int WebPort() {
-    return CurrentServer().port;
+    const std::vector<ServerAddress> servers = CurrentServers();
+    return servers.size() == 1 ? servers.front().port : 0;
 }
 
 std::string WebWhere() {
-    const ServerAddress server = CurrentServer();
-    if (server.host.starts_with(kLocalSocketPrefix)) return server.host;
-    return server.host + ":" + std::to_string(server.port);
+    const std::vector<ServerAddress> servers = CurrentServers();
+    if (servers.size() == 1) {
+        const ServerAddress& server = servers.front();
+        if (server.host.starts_with(kLocalSocketPrefix)) return server.host;
+        return server.host + ":" + std::to_string(server.port);
+    }
+    return JoinServers(servers, ", ");
 }
 
 std::string DatabaseURL() {

@@ -2,8 +2,10 @@
 // database are, and the edit pictures of the database's coded columns.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace library {
 
@@ -17,10 +19,13 @@ std::string DBPict(int pictureType);
 // The application server's host and port: SALDO_SERVER ("host:port", "[v6addr]:port"),
 // else the config file's `server`, else 127.0.0.1 and the server's default port. A server on
 // this machine's local socket is "unix:/path/of/the/socket": WebURL gives that text whole and
-// WebPort gives 0.
+// WebPort gives 0. Several servers of one deployment, tried in turn, are a comma-separated list
+// of those forms ("a:47630, b:47630"): WebURL gives the list ("a:47630,b:47630") and WebPort 0,
+// which TNetConnection takes as such.
 std::string WebURL();
 int WebPort();
-// The server as messages name it: "host:port", or "unix:PATH" for a local socket.
+// The server as messages name it: "host:port", or "unix:PATH" for a local socket; a list as
+// "a:47630, b:47630".
 std::string WebWhere();
 
 // How the client trusts the application server's certificate, for TLS: the certificate of the
@@ -59,6 +64,17 @@ inline constexpr std::string_view kLocalSocketPrefix = "unix:";
 // `source` names where the text came from and is part of the error raised for a malformed
 // value.
 ServerAddress ParseServerAddress(const std::string& text, const std::string& source);
+
+// At most this many servers in a list.
+inline constexpr std::size_t kMaxServers = 16;
+
+// Parses a comma-separated list of ParseServerAddress's forms (blanks around each entry allowed);
+// raises naming `source` for an empty or malformed entry, or more than kMaxServers entries.
+std::vector<ServerAddress> ParseServerList(const std::string& text, const std::string& source);
+
+// The address as messages name it: "host:port" ("[v6addr]:port" for an IPv6 address), or the
+// local socket's "unix:PATH".
+std::string ServerWhere(const ServerAddress& server);
 
 // Checks a database URL's form; raises naming `source` when it is malformed.
 void CheckDatabaseURL(const std::string& text, const std::string& source);

@@ -1,8 +1,10 @@
 // The client side of the application server's JSON-RPC wire, over rpc::Client.
 #include "library/TNetConnection.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 #include "library/Credentials.h"
 #include "library/Orvane.h"
@@ -24,6 +26,15 @@ bool TNetConnection::Connected() const {
 }
 
 std::string TNetConnection::Where() const {
+    if (Host.find(',') != std::string::npos) {
+        // A list: the server connected to, else the list.
+        if (Connected()) return client_->Where();
+        std::string where = Host;
+        for (std::size_t at = where.find(','); at != std::string::npos;
+             at = where.find(',', at + 2))
+            where.replace(at, 1, ", ");
+        return where;
+    }
     if (Host.starts_with(kLocalSocketPrefix)) return Host;
     return Host + ":" + std::to_string(Port);
 }
@@ -41,46 +52,67 @@ void TNetConnection::SetConnected(bool connected) {
 
 bool TNetConnection::Connect() {
     if (BeforeConnect) BeforeConnect(*this);
-    rpc::Endpoint endpoint;
-    if (Host.starts_with(kLocalSocketPrefix)) {
-        endpoint.transport = rpc::Transport::Local;
-        endpoint.path = Host.substr(kLocalSocketPrefix.size());
-    } else if (Port <= 0 || Port > 65535) {
+    std::vector<ServerAddress> servers;
+    if (Host.find(',') != std::string::npos) {
+        try {
+            servers = ParseServerList(Host, "Endereço do servidor de aplicação " + ServerName);
+        } catch (const platform::Error& e) {
+            lastError_ = e.what();
+            client_.reset();
+            return false;
+        }
+    } else if (!Host.starts_with(kLocalSocketPrefix) && (Port <= 0 || Port > 65535)) {
         lastError_ = "Porta inválida para o servidor de aplicação " + ServerName + " em " + Host +
                      ":" + std::to_string(Port) + ".";
         client_.reset();
         return false;
     } else {
-        endpoint.host = Host;
-        endpoint.port = static_cast<std::uint16_t>(Port);
+        servers.push_back({Host, Port});
     }
-    // The password must never travel in clear: off this machine, TLS or nothing.
+    // The password must never travel in clear: off this machine, TLS or nothing. The same trust
+    // holds for every server of a list.
     std::optional<rpc::TlsTrust> trust;
-    if (endpoint.transport == rpc::Transport::Tcp) {
-        const ServerTrust configured = CurrentServerTrust();
-        if (!configured.Empty()) {
-            endpoint.transport = rpc::Transport::Tls;
-            trust = rpc::TlsTrust{configured.authorityFile, configured.fingerprint};
-        } else if (!IsLoopbackHost(Host)) {
-            lastError_ = "O servidor de aplicação em " + Where() +
-                         " está em outra máquina e a conexão precisa de TLS: indique no arquivo "
-                         "de configuração a autoridade certificadora em `ca` (o ca.pem do "
-                         "servidor) ou a impressão digital do certificado em `fingerprint` "
-                         "(ou SALDO_CA / SALDO_FINGERPRINT).";
-            Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
-            client_.reset();
-            return false;
+    const bool network = std::any_of(servers.begin(), servers.end(), [](const ServerAddress& s) {
+        return !s.host.starts_with(kLocalSocketPrefix);
+    });
+    if (const ServerTrust configured = network ? CurrentServerTrust() : ServerTrust{};
+        !configured.Empty())
+        trust = rpc::TlsTrust{configured.authorityFile, configured.fingerprint};
+    std::vector<rpc::Endpoint> endpoints;
+    for (const ServerAddress& server : servers) {
+        rpc::Endpoint endpoint;
+        if (server.host.starts_with(kLocalSocketPrefix)) {
+            endpoint.transport = rpc::Transport::Local;
+            endpoint.path = server.host.substr(kLocalSocketPrefix.size());
+        } else {
+            endpoint.host = server.host;
+            endpoint.port = static_cast<std::uint16_t>(server.port);
+            if (trust) {
+                endpoint.transport = rpc::Transport::Tls;
+            } else if (!IsLoopbackHost(server.host)) {
+                const std::string where =
+                    servers.size() == 1 ? Where() : library::ServerWhere(server);
+                lastError_ = "O servidor de aplicação em " + where +
+                             " está em outra máquina e a conexão precisa de TLS: indique no "
+                             "arquivo de configuração a autoridade certificadora em `ca` (o ca.pem "
+                             "do servidor) ou a impressão digital do certificado em `fingerprint` "
+                             "(ou SALDO_CA / SALDO_FINGERPRINT).";
+                Report({TNetEvent::Kind::ConnectFailed, {}, nullptr, nullptr, lastError_, {}});
+                client_.reset();
+                return false;
+            }
         }
+        endpoints.push_back(std::move(endpoint));
     }
     // Host and port may have changed in BeforeConnect: a new place gets a fresh client, the
     // same place keeps its client, whose session token spares the user a second login.
-    const std::string place =
-        Where() + "|" + (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
+    const std::string place = Host + "|" + std::to_string(Port) + "|" +
+                              (trust ? trust->authorityFile + "|" + trust->fingerprint : "");
     if (!client_ || place != clientPlace_) {
         rpc::ClientOptions options;
         options.credentials = AskCredentials;
         options.timeout = Timeout;
-        client_ = std::make_unique<rpc::Client>(std::move(endpoint), options, std::move(trust));
+        client_ = std::make_unique<rpc::Client>(std::move(endpoints), options, std::move(trust));
         clientPlace_ = place;
     }
     try {

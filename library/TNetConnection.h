@@ -47,7 +47,9 @@ class TNetConnection : public platform::Component {
     // The remote module, "Unit.rdmName".
     std::string ServerName;
     // A host name or address reached on Port, or "unix:/path" for a server's local socket
-    // (Port is then not used).
+    // (Port is then not used), or a comma-separated list of "host:port" and "unix:/path" entries
+    // (as library::WebURL gives it; Port not used): servers of one deployment, the next tried
+    // when one cannot be reached, a save's retry included (see CallWithKey).
     std::string Host = "127.0.0.1";
     int Port = 0;
     // True: a failed connect or call raises platform::Error. False: a failed connect is
@@ -66,7 +68,8 @@ class TNetConnection : public platform::Component {
     std::function<void(TNetConnection&, const TNetEvent&)> OnEvent;
 
     bool Connected() const;
-    // The server as messages name it: "host:port", or "unix:/path".
+    // The server as messages name it: "host:port", or "unix:/path"; for a list, the server
+    // connected to, else the list ("a:1, b:2").
     std::string Where() const;
     // Connecting runs BeforeConnect, then opens the socket. Disconnecting closes it.
     void SetConnected(bool connected);
@@ -91,9 +94,10 @@ class TNetConnection : public platform::Component {
 
     // The same for a call whose arguments carry a request key the server remembers (a save):
     // when the connection fails after the request went out, so that it may or may not have
-    // been applied, it connects again (trying for up to RetryWindow) and sends the very same
-    // request once more. The server answers a key it has seen with the first outcome, so the
-    // reply is the save's true outcome and the save is never applied twice.
+    // been applied, it connects again (trying for up to RetryWindow; with a list of servers,
+    // the next ones first) and sends the very same request once more. The server answers a key it
+    // has seen with the first outcome, so the reply is the save's true outcome and the save is
+    // never applied twice.
     TServerResult CallWithKey(const std::string& method, const nlohmann::json& arguments);
 
     // Who the server takes the caller for, connecting (and logging in) first when needed;

@@ -67,23 +67,28 @@ void Wipe(std::string& secret) {
 }  // namespace
 
 Client::Client(std::string host, std::uint16_t port, ClientOptions options)
-    : host_(std::move(host)),
-      port_(port),
-      options_(options),
-      stream_(std::make_unique<TcpStream>(host_, port_)) {}
+    : Client(Endpoint{Transport::Tcp, std::move(host), port, {}}, std::move(options)) {}
 
 Client::Client(Endpoint endpoint, ClientOptions options, std::optional<TlsTrust> trust)
-    : host_(std::move(endpoint.host)), port_(endpoint.port), options_(std::move(options)) {
-    switch (endpoint.transport) {
-        case Transport::Local:
-            stream_ = std::make_unique<LocalStream>(std::move(endpoint.path));
-            break;
-        case Transport::Tls:
-            stream_ = std::make_unique<TlsStream>(host_, port_, trust.value_or(TlsTrust{}));
-            break;
-        case Transport::Tcp:
-            stream_ = std::make_unique<TcpStream>(host_, port_);
-            break;
+    : Client(std::vector<Endpoint>{std::move(endpoint)}, std::move(options), std::move(trust)) {}
+
+Client::Client(std::vector<Endpoint> endpoints, ClientOptions options,
+               std::optional<TlsTrust> trust)
+    : options_(std::move(options)) {
+    if (endpoints.empty()) throw TransportError("Nenhum servidor de aplicação indicado.");
+    for (Endpoint& endpoint : endpoints) {
+        switch (endpoint.transport) {
+            case Transport::Local:
+                streams_.push_back(std::make_unique<LocalStream>(std::move(endpoint.path)));
+                break;
+            case Transport::Tls:
+                streams_.push_back(std::make_unique<TlsStream>(endpoint.host, endpoint.port,
+                                                               trust.value_or(TlsTrust{})));
+                break;
+            case Transport::Tcp:
+                streams_.push_back(std::make_unique<TcpStream>(endpoint.host, endpoint.port));
+                break;
+        }
     }
 }
 
@@ -164,31 +169,59 @@ void Client::Identify(const RpcError& unidentified) {
 }
 
 std::string Client::Fingerprint() const {
-    return stream_->Fingerprint();
+    return Stream().Fingerprint();
 }
 
 std::string Client::Where() const {
-    return stream_->Where();
+    return Stream().Where();
 }
 
 bool Client::IsConnected() const {
-    return stream_->IsOpen();
+    return Stream().IsOpen();
 }
 
 void Client::Close() {
-    stream_->Close();
+    Stream().Close();
     std::string().swap(buffer_);
+}
+
+void Client::Drop() {
+    Close();
+    current_ = (current_ + 1) % streams_.size();
 }
 
 void Client::Connect() {
-    if (stream_->IsOpen()) return;
+    if (Stream().IsOpen()) return;
     Open(Clock::now() + options_.timeout);
 }
 
-void Client::Open(Clock::time_point deadline) {
+Client::Clock::time_point Client::Open(Clock::time_point deadline) {
     std::string().swap(buffer_);
-    stream_->Open(deadline);
-    if (token_) Resume(deadline);
+    if (streams_.size() == 1) {
+        Stream().Open(deadline);
+        if (token_) Resume(deadline);
+        return deadline;
+    }
+    std::string tried, failures;
+    for (std::size_t attempt = 0; attempt < streams_.size(); ++attempt) {
+        // Each server gets the whole time to answer; the first, what the call has left.
+        if (attempt > 0) deadline = Clock::now() + options_.timeout;
+        const std::size_t at = current_;
+        try {
+            Stream().Open(deadline);
+            // The servers share one database, and so the sessions: the token goes to any.
+            if (token_) Resume(deadline);
+            if (Stream().IsOpen()) return deadline;
+        } catch (const TransportError& e) {
+            failures += std::string(failures.empty() ? "" : " ") + e.what();
+        }
+        current_ = at;  // a connection broken while resuming has moved on already
+        tried += (tried.empty() ? "" : ", ") + Where();
+        Close();
+        current_ = (at + 1) % streams_.size();
+    }
+    throw TransportError("Não foi possível conectar a nenhum dos servidores de aplicação (" +
+                         tried + "). " + failures);
 }
 
 json Client::Call(const std::string& method, const json& params) {
@@ -248,10 +281,10 @@ std::optional<json> Client::Exchange(const std::string& method, const json& para
     } scrub{request, method == SessionMethod(kLogin)};
 
     for (int attempt = 0;; ++attempt) {
-        const auto deadline = Clock::now() + options_.timeout;
-        const bool reused = stream_->IsOpen();
+        auto deadline = Clock::now() + options_.timeout;
+        const bool reused = Stream().IsOpen();
         try {
-            if (!reused) Open(deadline);
+            if (!reused) deadline = Open(deadline);
             return Send(request, id, deadline, reused, read);
         } catch (const StaleConnection&) {
             if (!reused || attempt > 0) throw;
@@ -261,15 +294,16 @@ std::optional<json> Client::Exchange(const std::string& method, const json& para
 
 std::optional<json> Client::Send(const std::string& request, std::int64_t id,
                                  Clock::time_point deadline, bool reused, const Reader& read) {
-    const std::error_code ec = stream_->Write(request, deadline);
+    const std::error_code ec = Stream().Write(request, deadline);
     if (ec == std::errc::timed_out) {
         Close();
         throw TransportError("O servidor de aplicação em " + Where() +
                              " não recebeu a chamada em " + Seconds(options_.timeout) + ".");
     }
     if (ec) {
-        Close();
-        throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
+        const std::string where = Where();
+        Drop();
+        throw StaleConnection("A conexão com o servidor de aplicação em " + where +
                               " foi interrompida: " + DescribeNetworkError(ec) + ".");
     }
     return ReadReply(id, deadline, reused, read);
@@ -385,7 +419,7 @@ std::size_t Client::ReadSome(char* into, std::size_t room, Clock::time_point dea
     }
     room = std::min(room, options_.maxReplyBytes + 1 - progress.received);
     std::size_t got = 0;
-    const std::error_code ec = stream_->ReadSome(into, room, deadline, got);
+    const std::error_code ec = Stream().ReadSome(into, room, deadline, got);
     if (ec == std::errc::timed_out) {
         Close();
         throw TransportError("O servidor de aplicação em " + Where() + " não respondeu em " +
@@ -393,18 +427,19 @@ std::size_t Client::ReadSome(char* into, std::size_t room, Clock::time_point dea
     }
     if (ec) {
         const bool nothing = progress.received == 0;
-        Close();
+        const std::string where = Where();
+        Drop();
         const std::string why = DescribeNetworkError(ec);
         if (nothing && reused) {
-            throw StaleConnection("A conexão com o servidor de aplicação em " + Where() +
+            throw StaleConnection("A conexão com o servidor de aplicação em " + where +
                                   " foi interrompida: " + why + ".");
         }
         if (nothing) {
-            throw TransportError("O programa em " + Where() +
-                                 " encerrou a conexão sem responder (" + why +
+            throw TransportError("O programa em " + where + " encerrou a conexão sem responder (" +
+                                 why +
                                  "); verifique se é o servidor de aplicação do Saldo Comercial.");
         }
-        throw TransportError("A conexão com o servidor de aplicação em " + Where() +
+        throw TransportError("A conexão com o servidor de aplicação em " + where +
                              " foi interrompida no meio da resposta: " + why + ".");
     }
     Arrived(progress, std::string_view(into, got));

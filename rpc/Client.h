@@ -1,7 +1,8 @@
 // The JSON-RPC client: synchronous calls with a time-out over one connection, opened on the
-// first call and again after it was lost. Every reply is read one way, in one pass, by the
-// strict reader the server reads requests with; replies are bounded in size, time and depth,
-// and anything that is not this protocol is reported in Portuguese naming host and port.
+// first call and again after it was lost, to one server or to the next of a list that can. Every
+// reply is read one way, in one pass, by the strict reader the server reads requests with; replies
+// are bounded in size, time and depth, and anything that is not this protocol is reported in
+// Portuguese naming host and port.
 #pragma once
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -67,6 +69,13 @@ class Client {
     // TLS when `endpoint.transport` is Tls (then `trust` must name an authority or a
     // fingerprint); a local socket when it is Local.
     Client(Endpoint endpoint, ClientOptions options = {}, std::optional<TlsTrust> trust = {});
+    // Servers of one deployment (one database), tried in turn: a connection goes to the server
+    // the last one went to, or, when it cannot be opened, to the next ones in the list, each
+    // once, round the list; a connection that breaks (not one that is only slow) sends the next
+    // connection to the next server. The session token a login gave is presented to whichever
+    // server is reached. `trust` is the same for every TLS endpoint. At least one endpoint.
+    Client(std::vector<Endpoint> endpoints, ClientOptions options = {},
+           std::optional<TlsTrust> trust = {});
     ~Client();
     Client(const Client&) = delete;
     Client& operator=(const Client&) = delete;
@@ -87,7 +96,8 @@ class Client {
                      const std::function<void(core::JsonSource& result)>& read);
 
     // Opens the connection now rather than on the first call; does nothing when it is open.
-    // Throws TransportError naming host and port when the server cannot be reached in time.
+    // Throws TransportError naming host and port when the server cannot be reached in time (with
+    // a list: naming every server tried, none of which could be).
     void Connect();
     bool IsConnected() const;
     void Close();
@@ -101,8 +111,8 @@ class Client {
     // The SHA-256 fingerprint of the server's certificate on TLS ("AB:CD:…"), else empty.
     std::string Fingerprint() const;
 
-    const std::string& Host() const { return host_; }
-    std::uint16_t Port() const { return port_; }
+    // The server connected to, or to be tried first: "host:port", or "unix:PATH".
+    std::string Where() const;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -123,8 +133,14 @@ class Client {
     void Identify(const RpcError& unidentified);
     // Takes the identity (and the token, when `withToken`) from a Sessao answer.
     void Adopt(const nlohmann::json& answer, bool withToken);
-    // Opens the stream and presents the session token held, if any.
-    void Open(Clock::time_point deadline);
+    // Opens the stream and presents the session token held, if any; with a list, on the next
+    // servers in turn while one cannot be reached. Returns the deadline the call goes on with:
+    // `deadline`, or a new one when the connection went to another server.
+    Clock::time_point Open(Clock::time_point deadline);
+    // The current server's stream.
+    ByteStream& Stream() const { return *streams_[current_]; }
+    // Closes a connection that broke: the next one goes to the next server of the list.
+    void Drop();
     // Sends "Sessao.Retomar" on the new connection; a refused token is dropped.
     void Resume(Clock::time_point deadline);
     static std::string Request(std::int64_t id, const std::string& method,
@@ -155,12 +171,10 @@ class Client {
                          Progress& progress);
     // Closes the connection and throws the error saying that the peer is not this server.
     [[noreturn]] void ThrowForeign(std::string_view received);
-    std::string Where() const;
 
-    std::string host_;
-    std::uint16_t port_;
     ClientOptions options_;
-    std::unique_ptr<ByteStream> stream_;
+    std::vector<std::unique_ptr<ByteStream>> streams_;  // one per server, in the list's order
+    std::size_t current_ = 0;
     std::string buffer_;  // bytes received after the last reply
     std::string window_;  // the reply reader's, kept between calls
     std::int64_t nextId_ = 1;

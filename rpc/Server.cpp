@@ -93,6 +93,8 @@ asio::ssl::context MakeTlsContext(const std::string& certificateFile, const std:
 
 }  // namespace
 
+class ProxyGreeting;
+
 struct Server::Impl {
     Impl(const Dispatcher& d, ServerOptions o)
         : dispatcher(d),
@@ -109,6 +111,10 @@ struct Server::Impl {
 
     void Accept();
     void AcceptLocal();
+    // Admits a TCP connection under `peer`, over TLS when the listener speaks it.
+    void AdmitTcp(tcp::socket socket, const std::string& peer);
+    // Reads the PROXY header of a connection from a trusted proxy first, then admits it.
+    void Greet(tcp::socket socket, const std::string& proxy);
     // Registers a new connection under `peer` within the limits and starts its session, or
     // refuses it. The stream is a plain or TLS one over TCP, or a local socket.
     template <class Stream>
@@ -141,6 +147,8 @@ struct Server::Impl {
     std::mutex mutex;
     std::map<const SessionBase*, Entry> sessions;
     std::map<std::string, std::size_t> perPeer;  // counted connections per address
+    // Connections from proxies whose header is still awaited: not yet counted under any address.
+    std::map<const void*, std::weak_ptr<ProxyGreeting>> greetings;
     std::size_t counted = 0;
     bool stopping = false;
 };
@@ -374,6 +382,94 @@ class Session final : public SessionBase, public std::enable_shared_from_this<Se
     bool stopping_ = false;
 };
 
+// Reads the PROXY header a trusted proxy sends before anything else (in clear, before any TLS
+// handshake), within the read time-out and never past its end, then hands the connection on
+// under the client's address. Anything else closes it unanswered, with a line in the log.
+class ProxyGreeting final : public std::enable_shared_from_this<ProxyGreeting> {
+  public:
+    ProxyGreeting(tcp::socket socket, Server::Impl& server, std::string proxy)
+        : socket_(std::move(socket)),
+          timer_(socket_.get_executor()),
+          server_(server),
+          proxy_(std::move(proxy)) {}
+
+    ~ProxyGreeting() {
+        const std::lock_guard lock(server_.mutex);
+        server_.greetings.erase(this);
+    }
+
+    void Start() {
+        timer_.expires_after(server_.options.readTimeout);
+        timer_.async_wait([self = shared_from_this()](std::error_code ec) {
+            if (ec) return;
+            self->late_ = true;
+            self->Drop();
+        });
+        Read(ReadProxyHeader({}).wanted);
+    }
+
+    // Closes the connection, unlogged: the server is stopping.
+    void Cancel() {
+        asio::post(socket_.get_executor(), [self = shared_from_this()] {
+            self->cancelled_ = true;
+            self->timer_.cancel();
+            self->Drop();
+        });
+    }
+
+  private:
+    void Read(std::size_t wanted) {
+        const std::size_t at = bytes_.size();
+        bytes_.resize(at + wanted);
+        asio::async_read(socket_, asio::buffer(bytes_.data() + at, wanted),
+                         [self = shared_from_this()](std::error_code ec, std::size_t) {
+                             if (ec) {
+                                 self->Refuse(self->late_
+                                                  ? "o cabeçalho PROXY não chegou a tempo"
+                                                  : "a conexão terminou antes do cabeçalho PROXY");
+                                 return;
+                             }
+                             const ProxyHeaderStep step = ReadProxyHeader(self->bytes_);
+                             switch (step.result) {
+                                 case ProxyHeaderStep::Result::kNeedMore:
+                                     self->Read(step.wanted);
+                                     return;
+                                 case ProxyHeaderStep::Result::kInvalid:
+                                     self->Refuse(step.reason);
+                                     return;
+                                 case ProxyHeaderStep::Result::kComplete:
+                                     self->timer_.cancel();
+                                     if (!self->socket_.is_open()) return;
+                                     self->server_.AdmitTcp(std::move(self->socket_),
+                                                            step.source.value_or(self->proxy_));
+                                     return;
+                             }
+                         });
+    }
+
+    void Refuse(const std::string& why) {
+        timer_.cancel();
+        Drop();
+        if (cancelled_) return;
+        std::cerr << "saldo-server: conexão de " << proxy_ << " fechada sem atender: " << why
+                  << ".\n";
+    }
+
+    void Drop() {
+        std::error_code ignored;
+        socket_.shutdown(asio::socket_base::shutdown_both, ignored);
+        socket_.close(ignored);
+    }
+
+    tcp::socket socket_;
+    asio::steady_timer timer_;
+    Server::Impl& server_;
+    const std::string proxy_;
+    std::string bytes_;  // the header so far, never more
+    bool late_ = false;
+    bool cancelled_ = false;
+};
+
 void Server::Impl::Accept() {
     acceptor.async_accept(asio::make_strand(io), [this](std::error_code ec, tcp::socket socket) {
         if (!acceptor.is_open()) return;
@@ -389,15 +485,38 @@ void Server::Impl::Accept() {
         const tcp::endpoint remote = socket.remote_endpoint(ec);
         if (!ec) {  // else the peer has gone already
             const std::string peer = remote.address().to_string();
-            if (tls) {
-                Admit(TlsSocket(std::move(socket), *tls), Connection{Transport::Tls, peer, {}, {}},
-                      peer);
+            if (FromProxy(options.proxies, peer)) {
+                Greet(std::move(socket), peer);
             } else {
-                Admit(std::move(socket), Connection{Transport::Tcp, peer, {}, {}}, peer);
+                AdmitTcp(std::move(socket), peer);
             }
         }
         Accept();
     });
+}
+
+void Server::Impl::AdmitTcp(tcp::socket socket, const std::string& peer) {
+    if (tls) {
+        Admit(TlsSocket(std::move(socket), *tls), Connection{Transport::Tls, peer, {}, {}}, peer);
+    } else {
+        Admit(std::move(socket), Connection{Transport::Tcp, peer, {}, {}}, peer);
+    }
+}
+
+void Server::Impl::Greet(tcp::socket socket, const std::string& proxy) {
+    std::shared_ptr<ProxyGreeting> greeting;
+    {
+        const std::lock_guard lock(mutex);
+        // Each waits at most the read time-out; the total is bounded like the connections.
+        if (stopping || greetings.size() >= options.maxConnections) {
+            std::error_code ignored;
+            socket.close(ignored);
+            return;
+        }
+        greeting = std::make_shared<ProxyGreeting>(std::move(socket), *this, proxy);
+        greetings[greeting.get()] = greeting;
+    }
+    greeting->Start();
 }
 
 void Server::Impl::AcceptLocal() {
@@ -509,14 +628,19 @@ void Server::Impl::StopNow() {
     RemoveLocalSocket();
     signals.cancel(ignored);
     std::vector<std::shared_ptr<SessionBase>> open;
+    std::vector<std::shared_ptr<ProxyGreeting>> awaited;
     {
         const std::lock_guard lock(mutex);
         stopping = true;
         for (const auto& [key, entry] : sessions) {
             if (auto session = entry.session.lock()) open.push_back(std::move(session));
         }
+        for (const auto& [key, waiting] : greetings) {
+            if (auto greeting = waiting.lock()) awaited.push_back(std::move(greeting));
+        }
     }
     for (const auto& session : open) session->Shutdown();
+    for (const auto& greeting : awaited) greeting->Cancel();
 }
 
 std::string Server::Impl::Handle(std::string_view line, Connection& origin, ReplySink& sink) const {

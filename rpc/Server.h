@@ -8,8 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rpc/Dispatcher.h"
+#include "rpc/ProxyHeader.h"
 
 namespace rpc {
 
@@ -36,6 +38,12 @@ struct ServerOptions {
     std::size_t maxConnectionsPerPeer = 16;
     // Calls run at the same time.
     std::size_t threads = 4;
+    // Load balancers whose TCP connections open with a PROXY header (v1 or v2, before TLS when
+    // the listener speaks it). The client's address it names is the connection's address for
+    // everything: the share above, the audit, the login throttle, the log. A connection from one
+    // of them without a valid header within the read time-out is closed unanswered; a header from
+    // any other address is an ordinary (refused) request line.
+    std::vector<ProxyNetwork> proxies;
 };
 
 class Server {

@@ -24,6 +24,10 @@ base=${SALDO_CLUSTER_PORT:-47700}
 server_bin=${SALDO_SERVER_BIN:-$PWD/build/dev/bin/saldo-server}
 pg_bin=/usr/lib/postgresql/15/bin
 host=127.0.0.1
+# HAProxy reaches the application servers from this loopback address, and only connections from
+# it must open with a PROXY header: the scripts and tests that call a server directly (from
+# $host) go on speaking plain JSON-RPC.
+proxy_source=127.0.0.2
 caller_user=${SALDO_CLUSTER_USER:-cluster}
 caller_password=${SALDO_CLUSTER_PASSWORD:-senha-do-cluster}
 
@@ -215,14 +219,17 @@ defaults
 # taken out after 2 failed checks 2 s apart (a harmless call that must answer as the
 # balance server does: the check does not sign in, so the refusal of a caller not identified
 # counts as an answer) and back after 2 good ones; a refused connection is sent to the other.
+# Each connection, the checks' too, opens with a PROXY header naming the desktop's address, so
+# that a server counts, audits and throttles per desktop rather than per HAProxy.
 listen saldo-servers
   bind $host:$front_port
   balance leastconn
+  source $proxy_source
   option tcp-check
-  tcp-check connect
+  tcp-check connect send-proxy
   tcp-check send "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl\",\"params\":[\"\",\"\",\"\",0]}\n"
   tcp-check expect rstring "\"result\":(true|false)|\"code\":-32004"
-  default-server inter 2s fall 2 rise 2 on-marked-down shutdown-sessions
+  default-server inter 2s fall 2 rise 2 on-marked-down shutdown-sessions send-proxy
   server server1 $host:${server_ports[0]} check
   server server2 $host:${server_ports[1]} check
 
@@ -404,9 +411,14 @@ EOF
   primary=$(primary_node)
 
   step="creating the role and database saldo"
-  # The application's role and its UTF-8 database, made on the primary (the standby follows).
+  # The application's role and its UTF-8 database, made on the primary. Each commit waits until
+  # the standby has applied it (remote_apply), not only stored it: the database's address names
+  # both nodes, and libpq tries the standby first when it is listed first; a standby that has
+  # not replayed CREATE DATABASE yet answers "database saldo does not exist", which libpq does
+  # not pass over to the next host, so init would fail.
   as_user "$pg_bin/psql" -X -q -v ON_ERROR_STOP=1 \
     -h "$dir/pg$((primary + 1))" -p "${pg_ports[primary]}" -U postgres -d postgres <<EOF
+SET synchronous_commit = remote_apply;
 CREATE ROLE saldo LOGIN PASSWORD '$app_password';
 CREATE DATABASE saldo OWNER saldo ENCODING 'UTF8' TEMPLATE template0;
 EOF
@@ -420,7 +432,8 @@ EOF
   # One after the other: a server brings the tables up to date as it starts, and two doing that
   # at once on PostgreSQL can make one of them fail ("tuple concurrently updated").
   for i in 0 1; do
-    launch "server$((i + 1))" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}"
+    launch "server$((i + 1))" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}" \
+      --proxy-from "$proxy_source"
     wait_for "saldo-server $((i + 1)) answering on $host:${server_ports[i]}" 60 \
       answers_as_server "${server_ports[i]}"
   done

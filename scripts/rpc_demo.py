@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Calls the three methods of a running saldo-server with nothing but a socket, as
 docs/protocol.md describes. Usage: scripts/rpc_demo.py [unix:PATH | HOST:PORT] (default
-$SALDO_SERVER, else 127.0.0.1:47630). On a local socket the server knows the user from the
+$SALDO_SERVER, else 127.0.0.1:47630; a comma-separated list of them is tried in turn until one
+answers). On a local socket the server knows the user from the
 system; over TCP the script logs in with the credentials file (SALDO_CREDENCIAIS, else
 ~/.config/saldo/credenciais: "usuario=NAME" and "senha=PASSWORD", readable only by you)."""
 import json
@@ -10,13 +11,30 @@ import socket
 import stat
 import sys
 
-server = sys.argv[1] if len(sys.argv) > 1 else os.environ.get("SALDO_SERVER", "127.0.0.1:47630")
-if server.startswith("unix:"):
-    sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
-    sock.connect(server[len("unix:"):])
-else:
+servers = sys.argv[1] if len(sys.argv) > 1 else os.environ.get("SALDO_SERVER", "127.0.0.1:47630")
+
+
+def connect(server):
+    if server.startswith("unix:"):
+        sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        sock.settimeout(10)
+        sock.connect(server[len("unix:"):])
+        return sock
     host, _, port = server.rpartition(":")
-    sock = socket.create_connection((host or "127.0.0.1", int(port)))
+    return socket.create_connection((host.strip("[]") or "127.0.0.1", int(port)), timeout=10)
+
+
+failures = []
+for server in [entry.strip() for entry in servers.split(",")][:16]:
+    try:
+        sock = connect(server)
+        break
+    except OSError as e:
+        failures.append("%s: %s" % (server, e))
+else:
+    sys.exit("Não foi possível conectar a nenhum dos servidores de aplicação (%s)."
+             % "; ".join(failures))
+sock.settimeout(None)
 stream = sock.makefile("rwb")
 next_id = 0
 

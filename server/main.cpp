@@ -11,6 +11,7 @@
 #include <memory>
 #include <thread>
 
+#include "core/Error.h"
 #include "core/MessageText.h"
 #include "db/Connection.h"
 #include "db/ConnectionPool.h"
@@ -247,6 +248,7 @@ Command AddServe(CLI::App& app) {
         rpc::ServerOptions server;
         double readTimeout = 60, writeTimeout = 60, idleTimeout = 600;
         double keyDays = 7;
+        std::string proxyFrom;
     };
     const auto o = std::make_shared<Options>();
     o->server.threads = std::max(4u, std::thread::hardware_concurrency());
@@ -305,6 +307,13 @@ Command AddServe(CLI::App& app) {
     addSeconds("--idle-timeout", o->idleTimeout, "Segundos até fechar uma conexão ociosa",
                "SALDO_IDLE_TIMEOUT");
     serve
+        ->add_option("--proxy-from", o->proxyFrom,
+                     "Endereços (IPv4 ou IPv6, com /BITS opcional, separados por vírgula) de "
+                     "balanceadores cujas conexões começam com o cabeçalho PROXY (HAProxy "
+                     "send-proxy); o endereço do cliente que ele indica vale para o limite por "
+                     "endereço, a auditoria e o registro")
+        ->envname("SALDO_PROXY_FROM");
+    serve
         ->add_option("--key-days", o->keyDays,
                      "Dias em que a chave de uma gravação é lembrada para responder a uma "
                      "repetição")
@@ -319,6 +328,14 @@ Command AddServe(CLI::App& app) {
                 options.readTimeout = milliseconds(o->readTimeout);
                 options.writeTimeout = milliseconds(o->writeTimeout);
                 options.idleTimeout = milliseconds(o->idleTimeout);
+                if (!o->proxyFrom.empty()) {
+                    try {
+                        options.proxies = rpc::ParseProxyNetworks(o->proxyFrom, "--proxy-from");
+                    } catch (const core::Error& e) {
+                        LogLine(e.what());
+                        return 2;
+                    }
+                }
                 server::ServiceOptions serviceOptions;
                 serviceOptions.keyLifetime =
                     std::chrono::seconds(static_cast<long long>(o->keyDays * 24 * 3600));

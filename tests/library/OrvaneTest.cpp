@@ -85,6 +85,37 @@ TEST_F(OrvaneTest, EnvironmentGivesServerAndDatabase) {
     EXPECT_EQ(WebPort(), 0);
 }
 
+TEST_F(OrvaneTest, ServerListsKeepEachEntrysForm) {
+    const struct {
+        const char* value;
+        const char* url;  // what TNetConnection::Host gets
+        const char* where;
+    } rows[] = {
+        {"a:47630,b:47631", "a:47630,b:47631", "a:47630, b:47631"},
+        {" a:1 ,\t[::1]:2 , unix:/run/s.sock ", "a:1,[::1]:2,unix:/run/s.sock",
+         "a:1, [::1]:2, unix:/run/s.sock"},
+    };
+    for (const auto& row : rows) {
+        setenv("SALDO_SERVER", row.value, 1);
+        EXPECT_EQ(WebURL(), row.url) << row.value;
+        EXPECT_EQ(WebPort(), 0) << row.value;
+        EXPECT_EQ(WebWhere(), row.where) << row.value;
+        EXPECT_EQ(ParseServerList(WebURL(), "x").size(), ParseServerList(row.value, "x").size());
+    }
+    std::string seventeen = "h:1";
+    for (int i = 0; i < 16; ++i) seventeen += ",h:1";
+    for (const std::string& bad :
+         std::vector<std::string>{"a:1,", ",a:1", "a:1,,b:2", "a:1,b", "a:1 b:2", seventeen}) {
+        setenv("SALDO_SERVER", bad.c_str(), 1);
+        EXPECT_NE(ErrorOf([] { WebURL(); }).find("SALDO_SERVER inválido"), std::string::npos)
+            << bad;
+    }
+    WriteConfig("server = a:1, b\n");
+    unsetenv("SALDO_SERVER");
+    EXPECT_NE(ErrorOf([] { WebURL(); }).find("client.conf (server) inválido: 'b'"),
+              std::string::npos);
+}
+
 TEST_F(OrvaneTest, MalformedValuesNameTheirVariable) {
     for (const char* bad : {"localhost", "host:", ":80", "host:0", "host:65536", "host:8o", "a:b:1",
                             "[::1]80", "unix:", "unix:saldo.sock"}) {

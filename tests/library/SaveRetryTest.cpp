@@ -1,14 +1,22 @@
 // A stream of saves through the client library while the real server is killed (SIGKILL) and
 // started again at random moments: the library sends a save again, with the same request key,
-// when its connection breaks after sending. Every save must end applied exactly once, every
-// refusal must be a real one, and nothing may be lost. SALDO_RETRY_SAVES sets the number of
-// saves (a few hundred by default; 1,000 for the figure the documentation quotes).
+// when its connection breaks after sending; and the same across two servers of one database. Every
+// save must end applied exactly once, every refusal must be a real one, and nothing may be lost.
+// SALDO_RETRY_SAVES sets the number of saves (a few hundred by default; 1,000 for the figure the
+// documentation quotes).
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <random>
@@ -188,5 +196,118 @@ TEST_P(SaveRetryTest, EverySaveIsAppliedOnceAndEveryRefusalIsReal) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, SaveRetryTest, testing::Values("sqlite", "postgresql"),
                          testsupport::BackendName);
+
+// The next line from `fd`, waiting at most 10 s in all; empty when none comes.
+std::string ReadLine(int fd) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    char byte = 0;
+    while (line.size() < (1u << 20) && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) <= 0) continue;
+        if (::read(fd, &byte, 1) != 1) return {};
+        line += byte;
+        if (byte == '\n') return line;
+    }
+    return {};
+}
+
+// Stands between the client and a server on a local socket for one connection: passes one
+// request on, lets the server answer it, then kills the server (SIGKILL) and closes the client's
+// connection without the reply, as a crash right after a save's commit would.
+class ReplyLosingRelay {
+  public:
+    explicit ReplyLosingRelay(testsupport::ServerProcess& server)
+        : path_(std::filesystem::temp_directory_path() /
+                ("saldo-relay-" + std::to_string(::getpid()) + ".sock")) {
+        std::filesystem::remove(path_);
+        listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path_.c_str(), sizeof address.sun_path - 1);
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(listener_, 1) != 0)
+            throw std::runtime_error("the relay cannot listen on " + path_.string());
+        thread_ = std::thread([this, &server] { Run(server); });
+    }
+    ~ReplyLosingRelay() {
+        Join();
+        ::close(listener_);
+        std::filesystem::remove(path_);
+    }
+    std::string Address() const { return "unix:" + path_.string(); }
+    // The reply the client never got (after Join).
+    const std::string& LostReply() const { return lost_; }
+    void Join() {
+        if (thread_.joinable()) thread_.join();
+    }
+
+  private:
+    void Run(testsupport::ServerProcess& server) {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 10000) <= 0) return;
+        const int client = ::accept(listener_, nullptr, nullptr);
+        const int upstream = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, server.Socket().c_str(), sizeof address.sun_path - 1);
+        if (::connect(upstream, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            const std::string request = ReadLine(client);
+            if (::write(upstream, request.data(), request.size()) ==
+                static_cast<ssize_t>(request.size()))
+                lost_ = ReadLine(upstream);
+        }
+        server.Kill();
+        ::close(upstream);
+        ::close(client);
+    }
+
+    std::filesystem::path path_;
+    int listener_ = -1;
+    std::string lost_;
+    std::thread thread_;
+};
+
+// Two servers over one database, the client's list naming the first (behind the relay) and then
+// the second: a save whose reply was lost goes again, with its key, to the second, which answers
+// with the first's outcome; the save is stored once.
+TEST(SaveFailoverTest, ASaveWhoseReplyWasLostIsStoredOnceThroughTheNextServer) {
+    testsupport::ServerProcess first(SALDO_SERVER_BINARY);
+    testsupport::ServerProcess second(first, {});
+    library::TNetConnection reader;
+    reader.ServerName = "Rdq63500.rdmSaldComer";
+    reader.Host = second.Address();
+    const json fields = reader.Call("GetSaldComer", {"01", ""}).Payload["fields"];
+
+    ReplyLosingRelay relay(first);
+    library::TNetConnection net;
+    net.ServerName = "Rdq63500.rdmSaldComer";
+    net.Host = relay.Address() + "," + second.Address();
+    net.ThrowException = false;
+    net.Timeout = std::chrono::seconds(10);
+    const json row = {"2041-01-31", "2.1.1.01.0002", "x",     "x",    12.34, "Não", "01",
+                      "F",          "000002",        nullptr, nullptr};
+    const json packet = {{"fields", fields},
+                         {"changes", json::array({{{"kind", "inserted"}, {"new", row}}})}};
+    const std::string key = library::NewRequestKey();
+    const library::TServerResult result =
+        net.CallWithKey("SetSaldComer", {"01", "", packet, key, "teste"});
+    relay.Join();
+    EXPECT_NE(relay.LostReply().find("\"result\""), std::string::npos)
+        << "the first server applied the save: " << relay.LostReply();
+    EXPECT_TRUE(result.Ok) << result.Error;
+    EXPECT_EQ(net.Where(), second.Address());
+
+    auto connection = db::Connection::Open(first.DatabaseURL());
+    EXPECT_EQ(connection
+                  ->Select("SELECT VRIMPSALDO FROM SALDCOME WHERE CDEMPRESA = '01' AND "
+                           "CDSALDCOME = '000002' AND CAST(DTIMPSALDO AS VARCHAR(10)) = "
+                           "'2041-01-31'")
+                  .rows.size(),
+              1u);
+    EXPECT_EQ(
+        connection->Select("SELECT 1 FROM SALDAUDI WHERE CHREQUISICAO = '" + key + "'").rows.size(),
+        1u);
+}
 
 }  // namespace

@@ -246,6 +246,38 @@ const Refusal kRefusals[] = {
                    std::string::npos);
          for (const auto& call : calls) EXPECT_EQ(call->Receive()["result"], "acordei");
      }},
+    {"ProxiedClientsHaveTheirOwnShareAndAProxyMustSendItsHeader",
+     [](rpc::ServerOptions& o) {
+         o.maxConnectionsPerPeer = 2;
+         o.proxies = rpc::ParseProxyNetworks("127.0.0.2", "--proxy-from");
+     },
+     [](ServerTest& t) {
+         // Five connections from one proxy, for three clients: only the client with three gives
+         // up its quietest, whatever the proxy's own address holds.
+         const auto via = [&](const char* client) {
+             auto raw = std::make_unique<Raw>(t.Port(), "127.0.0.2");
+             raw->Send(std::string("PROXY TCP4 ") + client + " 127.0.0.1 40000 47630\r\n" +
+                       Request(1, "Echo", {1}));
+             EXPECT_EQ(raw->Receive()["result"], json::array({1})) << client;
+             return raw;
+         };
+         auto oldest = via("192.0.2.1");
+         auto newer = via("192.0.2.1");
+         auto other = via("192.0.2.2");
+         auto third = via("192.0.2.3");
+         auto newest = via("192.0.2.1");
+         EXPECT_TRUE(oldest->ClosedWithin(10s));
+         for (Raw* raw : {newer.get(), other.get(), third.get(), newest.get()})
+             EXPECT_TRUE(ServerTest::Answers(*raw));
+         Raw bare(t.Port(), "127.0.0.2");
+         bare.Send(Request(1, "Echo", {1}));
+         EXPECT_TRUE(bare.ClosedWithin(10s));
+         EXPECT_TRUE(bare.buffer.empty()) << "closed unanswered";
+         // From anyone else the header is an ordinary line: refused, and nothing more.
+         Raw direct(t.Port(), "127.0.0.1");
+         direct.Send("PROXY TCP4 192.0.2.9 127.0.0.1 40000 47630\r\n");
+         EXPECT_EQ(direct.Receive()["error"]["code"], rpc::kParseError);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Transport, ServerRefusalTest, testing::ValuesIn(kRefusals),

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <stdexcept>
@@ -102,13 +103,42 @@ int ServerProcess::FreePort() {
     return ntohs(addr.sin_port);
 }
 
+namespace {
+
+// A folder of its own for each server this process starts.
+std::filesystem::path NewFolder(std::string& unique) {
+    static int counter = 0;
+    unique = std::to_string(getpid()) + "-" + std::to_string(++counter);
+    const auto dir = std::filesystem::temp_directory_path() / ("saldo-test-" + unique);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+}  // namespace
+
+ServerProcess::ServerProcess(const ServerProcess& first, std::vector<std::string> serveOptions)
+    : binary_(first.binary_),
+      serveOptions_(std::move(serveOptions)),
+      file_(first.file_),
+      url_(first.url_),
+      ownsDatabase_(false) {
+    std::string unique;
+    dir_ = NewFolder(unique);
+    for (int attempt = 0; attempt < 3 && pid_ < 0; ++attempt) {
+        port_ = FreePort();
+        Serve();
+    }
+    if (pid_ < 0) {
+        std::filesystem::remove_all(dir_);
+        throw std::runtime_error("a second saldo-server did not start listening on " + url_);
+    }
+}
+
 ServerProcess::ServerProcess(std::string serverBinary, const std::string& backend,
                              std::vector<std::string> serveOptions)
     : binary_(std::move(serverBinary)), serveOptions_(std::move(serveOptions)) {
-    static int counter = 0;
-    const std::string unique = std::to_string(getpid()) + "-" + std::to_string(++counter);
-    dir_ = std::filesystem::temp_directory_path() / ("saldo-test-" + unique);
-    std::filesystem::create_directories(dir_);
+    std::string unique;
+    dir_ = NewFolder(unique);
     if (backend == "firebird") {
         const char* base = std::getenv("SALDO_TEST_FB");
         if (base == nullptr) throw std::runtime_error("SALDO_TEST_FB is not set");
@@ -117,7 +147,8 @@ ServerProcess::ServerProcess(std::string serverBinary, const std::string& backen
         const char* base = std::getenv("SALDO_TEST_PG");
         if (base == nullptr) throw std::runtime_error("SALDO_TEST_PG is not set");
         pgBase_ = base;
-        pgSchema_ = "srv_" + std::to_string(getpid()) + "_" + std::to_string(counter);
+        pgSchema_ = "srv_" + unique;
+        std::replace(pgSchema_.begin(), pgSchema_.end(), '-', '_');
         db::Connection::Open(pgBase_)->Execute("CREATE SCHEMA " + pgSchema_);
         url_ = pgBase_ + " options='-c search_path=" + pgSchema_ + "'";
     } else {
@@ -178,6 +209,7 @@ ServerProcess::~ServerProcess() {
     Stop();
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
+    if (!ownsDatabase_) return;
     if (!pgSchema_.empty()) {
         try {
             db::Connection::Open(pgBase_)->Execute("DROP SCHEMA " + pgSchema_ + " CASCADE");

@@ -24,6 +24,9 @@ class ServerProcess {
     explicit ServerProcess(std::string serverBinary = SALDO_SERVER_BINARY,
                            const std::string& backend = "sqlite",
                            std::vector<std::string> serveOptions = {});
+    // A second server over `first`'s database (another deployment of the same system): its
+    // own port and local socket, the same users; the database stays `first`'s to remove.
+    ServerProcess(const ServerProcess& first, std::vector<std::string> serveOptions);
     ~ServerProcess();
     ServerProcess(const ServerProcess&) = delete;
     ServerProcess& operator=(const ServerProcess&) = delete;
@@ -61,6 +64,7 @@ class ServerProcess {
     std::filesystem::path dir_;
     std::filesystem::path file_;
     std::string url_;
+    bool ownsDatabase_ = true;
     int port_ = 0;
     pid_t pid_ = -1;
 };
