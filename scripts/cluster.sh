@@ -8,6 +8,9 @@
 #                               through HAProxy (or stops everything and exits 1)
 #   scripts/cluster.sh status   what runs, and which node is the primary
 #   scripts/cluster.sh down     stops everything and removes the folder (safe to run twice)
+#   scripts/cluster.sh restart MEMBER
+#                               starts server1, server2, patroni1 or patroni2 again after it
+#                               was stopped or killed
 #
 # Everything lives in SALDO_CLUSTER_DIR (default /tmp/saldo-cluster); the ports are
 # SALDO_CLUSTER_PORT (default 47700) plus the offsets below; the server program is
@@ -21,6 +24,9 @@ cd "$(dirname "$0")/.."
 
 dir=${SALDO_CLUSTER_DIR:-/tmp/saldo-cluster}
 base=${SALDO_CLUSTER_PORT:-47700}
+# A cluster that runs keeps the ports it was started with.
+saved_base=$(sed -n "s/^SALDO_CLUSTER_BASE='\([0-9]*\)'\$/\1/p" "$dir/cluster.env" 2>/dev/null || true)
+[ -n "$saved_base" ] && base=$saved_base
 server_bin=${SALDO_SERVER_BIN:-$PWD/build/dev/bin/saldo-server}
 pg_bin=/usr/lib/postgresql/15/bin
 host=127.0.0.1
@@ -69,12 +75,12 @@ fi
 as_user() { "${user_prefix[@]}" "$@"; }
 
 # Starts a program in the background, in a session of its own, as the cluster's account; its
-# output goes to log/NAME.log and its process id to run/NAME.pid.
+# output goes to (the end of) log/NAME.log and its process id to run/NAME.pid.
 launch() {
   local name=$1
   shift
   (cd "$dir" && exec setsid "${user_prefix[@]}" "$@") \
-    >"$dir/log/$name.log" 2>&1 </dev/null &
+    >>"$dir/log/$name.log" 2>&1 </dev/null &
   echo $! >"$dir/run/$name.pid"
 }
 
@@ -135,7 +141,11 @@ answers_as_server() {
 }
 
 etcd_healthy() { etcdctl --endpoints "http://$host:$etcd_port" endpoint health >/dev/null 2>&1; }
-alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
+# A killed process whose parent is gone may stay a zombie where nothing reaps orphans.
+alive() {
+  [ -n "$1" ] && kill -0 "$1" 2>/dev/null &&
+    [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1)" != Z ]
+}
 pid_of() { cat "$dir/run/$1.pid" 2>/dev/null || true; }
 postmaster_pid() { head -1 "$dir/pg$1/data/postmaster.pid" 2>/dev/null || true; }
 
@@ -385,6 +395,9 @@ up() {
 SALDO_CLUSTER_DB='$db_url'
 SALDO_CLUSTER_SERVERS='$host:${server_ports[0]},$host:${server_ports[1]}'
 SALDO_CLUSTER_FRONT='$host:$front_port'
+SALDO_CLUSTER_REST='$host:${rest_ports[0]},$host:${rest_ports[1]}'
+SALDO_CLUSTER_SERVER_BIN='$server_bin'
+SALDO_CLUSTER_BASE='$base'
 EOF
     patroni_config 0 >"$dir/pg1.yml"
     patroni_config 1 >"$dir/pg2.yml"
@@ -431,17 +444,51 @@ EOF
   step="starting the application servers"
   # One after the other: a server brings the tables up to date as it starts, and two doing that
   # at once on PostgreSQL can make one of them fail ("tuple concurrently updated").
-  for i in 0 1; do
-    launch "server$((i + 1))" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}" \
-      --proxy-from "$proxy_source"
-    wait_for "saldo-server $((i + 1)) answering on $host:${server_ports[i]}" 60 \
-      answers_as_server "${server_ports[i]}"
-  done
+  for i in 0 1; do start_server "$i"; done
   step="starting HAProxy"
   launch haproxy haproxy -db -f "$dir/haproxy.cfg"
   wait_for "a call answered through HAProxy on $host:$front_port" 60 answers_as_server "$front_port"
   trap - EXIT INT TERM
   print_addresses
+}
+
+# Starts application server $1 (0 or 1) and waits until it answers. A server that stops at
+# start (no primary to open while the database fails over) is started again 2 s later, for up
+# to 60 s, as systemd does for the packaged service (Restart=on-failure).
+start_server() {
+  local i=$1 name=server$(($1 + 1)) deadline=$((SECONDS + 60))
+  while :; do
+    launch "$name" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}" \
+      --proxy-from "$proxy_source"
+    wait_for "saldo-server $((i + 1)) answering on $host:${server_ports[i]}" 60 \
+      answers_or_stopped "$i" || return 1
+    answers_as_server "${server_ports[i]}" && return 0
+    if [ $SECONDS -ge $deadline ]; then
+      say "cluster.sh: saldo-server $((i + 1)) stops at start; see $dir/log/$name.log" >&2
+      return 1
+    fi
+    sleep 2
+  done
+}
+answers_or_stopped() {
+  answers_as_server "${server_ports[$1]}" || ! alive "$(pid_of "server$(($1 + 1))")"
+}
+
+# Starts again a member that was stopped or killed, as a fault test does after killing it.
+restart() {
+  local name=${1:-}
+  [ -f "$dir/cluster.env" ] || fail "no cluster in $dir"
+  # shellcheck source=/dev/null
+  . "$dir/cluster.env"
+  db_url=$SALDO_CLUSTER_DB
+  server_bin=$SALDO_CLUSTER_SERVER_BIN
+  alive "$(pid_of "$name")" && fail "$name still runs"
+  case "$name" in
+    server1 | server2) start_server $((${name#server} - 1)) ;;
+    patroni1 | patroni2) launch "$name" patroni "$dir/pg${name#patroni}.yml" ;;
+    *) fail "restart what? server1, server2, patroni1 or patroni2" ;;
+  esac
+  say "$name started again."
 }
 
 status() {
@@ -467,8 +514,9 @@ case "${1:-}" in
   up) up ;;
   down) down ;;
   status) status ;;
+  restart) restart "${2:-}" ;;
   *)
-    say "Usage: scripts/cluster.sh up|down|status" >&2
+    say "Usage: scripts/cluster.sh up|down|status|restart MEMBER" >&2
     exit 2
     ;;
 esac
