@@ -2,7 +2,10 @@
 # A throw-away cluster on this machine, on loopback ports, from the Debian packages: etcd (one
 # member), two PostgreSQL 15 nodes under Patroni (synchronous replication, so a commit the
 # server is told of is on both), two application servers whose database address names both
-# nodes, and HAProxy in front of the servers (and of the current PostgreSQL primary).
+# nodes, and HAProxy in front of the servers (and of the current PostgreSQL primary). The servers
+# speak TLS only, as an office's do, with a certificate for 127.0.0.1 and localhost signed by a
+# certificate authority of the cluster's own (tls/ca.pem); HAProxy passes the TLS through and
+# never holds the key, and its checks speak TLS.
 #
 #   scripts/cluster.sh up       starts it, prints every address, exits 0 once a call answers
 #                               through HAProxy (or stops everything and exits 1)
@@ -18,7 +21,8 @@
 # when started by root every process runs as the account "postgres", which the postgresql
 # package creates (no account is made, so nothing is left behind); otherwise as the caller.
 # Callers sign in to the application servers as the user SALDO_CLUSTER_USER (default
-# "cluster") with the password SALDO_CLUSTER_PASSWORD (default "senha-do-cluster").
+# "cluster") with the password SALDO_CLUSTER_PASSWORD (default "senha-do-cluster"), and trust
+# them through SALDO_CLUSTER_CA (in cluster.env).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,8 +36,13 @@ pg_bin=/usr/lib/postgresql/15/bin
 host=127.0.0.1
 # HAProxy reaches the application servers from this loopback address, and only connections from
 # it must open with a PROXY header: the scripts and tests that call a server directly (from
-# $host) go on speaking plain JSON-RPC.
+# $host) start the TLS handshake at once.
 proxy_source=127.0.0.2
+# The servers' certificate and key, and the authority that signed it, which callers trust.
+tls_dir=$dir/tls
+ca_file=$tls_dir/ca.pem
+# A harmless call of the balance server: a read that changes nothing.
+check_call='{"jsonrpc":"2.0","id":1,"method":"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl","params":["","","",0]}'
 caller_user=${SALDO_CLUSTER_USER:-cluster}
 caller_password=${SALDO_CLUSTER_PASSWORD:-senha-do-cluster}
 
@@ -129,13 +138,19 @@ has_sync_standby() {
 
 # True when the program on the port answers a harmless call of the balance server as that
 # server does (a read that changes nothing and whose answer is a boolean, or the refusal of a
-# caller that has not signed in).
+# caller that has not signed in), over TLS with a certificate for $host that the cluster's
+# authority signed; the whole exchange is bounded to 5 s.
 answers_as_server() {
   local reply=""
-  { exec 3<>"/dev/tcp/$host/$1"; } 2>/dev/null || return 1
-  printf '%s\n' '{"jsonrpc":"2.0","id":1,"method":"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl","params":["","","",0]}' >&3
-  IFS= read -r -t 5 reply <&3 || true
-  exec 3<&- 3>&-
+  reply=$(timeout 6 python3 -c '
+import socket, ssl, sys
+host, port, ca, request = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+context = ssl.create_default_context(cafile=ca)
+with socket.create_connection((host, port), timeout=5) as plain:
+    with context.wrap_socket(plain, server_hostname=host) as tls:
+        tls.sendall(request.encode() + b"\n")
+        sys.stdout.write(tls.makefile("rb").readline(4096).decode("utf-8", "replace"))
+' "$host" "$1" "$ca_file" "$check_call" 2>/dev/null) || true
   [[ "$reply" =~ \"jsonrpc\":\"2\.0\" ]] &&
     [[ "$reply" =~ \"result\":(true|false)|\"code\":-32004 ]]
 }
@@ -231,15 +246,22 @@ defaults
 # counts as an answer) and back after 2 good ones; a refused connection is sent to the other.
 # Each connection, the checks' too, opens with a PROXY header naming the desktop's address, so
 # that a server counts, audits and throttles per desktop rather than per HAProxy.
+# The desktops' TLS passes through untouched (HAProxy never holds the servers' key); the check
+# alone speaks TLS itself, after its PROXY header ("connect send-proxy ssl"), and trusts a
+# server only with a certificate the cluster's authority signed for the name in "verifyhost"
+# (an explicit "tcp-check connect" ignores the server options check-ssl and check-send-proxy,
+# but takes ca-file, verify and verifyhost from the server line).
 listen saldo-servers
   bind $host:$front_port
   balance leastconn
   source $proxy_source
   option tcp-check
-  tcp-check connect send-proxy
-  tcp-check send "{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"Rdq63500.rdmSaldComer.GetVdSaldoContCtbl\",\"params\":[\"\",\"\",\"\",0]}\n"
+  option log-health-checks
+  tcp-check connect send-proxy ssl
+  tcp-check send "${check_call//\"/\\\"}\n"
   tcp-check expect rstring "\"result\":(true|false)|\"code\":-32004"
   default-server inter 2s fall 2 rise 2 on-marked-down shutdown-sessions send-proxy
+  default-server ca-file $ca_file verify required verifyhost localhost
   server server1 $host:${server_ports[0]} check
   server server2 $host:${server_ports[1]} check
 
@@ -268,9 +290,10 @@ print_addresses() {
   say "PostgreSQL primary (HAProxy): $host:$primary_front_port"
   say "Database:          $db_url"
   for i in 0 1; do
-    say "saldo-server $((i + 1)):    $host:${server_ports[i]}"
+    say "saldo-server $((i + 1)):    $host:${server_ports[i]} (TLS)"
   done
-  say "HAProxy (servers): $host:$front_port   ->  SALDO_SERVER=$host:$front_port"
+  say "HAProxy (servers): $host:$front_port (TLS passed through)"
+  say "A desktop connects with: SALDO_SERVER=$host:$front_port SALDO_CA=$ca_file"
 }
 
 # Stops the processes of the cluster in $dir and removes the folder.
@@ -398,11 +421,16 @@ SALDO_CLUSTER_FRONT='$host:$front_port'
 SALDO_CLUSTER_REST='$host:${rest_ports[0]},$host:${rest_ports[1]}'
 SALDO_CLUSTER_SERVER_BIN='$server_bin'
 SALDO_CLUSTER_BASE='$base'
+SALDO_CLUSTER_CA='$ca_file'
 EOF
     patroni_config 0 >"$dir/pg1.yml"
     patroni_config 1 >"$dir/pg2.yml"
     haproxy_config >"$dir/haproxy.cfg"
   )
+  step="making the servers' certificate (log/init.log)"
+  bash scripts/make-certificates.sh "$tls_dir" "$host" localhost >>"$dir/log/init.log" 2>&1
+  step="checking HAProxy's configuration (log/haproxy.log)"
+  haproxy -c -q -f "$dir/haproxy.cfg" >>"$dir/log/haproxy.log" 2>&1
   chmod 700 "$dir/pg1" "$dir/pg2"
   [ "$(id -u)" -eq 0 ] && chown -R "$run_user:" "$dir"
 
@@ -459,7 +487,7 @@ start_server() {
   local i=$1 name=server$(($1 + 1)) deadline=$((SECONDS + 60))
   while :; do
     launch "$name" "$server_bin" serve --db "$db_url" --listen "$host:${server_ports[i]}" \
-      --proxy-from "$proxy_source"
+      --tls-cert "$tls_dir/server.pem" --tls-key "$tls_dir/server.key" --proxy-from "$proxy_source"
     wait_for "saldo-server $((i + 1)) answering on $host:${server_ports[i]}" 60 \
       answers_or_stopped "$i" || return 1
     answers_as_server "${server_ports[i]}" && return 0

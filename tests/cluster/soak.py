@@ -12,8 +12,10 @@
 
 The cluster is the one in SALDO_CLUSTER_DIR (scripts/cluster.sh up). Half the clients reach
 the servers through HAProxy, half through the list of both servers, moving to the other when
-one cannot be reached, as the desktop does. A save without an answer is sent again with the
-same key until it has one (at most 30 s): a stored save, or a refusal of the balance rule.
+one cannot be reached, as the desktop does; every connection speaks TLS and trusts a server
+only with a certificate for its address signed by the cluster's authority (SALDO_CLUSTER_CA).
+A save without an answer is sent again with the same key until it has one (at most 30 s): a
+stored save, or a refusal of the balance rule.
 """
 import argparse
 import calendar
@@ -21,6 +23,7 @@ import json
 import os
 import random
 import socket
+import ssl
 import subprocess
 import sys
 import threading
@@ -81,8 +84,9 @@ class Client:
     """One desktop's connection: signs in once, presents its session on every new connection,
     and moves to the next server of its list when one cannot be reached."""
 
-    def __init__(self, servers):
+    def __init__(self, servers, tls):
         self.servers = servers
+        self.tls = tls
         self.at = 0
         self.sock = None
         self.replies = None
@@ -90,6 +94,8 @@ class Client:
         self.next_id = 0
 
     def close(self):
+        if self.replies is not None:
+            self.replies.close()
         if self.sock is not None:
             self.sock.close()
         self.sock = self.replies = None
@@ -111,7 +117,10 @@ class Client:
         for _ in self.servers:
             host, _, port = self.servers[self.at].rpartition(":")
             try:
-                self.sock = socket.create_connection((host, int(port)), timeout=CALL_TIMEOUT_S)
+                # The handshake is bounded by the connection's time-out too.
+                self.sock = self.tls.wrap_socket(
+                    socket.create_connection((host, int(port)), timeout=CALL_TIMEOUT_S),
+                    server_hostname=host)
                 self.replies = self.sock.makefile("rb")
                 if self.token is not None:
                     try:
@@ -191,11 +200,11 @@ def settle(client, outcomes, key, month, owner_code, implanted):
         time.sleep(PAUSE_S)
 
 
-def run_clients(servers_of, outcomes, seconds, run, implanted, pace_s):
+def run_clients(servers_of, tls, outcomes, seconds, run, implanted, pace_s):
     deadline = time.monotonic() + seconds
 
     def work(c):
-        client = Client(servers_of(c))
+        client = Client(servers_of(c), tls)
         combos = [(m, o) for m in range(MONTHS) for o in range(OWNERS_PER_CLIENT)]
         random.Random(c).shuffle(combos)
         for n, (m, o) in enumerate(combos):
@@ -225,6 +234,7 @@ class Cluster:
         self.front = self.env["SALDO_CLUSTER_FRONT"]
         self.servers = self.env["SALDO_CLUSTER_SERVERS"].split(",")
         self.rest = self.env["SALDO_CLUSTER_REST"].split(",")
+        self.tls = ssl.create_default_context(cafile=self.env["SALDO_CLUSTER_CA"])
 
     def sql(self, text):
         return subprocess.run(["psql", "-X", "-q", "-At", "-v", "ON_ERROR_STOP=1", self.db],
@@ -406,7 +416,7 @@ def soak(seconds):
     try:
         run_clients(lambda c: [cluster.front] if c % 2 == 0
                     else cluster.servers[c % 4 // 2:] + cluster.servers[:c % 4 // 2],
-                    outcomes, seconds, run, True, 0.05)
+                    cluster.tls, outcomes, seconds, run, True, 0.05)
     finally:
         stop.set()
         for killer in killers:
@@ -450,7 +460,7 @@ def rate(seconds):
                     % COMPANY)
         outcomes = Outcomes()
         start = time.monotonic()
-        run_clients(servers_of, outcomes, seconds, run + label[:3], False, 0)
+        run_clients(servers_of, cluster.tls, outcomes, seconds, run + label[:3], False, 0)
         elapsed = time.monotonic() - start
         print("%s: %.0f saves per second (%d in %.1f s, %d clients)"
               % (label, len(outcomes.stored) / elapsed, len(outcomes.stored), elapsed, CLIENTS))
