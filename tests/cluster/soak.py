@@ -42,9 +42,9 @@ MONTHS = 12  # made enough for the run's length in main()
 CLIENTS = 8
 OWNERS_PER_CLIENT = 40
 VALUE_CENTS = 10000
-# Of the 320 implanted balances each month can receive, the ledger balance admits 100; there
-# are months enough for about a third of the saves to be refused by that rule.
-LEDGER_CENTS = 100 * VALUE_CENTS
+# Of the 320 implanted balances each month can receive, the ledger balance admits 60; there
+# are months enough for a third to a half of the saves to be refused by that rule.
+LEDGER_CENTS = 60 * VALUE_CENTS
 RULE_REFUSAL = "Não é possível implantar saldo!"
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The client balances' field list (core/BalanceLayout), so that a save is a single call.
