@@ -41,15 +41,20 @@ void ConnectionPool::Return(std::unique_ptr<Connection> connection, bool discard
             discard = true;
         }
     }
+    // A failure that broke one connection (a lost database server, a failover) has most often
+    // broken the idle ones too: they are all reopened on their next use, so that the failure
+    // costs one call rather than one per pooled connection.
+    std::vector<std::unique_ptr<Connection>> dropped;
     {
         const std::lock_guard lock(mutex_);
         if (discard || !connection) {
-            ++reopen_;
+            dropped.swap(idle_);
+            reopen_ += 1 + dropped.size();
         } else {
             idle_.push_back(std::move(connection));
         }
     }
-    available_.notify_one();
+    available_.notify_all();
 }
 
 }  // namespace db

@@ -17,7 +17,8 @@ class ConnectionPool {
     ConnectionPool(std::string url, std::size_t size);
 
     // A connection on loan; it returns to the pool when the lease ends, or is replaced by a fresh
-    // one when Discard() was called (after a failure that may have broken it).
+    // one when Discard() was called (after a failure that may have broken it), and so are the
+    // idle ones then.
     class Lease {
       public:
         Lease(ConnectionPool& pool, std::unique_ptr<Connection> connection);

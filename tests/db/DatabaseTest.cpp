@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "db/Connection.h"
+#include "db/ConnectionPool.h"
 #include "db/CreateDatabase.h"
 #include "db/DbError.h"
 #include "db/DemoData.h"
@@ -275,6 +276,25 @@ TEST(SqliteConnectionTest, UsesWalAndFullSynchronous) {
     auto connection = Connection::Open(database.Url());
     EXPECT_EQ(connection->Select("PRAGMA journal_mode").rows[0][0], "wal");
     EXPECT_EQ(connection->Select("PRAGMA synchronous").rows[0][0], "2");
+}
+
+// A failure that discards one connection (the database server lost, a failover) replaces the
+// idle ones too, which lead to the same lost server. A TEMP table lives on one connection only.
+TEST(ConnectionPoolTest, ADiscardedConnectionTakesTheIdleOnesWithIt) {
+    TestDatabase database("sqlite");
+    db::ConnectionPool pool(database.Url(), 2);
+    {
+        auto failed = pool.Acquire();
+        {
+            auto marked = pool.Acquire();
+            marked->Execute("CREATE TEMP TABLE MARCA (X INTEGER)");
+        }
+        failed.Discard();
+    }
+    for (int i = 0; i < 2; ++i) {
+        auto lease = pool.Acquire();
+        EXPECT_EQ(lease->Select("SELECT COUNT(*) FROM sqlite_temp_master").rows[0][0], "0");
+    }
 }
 
 TEST(ConnectionTest, BadUrlsGiveAClearError) {
