@@ -33,4 +33,11 @@ class LockConflict : public DbError {
     using DbError::DbError;
 };
 
+// The database could not be reached, or the connection to it was lost (a server down, a
+// failover under way). Whether a write in progress when it happened was committed is unknown.
+class ConnectionLost : public DbError {
+  public:
+    using DbError::DbError;
+};
+
 }  // namespace db

@@ -2,7 +2,10 @@
 // the audit trail and the request-key policy on the connection it takes.
 #include "server/SaldoService.h"
 
+#include <algorithm>
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
@@ -31,9 +34,29 @@ auto OnConnection(db::ConnectionPool& pool, const char* failure, Work&& work) {
     auto lease = pool.Acquire();
     try {
         return work(*lease);
+    } catch (const db::ConnectionLost& e) {
+        lease.Discard();
+        throw db::ConnectionLost(failure + std::string(e.what()), e.Detail());
     } catch (const db::DbError& e) {
         lease.Discard();
         throw e.Prefixed(failure);
+    }
+}
+
+// Runs `attempt` again while the database is lost (a failover under way), pausing 0.1 s, then
+// longer up to 1 s, for at most `patience` in all.
+template <typename Attempt>
+void RetriedWhileLost(std::chrono::steady_clock::duration patience, Attempt&& attempt) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    for (std::chrono::milliseconds pause = 100ms;; pause = std::min(pause * 2, 1000ms)) {
+        try {
+            attempt();
+            return;
+        } catch (const db::ConnectionLost&) {
+            if (std::chrono::steady_clock::now() + pause >= deadline) throw;
+        }
+        std::this_thread::sleep_for(pause);
     }
 }
 
@@ -58,16 +81,24 @@ void SaldoService::SetSaldComer(const Caller& caller, const std::string& company
                                 const std::string& key) {
     const BalanceChanges changes = ReadBalanceChanges(packet, kind, company);
     if (changes.changes.empty()) return;
-    OnConnection(pool_,
-                 "Falha ao gravar os saldos; nada foi gravado: ", [&](db::Connection& connection) {
-                     keys_.Save(connection, company, kind, key, [&] {
-                         BalanceStore store(connection);
-                         ApplyChanges(store, changes);
-                         AuditTrail trail(connection);
-                         trail.Append(trail.NextSequence(),
-                                      {UtcNow(), caller.peer, caller.user, key}, changes);
+    const auto save = [&] {
+        OnConnection(pool_, "Falha ao gravar os saldos; nada foi gravado: ",
+                     [&](db::Connection& connection) {
+                         keys_.Save(connection, company, kind, key, [&] {
+                             BalanceStore store(connection);
+                             ApplyChanges(store, changes);
+                             AuditTrail trail(connection);
+                             trail.Append(trail.NextSequence(),
+                                          {UtcNow(), caller.peer, caller.user, key}, changes);
+                         });
                      });
-                 });
+    };
+    // A connection lost under a save may have taken its commit along or not: with a key, the
+    // save runs again on a new connection, where the key tells a stored save from one to apply.
+    if (key.empty())
+        save();
+    else
+        RetriedWhileLost(settleLostSaves_, save);
 }
 
 std::string SaldoService::GetHistSaldComer(const std::string& company, core::BalanceKind kind,

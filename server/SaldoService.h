@@ -22,12 +22,15 @@ namespace server {
 struct ServiceOptions {
     // How long the outcome of a save sent with a request key is kept for a repeat.
     std::chrono::seconds keyLifetime = std::chrono::hours(24 * 7);
+    // How long a save sent with a request key is tried again while the database is lost (a
+    // failover takes a few seconds; a desktop waits 60 s for a reply).
+    std::chrono::seconds settleLostSaves = std::chrono::seconds(20);
 };
 
 class SaldoService {
   public:
     explicit SaldoService(db::ConnectionPool& pool, ServiceOptions options = {})
-        : pool_(pool), keys_(options.keyLifetime) {}
+        : pool_(pool), keys_(options.keyLifetime), settleLostSaves_(options.settleLostSaves) {}
 
     // The record packet (JSON text) of the company's balances of the kind, ordered by month,
     // account and owner, with the account's and the owner's names joined in. Raises
@@ -84,6 +87,7 @@ class SaldoService {
   private:
     db::ConnectionPool& pool_;
     RequestKeyPolicy keys_;
+    const std::chrono::seconds settleLostSaves_;
 };
 
 }  // namespace server

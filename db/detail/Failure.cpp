@@ -49,6 +49,7 @@ void ThrowFailure(FailureKind kind, std::string_view doing, std::string library)
     if (happened == nullptr) throw DbError(std::string(doing) + ": " + library);
     const std::string message = std::string(doing) + ": " + happened;
     if (kind == FailureKind::Conflict) throw LockConflict(message, std::move(library));
+    if (kind == FailureKind::Unreachable) throw ConnectionLost(message, std::move(library));
     throw DbError(message, std::move(library));
 }
 

@@ -26,8 +26,8 @@ inline constexpr std::string_view kCommitFailed = "Falha ao confirmar a transaç
 inline constexpr std::string_view kRollbackFailed = "Falha ao desfazer a transação";
 
 // Throws the error for a failure of `kind` met while `doing` ("Falha ao confirmar a transação"),
-// with `library` (the library's text) as its detail: a LockConflict for a Conflict, a DbError
-// otherwise.
+// with `library` (the library's text) as its detail: a LockConflict for a Conflict, a
+// ConnectionLost for Unreachable, a DbError otherwise.
 [[noreturn]] void ThrowFailure(FailureKind kind, std::string_view doing, std::string library);
 
 }  // namespace db::detail

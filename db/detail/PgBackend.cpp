@@ -6,6 +6,7 @@
 #include <soci/postgresql/soci-postgresql.h>
 #include <soci/soci.h>
 
+#include <string_view>
 #include <utility>
 
 #include "db/DbError.h"
@@ -163,9 +164,13 @@ std::unique_ptr<Backend> OpenPostgresql(const std::string& url, const std::strin
         *session << "SET DateStyle TO 'ISO, YMD'";
         return std::make_unique<PgBackend>(std::move(session));
     } catch (const soci::soci_error& e) {
-        // SOCI reports a failed connection without its SQLSTATE: whether the server answers at
-        // all tells an unreachable one from a refused login or a missing database.
-        const FailureKind kind = PQping(connect.c_str()) == PQPING_NO_RESPONSE
+        // SOCI reports a failed connection without its SQLSTATE: whether a server answers and
+        // takes connections tells an unreachable one (down, starting, or only standbys left
+        // while a failover is under way) from a refused login or a missing database.
+        const PGPing ping = PQping(connect.c_str());
+        const bool standbysOnly =
+            std::string_view(e.what()).find("read-only") != std::string_view::npos;
+        const FailureKind kind = ping == PQPING_NO_RESPONSE || ping == PQPING_REJECT || standbysOnly
                                      ? FailureKind::Unreachable
                                      : FailureKind::Other;
         ThrowFailure(kind, opening, e.what());
