@@ -42,9 +42,8 @@ MONTHS = 12  # made enough for the run's length in main()
 CLIENTS = 8
 OWNERS_PER_CLIENT = 40
 VALUE_CENTS = 10000
-# Of the 320 implanted balances each month can receive, the ledger balance admits 60; there
-# are months enough for a third to a half of the saves to be refused by that rule.
-LEDGER_CENTS = 60 * VALUE_CENTS
+# Of the 320 implanted balances each month receives, the ledger balance admits half.
+LEDGER_CENTS = 160 * VALUE_CENTS
 RULE_REFUSAL = "Não é possível implantar saldo!"
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 # The client balances' field list (core/BalanceLayout), so that a save is a single call.
@@ -205,8 +204,10 @@ def run_clients(servers_of, tls, outcomes, seconds, run, implanted, pace_s):
 
     def work(c):
         client = Client(servers_of(c), tls)
-        combos = [(m, o) for m in range(MONTHS) for o in range(OWNERS_PER_CLIENT)]
-        random.Random(c).shuffle(combos)
+        # Month after month, the clients together: each month's ledger balance is contended.
+        owners = list(range(OWNERS_PER_CLIENT))
+        random.Random(c).shuffle(owners)
+        combos = [(m, o) for m in range(MONTHS) for o in owners]
         for n, (m, o) in enumerate(combos):
             if time.monotonic() >= deadline:
                 break
@@ -474,9 +475,9 @@ def main():
     args = parser.parse_args()
     if not 5 <= args.seconds <= 7200:
         parser.error("seconds: from 5 to 7200")
-    # About 100 saves a second in all, each into a balance of its own.
+    # At most about 200 saves a second in all, each into a balance of its own.
     global MONTHS
-    MONTHS = int(args.seconds * 100 / 150) + 2
+    MONTHS = int(args.seconds * 200 / (CLIENTS * OWNERS_PER_CLIENT)) + 2
     return soak(args.seconds) if args.mode == "faults" else rate(args.seconds)
 
 
