@@ -18,13 +18,6 @@ inline constexpr KeptSum kImplantedTotals{
     "SALDTOTA",   "SALDCOME",   "SALDCOME_TOTAL", {"CDEMPRESA", "CDCONTCTBL", "DTIMPSALDO"},
     "VRIMPSALDO", "VRIMPTOTAL", "TIPSALDO",       "S"};
 
-// The implanted totals as SALDCOME gives them, one row per company, account and month holding an
-// implanted balance: CDEMPRESA, CDCONTCTBL, the month "YYYY-MM-DD", the cents.
-inline constexpr const char* kImplantedSumsSql =
-    "SELECT CDEMPRESA, CDCONTCTBL, CAST(DTIMPSALDO AS VARCHAR(10)),"
-    " CAST(SUM(VRIMPSALDO) AS BIGINT) FROM SALDCOME WHERE TIPSALDO = 'S'"
-    " GROUP BY CDEMPRESA, CDCONTCTBL, DTIMPSALDO";
-
 // Rewrites every implanted total from SALDCOME, inside the caller's write transaction.
 void RebuildImplantedTotals(Connection& connection);
 
