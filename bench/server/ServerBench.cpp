@@ -692,7 +692,7 @@ void ReportTransports(Backend& backend, long rows, int pairs, int saves) {
     std::fflush(stdout);
 }
 
-void Report(Backend& backend, const std::vector<long>& sizes, int pairs, int saves) {
+void Report(Backend& backend, const std::vector<long>& sizes, int pairs) {
     std::printf("\n## %s: GetSaldComer end to end (call + record set) vs %s, %d pairs, medians\n\n",
                 backend.name.c_str(), backend.name == "SQLite" ? "sqlite3 shell" : "psql", pairs);
     std::printf(
@@ -803,7 +803,7 @@ int BenchMain() {
             ReportSaves(*backend, sizes, saves);
             continue;
         }
-        Report(*backend, sizes, pairs, saves);
+        Report(*backend, sizes, pairs);
         ReportSaves(*backend, sizes, saves);
         backend->StartSecure();
         // Each save takes a supplier of its own, three transports a round.
