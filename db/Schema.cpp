@@ -160,8 +160,9 @@ void CreateSchema(Connection& connection) {
             transaction.Commit();
         }
         // A transaction of its own: Firebird lets a new table be written only once its creation
-        // is committed. A database made before the totals gets them filled with their triggers,
-        // so that no balance is written between the two.
+        // is committed. A database made before the totals gets them filled in the transaction
+        // that creates their triggers, so that no balance is missed between the two (on
+        // Firebird, where triggers take effect at the commit, only with no other writer).
         WriteTransaction transaction(connection);
         if (connection.backend_->CreateKeptSum(kImplantedTotals))
             RebuildImplantedTotals(connection);

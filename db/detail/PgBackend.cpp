@@ -123,6 +123,8 @@ class PgBackend final : public Backend {
     // One trigger function, run after each row's change: the old row's value leaves its key's
     // sum and the new row's value joins its own, where the row is flagged. The upsert takes the
     // sum's row lock, so that concurrent writers of one key add up instead of overwriting.
+    // Creating the trigger locks the source's writers out until the commit, so that sums filled
+    // after it miss no balance.
     bool CreateKeptSum(const KeptSum& sum) override {
         *session_ << "SELECT pg_advisory_xact_lock(" << kSchemaLock << ")";
         const std::string name = sum.trigger;
