@@ -13,6 +13,7 @@
 #include "core/Calendar.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
+#include "db/Schema.h"
 
 namespace db {
 
@@ -294,9 +295,16 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
     const char* const accounts[] = {"2.1.1.01.0001", "2.1.1.01.0002", "2.1.1.02.0001"};
     const std::int64_t perSupplier = 48 * 3;
     const std::int64_t suppliers = (rows + perSupplier - 1) / perSupplier;
+    // PostgreSQL keeps every version of a row that a transaction updates until it ends, so adding
+    // a million balances one by one to a few hundred totals would make each upsert walk thousands
+    // of versions: there the load goes without the totals' trigger (the table stays locked until
+    // the commit) and adds the company's totals once at the end.
+    const bool totalsAtEnd = connection.GetDialect() == Dialect::Postgresql;
+    const std::string trigger = std::string(" TRIGGER ") + kImplantedTotals.trigger;
     try {
         WriteTransaction transaction(connection);
         soci::session& sql = connection.Session();
+        if (totalsAtEnd) sql << "ALTER TABLE SALDCOME DISABLE" + trigger;
         connection.Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES (:C, :N)",
                            {{"C", company}, {"N", name}});
         {
@@ -353,6 +361,15 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
             if (dates.size() == kBatch) flush();
         }
         flush();
+        if (totalsAtEnd) {
+            sql << "ALTER TABLE SALDCOME ENABLE" + trigger;
+            connection.Execute(
+                "INSERT INTO SALDTOTA (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, VRIMPTOTAL)"
+                " SELECT CDEMPRESA, CDCONTCTBL, DTIMPSALDO, SUM(VRIMPSALDO) FROM SALDCOME"
+                " WHERE CDEMPRESA = :C AND TIPSALDO = 'S' GROUP BY CDEMPRESA, CDCONTCTBL,"
+                " DTIMPSALDO",
+                {{"C", company}});
+        }
         transaction.Commit();
     } catch (const soci::soci_error& e) {
         throw DbError("Não foi possível gerar a empresa de teste " + company + ": " + e.what());

@@ -15,6 +15,21 @@ struct Sequence {
     const char* column;
 };
 
+// A table of sums kept right by triggers on its source table, in the transaction of every writer
+// of the source: per key, the sum of `value` over the source's rows whose `flag` column holds
+// `flagged`. The table holds the key's columns under the same names, and `total`; a key whose
+// rows all went keeps its row, with 0.
+struct KeptSum {
+    const char* table;
+    const char* source;
+    const char* trigger;  // the triggers' name (SQLite adds _I, _U and _D to it)
+    const char* key[3];
+    const char* value;
+    const char* total;
+    const char* flag;
+    const char* flagged;
+};
+
 class DialectSql {
   public:
     virtual ~DialectSql() = default;

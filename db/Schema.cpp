@@ -61,12 +61,20 @@ const char* const kTables[] = {
         VRIMPSALDO BIGINT NOT NULL,
         TIPSALDO   VARCHAR(1) NOT NULL CHECK (TIPSALDO IN ('S', 'N')),
         PRIMARY KEY (CDEMPRESA, IDSALDCOME, DTIMPSALDO, CDCONTCTBL, CDSALDCOME)))",
-    // The balance check sums one account's and month's implanted balances from this index alone
-    // (it holds the flag and the value), whatever the company's size; it also serves the
-    // tie-out's totals per account and month. It replaces SALDCOME_CONTA (its first three
-    // columns), which databases made before it keep.
+    // The tie-out sums a company's balances per account and month from this index alone (it
+    // holds the flag and the value). It replaces SALDCOME_CONTA (its first three columns), which
+    // databases made before it keep.
     R"(CREATE INDEX IF NOT EXISTS SALDCOME_IMPLANTADO ON SALDCOME
         (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, TIPSALDO, VRIMPSALDO))",
+    // The implanted balances' total per company, ledger account and month, kept by triggers on
+    // SALDCOME in every writer's transaction, so that the balance check reads one row instead of
+    // summing a group that grows with the company.
+    R"(CREATE TABLE IF NOT EXISTS SALDTOTA (
+        CDEMPRESA  VARCHAR(2) NOT NULL,
+        CDCONTCTBL VARCHAR(16) NOT NULL,
+        DTIMPSALDO DATE NOT NULL,
+        VRIMPTOTAL BIGINT NOT NULL,
+        PRIMARY KEY (CDEMPRESA, CDCONTCTBL, DTIMPSALDO)))",
     // The ledger account's balance at the end of a month; credit positive.
     R"(CREATE TABLE IF NOT EXISTS SALDCTBL (
         CDEMPRESA  VARCHAR(2) NOT NULL REFERENCES EMPRESA (CDEMPRESA),
@@ -136,10 +144,28 @@ const char* const kTables[] = {
 
 }  // namespace
 
+void RebuildImplantedTotals(Connection& connection) {
+    connection.Execute("DELETE FROM SALDTOTA");
+    connection.Execute(
+        "INSERT INTO SALDTOTA (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, VRIMPTOTAL)"
+        " SELECT CDEMPRESA, CDCONTCTBL, DTIMPSALDO, CAST(SUM(VRIMPSALDO) AS BIGINT) FROM SALDCOME"
+        " WHERE TIPSALDO = 'S' GROUP BY CDEMPRESA, CDCONTCTBL, DTIMPSALDO");
+}
+
 void CreateSchema(Connection& connection) {
     try {
+        {
+            WriteTransaction transaction(connection);
+            connection.backend_->CreateSchema(kTables, kAuditSequence);
+            transaction.Commit();
+        }
+        // A transaction of its own: Firebird lets a new table be written only once its creation
+        // is committed. A database made before the totals gets them filled in the transaction
+        // that creates their triggers, so that no balance is missed between the two (on
+        // Firebird, where triggers take effect at the commit, only with no other writer).
         WriteTransaction transaction(connection);
-        connection.backend_->CreateSchema(kTables, kAuditSequence);
+        if (connection.backend_->CreateKeptSum(kImplantedTotals))
+            RebuildImplantedTotals(connection);
         transaction.Commit();
     } catch (const soci::soci_error& e) {
         throw DbError(std::string("Não foi possível criar as tabelas: ") + e.what());

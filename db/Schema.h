@@ -13,7 +13,17 @@ class Connection;
 // writers take turns, counts on from the highest number stored).
 inline constexpr Sequence kAuditSequence{"SALDAUDI_SEQ", "SALDAUDI", "NRSEQUENCIA"};
 
-// Creates every table, index and helper function that is missing; safe to run again.
+// The implanted balances' total per company, account and month (SALDCOME rows flagged S).
+inline constexpr KeptSum kImplantedTotals{
+    "SALDTOTA",   "SALDCOME",   "SALDCOME_TOTAL", {"CDEMPRESA", "CDCONTCTBL", "DTIMPSALDO"},
+    "VRIMPSALDO", "VRIMPTOTAL", "TIPSALDO",       "S"};
+
+// Rewrites every implanted total from SALDCOME, inside the caller's write transaction.
+void RebuildImplantedTotals(Connection& connection);
+
+// Creates every table, index, trigger and helper function that is missing; safe to run again,
+// and by several servers at once on one PostgreSQL database. Totals found without their triggers
+// are filled from the balances.
 void CreateSchema(Connection& connection);
 
 }  // namespace db

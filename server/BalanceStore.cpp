@@ -78,14 +78,11 @@ std::string LockCompanySql(const db::DialectSql& sql) {
 }
 
 std::string LedgerRoomSql(const db::DialectSql& sql) {
-    // The implanted total is summed from the index SALDCOME_IMPLANTADO alone, which holds the
-    // flag and the value: only that account's and month's entries are read.
     return sql.SelectRow(
         "(SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :account AND IDTIPOCONT = 'A'"
-        " AND IDTIPOCOME IS NOT NULL),"
-        " (SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
-        " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTIMPSALDO = :month"
-        " AND TIPSALDO = 'S'),"
+        " AND IDTIPOCOME IS NOT NULL), (" +
+        std::string(kImplantedTotalSql) +
+        "),"
         " (SELECT COALESCE(MAX(VRSALDO), 0) FROM SALDCTBL"
         " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTSALDO = :month)");
 }
@@ -197,11 +194,8 @@ bool BalanceStore::AccountUsable(const std::string& account) {
 
 std::int64_t BalanceStore::ImplantedTotal(const std::string& company, const std::string& account,
                                           const std::string& month) {
-    return Integer(
-        "SELECT COALESCE(CAST(SUM(VRIMPSALDO) AS BIGINT), 0) FROM SALDCOME"
-        " WHERE CDEMPRESA = :company AND CDCONTCTBL = :account AND DTIMPSALDO = :month"
-        " AND TIPSALDO = 'S'",
-        {{"company", company}, {"account", account}, {"month", month}});
+    return Integer(kImplantedTotalSql,
+                   {{"company", company}, {"account", account}, {"month", month}});
 }
 
 std::int64_t BalanceStore::LedgerBalance(const std::string& company, const std::string& account,

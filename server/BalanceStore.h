@@ -24,6 +24,11 @@ inline constexpr const char* kFindBalanceSql =
 inline constexpr const char* kDeleteBalanceSql =
     "DELETE FROM SALDCOME WHERE CDEMPRESA = :company AND IDSALDCOME = :kind"
     " AND DTIMPSALDO = :month AND CDCONTCTBL = :account AND CDSALDCOME = :owner";
+// The implanted total of :company, :account and :month: one row of the totals the triggers keep
+// (db::kImplantedTotals), 0 when there is none.
+inline constexpr const char* kImplantedTotalSql =
+    "SELECT COALESCE(MAX(VRIMPTOTAL), 0) FROM SALDTOTA WHERE CDEMPRESA = :company"
+    " AND CDCONTCTBL = :account AND DTIMPSALDO = :month";
 inline constexpr const char* kAccountExistsSql =
     "SELECT COUNT(*) FROM CONTCTBL WHERE CDCONTCTBL = :account";
 // Takes :owner.

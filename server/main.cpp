@@ -1,6 +1,7 @@
 // saldo-server: creates the business database and its first administrator (init), serves the
 // remote module "Rdq63500.rdmSaldComer" over JSON-RPC (serve) until SIGTERM to identified
-// users, administers those users (user), and prints the audit trail (audit).
+// users, administers those users (user), prints the audit trail (audit), and checks the implanted
+// totals the balance check reads (totals).
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "server/Methods.h"
 #include "server/SaldoService.h"
 #include "server/TieOutReport.h"
+#include "server/TotalsCheck.h"
 #include "server/UserCommands.h"
 #include "server/Users.h"
 
@@ -407,6 +409,28 @@ Command AddAudit(CLI::App& app) {
             }};
 }
 
+Command AddTotals(CLI::App& app) {
+    struct Options {
+        std::string db = kDefaultDb;
+        bool fix = false;
+    };
+    const auto o = std::make_shared<Options>();
+    CLI::App* totals = app.add_subcommand(
+        "totals",
+        "Confere os totais implantados por empresa, conta e mês com os saldos (sai com 1 se "
+        "algum difere)");
+    AddDbOption(*totals, o->db);
+    totals->add_flag("--fix", o->fix,
+                     "Regrava todos os totais a partir dos saldos, se algum difere");
+    return {totals, [o] {
+                auto connection = db::Connection::Open(o->db);
+                db::CreateSchema(*connection);
+                const std::size_t differences = server::CheckTotals(*connection, o->fix, std::cout);
+                std::cout.flush();
+                return differences == 0 ? 0 : 1;
+            }};
+}
+
 Command AddUser(CLI::App& app) {
     struct Options {
         // One per subcommand: CLI11 fills an option from SALDO_DB in every subcommand, parsed
@@ -451,8 +475,8 @@ Command AddUser(CLI::App& app) {
 int main(int argc, char** argv) {
     CLI::App app{"Servidor de aplicação do Saldo Comercial"};
     app.require_subcommand(1);
-    const Command commands[] = {AddInit(app),   AddServe(app), AddReport(app),
-                                AddImport(app), AddAudit(app), AddUser(app)};
+    const Command commands[] = {AddInit(app),  AddServe(app),  AddReport(app), AddImport(app),
+                                AddAudit(app), AddTotals(app), AddUser(app)};
     CLI11_PARSE(app, argc, argv);
     try {
         for (const Command& command : commands) {

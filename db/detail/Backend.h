@@ -47,6 +47,24 @@ class Backend : public DialectSql {
     // look-up helpers where the database keeps them in the schema. Lets soci::soci_error through.
     virtual void CreateSchema(std::span<const char* const> statements,
                               const Sequence& sequence) = 0;
+    // Creates, inside the open write transaction, the triggers that keep `sum` when they are
+    // missing, and returns whether it did: the sums must then be filled in that transaction.
+    // The table itself is one of the schema's statements, committed before. Lets
+    // soci::soci_error through.
+    virtual bool CreateKeptSum(const KeptSum& sum) = 0;
 };
+
+// The key's columns, each after `prefix` ("NEW.", "T."), separated by commas; or, given `other`,
+// each one compared equal to the same column after `other`, joined by AND.
+inline std::string KeyColumns(const KeptSum& sum, std::string_view prefix,
+                              std::string_view other = {}) {
+    std::string text;
+    for (const char* column : sum.key) {
+        if (!text.empty()) text += other.empty() ? ", " : " AND ";
+        text += std::string(prefix) + column;
+        if (!other.empty()) text += " = " + std::string(other) + column;
+    }
+    return text;
+}
 
 }  // namespace db::detail

@@ -189,6 +189,27 @@ class FirebirdBackend final : public Backend {
         }
     }
 
+    // One trigger, run after each row's change: the old row's value leaves its key's sum and
+    // the new row's value joins its own, where the row is flagged.
+    bool CreateKeptSum(const KeptSum& sum) override {
+        if (FirebirdHas(*this, "RDB$TRIGGERS", "RDB$TRIGGER_NAME", sum.trigger)) return false;
+        const auto add = [&](const std::string& row, const char* sign) {
+            return std::string("IF (") + row + sum.flag + " = '" + sum.flagged +
+                   "') THEN MERGE INTO " + sum.table + " T USING RDB$DATABASE ON " +
+                   KeyColumns(sum, "T.", row) + " WHEN MATCHED THEN UPDATE SET " + sum.total +
+                   " = T." + sum.total + " " + sign + " " + row + sum.value +
+                   " WHEN NOT MATCHED THEN INSERT (" + KeyColumns(sum, "") + ", " + sum.total +
+                   ") VALUES (" + KeyColumns(sum, row) + ", " + (*sign == '-' ? "-" : "") + row +
+                   sum.value + ");";
+        };
+        *session_ << std::string("CREATE TRIGGER ") + sum.trigger + " FOR " + sum.source +
+                         " AFTER INSERT OR UPDATE OR DELETE AS BEGIN IF (NOT INSERTING) THEN "
+                         "BEGIN " +
+                         add("OLD.", "-") + " END IF (NOT DELETING) THEN BEGIN " +
+                         add("NEW.", "+") + " END END";
+        return true;
+    }
+
     std::string SelectRow(std::string_view values) const override {
         return "SELECT " + std::string(values) + " FROM RDB$DATABASE";
     }

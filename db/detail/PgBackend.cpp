@@ -121,6 +121,36 @@ class PgBackend final : public Backend {
         *session_ << "CREATE SEQUENCE IF NOT EXISTS " << sequence.name;
     }
 
+    // One trigger function, run after each row's change: the old row's value leaves its key's
+    // sum and the new row's value joins its own, where the row is flagged. The upsert takes the
+    // sum's row lock, so that concurrent writers of one key add up instead of overwriting.
+    // Creating the trigger locks the source's writers out until the commit, so that sums filled
+    // after it miss no balance.
+    bool CreateKeptSum(const KeptSum& sum) override {
+        *session_ << "SELECT pg_advisory_xact_lock(" << kSchemaLock << ")";
+        const std::string name = sum.trigger;
+        int present = 0;
+        *session_ << "SELECT COUNT(*) FROM pg_trigger WHERE tgrelid = to_regclass('" +
+                         std::string(sum.source) + "') AND tgname = lower('" + name + "')",
+            soci::into(present);
+        if (present > 0) return false;
+        const auto add = [&](const std::string& row, const char* sign) {
+            return std::string("IF ") + row + sum.flag + " = '" + sum.flagged +
+                   "' THEN INSERT INTO " + sum.table + " (" + KeyColumns(sum, "") + ", " +
+                   sum.total + ") VALUES (" + KeyColumns(sum, row) + ", " + sign + row + sum.value +
+                   ") ON CONFLICT (" + KeyColumns(sum, "") + ") DO UPDATE SET " + sum.total +
+                   " = " + sum.table + "." + sum.total + " + EXCLUDED." + sum.total + "; END IF;";
+        };
+        *session_ << "CREATE OR REPLACE FUNCTION " + name +
+                         "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN"
+                         " IF TG_OP <> 'INSERT' THEN " +
+                         add("OLD.", "-") + " END IF; IF TG_OP <> 'DELETE' THEN " +
+                         add("NEW.", "") + " END IF; RETURN NULL; END $$";
+        *session_ << "CREATE TRIGGER " + name + " AFTER INSERT OR UPDATE OR DELETE ON " +
+                         sum.source + " FOR EACH ROW EXECUTE FUNCTION " + name + "()";
+        return true;
+    }
+
     std::string SelectRow(std::string_view values) const override {
         return "SELECT " + std::string(values);
     }

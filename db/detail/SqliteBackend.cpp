@@ -89,6 +89,32 @@ class SqliteBackend final : public Backend {
         }
     }
 
+    // Three triggers, as SQLite has none for several events; each adds the old row's value
+    // negated and the new row's value to their keys' sums, where the row is flagged.
+    bool CreateKeptSum(const KeptSum& sum) override {
+        const std::string name = sum.trigger;
+        int present = 0;
+        *session_ << "SELECT COUNT(*) FROM sqlite_master WHERE type = 'trigger' AND name IN ('" +
+                         name + "_I', '" + name + "_U', '" + name + "_D')",
+            soci::into(present);
+        if (present == 3) return false;
+        for (const char* suffix : {"_I", "_U", "_D"})
+            *session_ << "DROP TRIGGER IF EXISTS " + name + suffix;
+        const auto add = [&](const std::string& row, const char* sign) {
+            return std::string("INSERT INTO ") + sum.table + " (" + KeyColumns(sum, "") + ", " +
+                   sum.total + ") SELECT " + KeyColumns(sum, row) + ", " + sign + row + sum.value +
+                   " WHERE " + row + sum.flag + " = '" + sum.flagged + "' ON CONFLICT (" +
+                   KeyColumns(sum, "") + ") DO UPDATE SET " + sum.total + " = " + sum.total +
+                   " + excluded." + sum.total + ";";
+        };
+        const std::string on = std::string(" ON ") + sum.source + " BEGIN ";
+        *session_ << "CREATE TRIGGER " + name + "_I AFTER INSERT" + on + add("NEW.", "") + " END";
+        *session_ << "CREATE TRIGGER " + name + "_U AFTER UPDATE" + on + add("OLD.", "-") + " " +
+                         add("NEW.", "") + " END";
+        *session_ << "CREATE TRIGGER " + name + "_D AFTER DELETE" + on + add("OLD.", "-") + " END";
+        return true;
+    }
+
     std::string SelectRow(std::string_view values) const override {
         return "SELECT " + std::string(values);
     }

@@ -211,6 +211,11 @@ TEST_P(DatabaseTest, ScaleCompanyHoldsTheRequestedRows) {
     db::LoadScaleCompany(*connection_, "98", "Empresa de Teste", 1000);
     auto r = connection_->Select("SELECT COUNT(*) AS N FROM SALDCOME WHERE CDEMPRESA = '98'");
     EXPECT_EQ(r.rows[0][0], "1000");
+    // With its implanted totals (which PostgreSQL adds at the end of the load).
+    const auto sum = [&](const std::string& sql) { return *connection_->Select(sql).rows[0][0]; };
+    EXPECT_EQ(sum("SELECT SUM(VRIMPTOTAL) AS T FROM SALDTOTA WHERE CDEMPRESA = '98'"),
+              sum("SELECT SUM(VRIMPSALDO) AS T FROM SALDCOME WHERE CDEMPRESA = '98'"
+                  " AND TIPSALDO = 'S'"));
     db::LoadScaleCompany(*connection_, "97", "Outra Empresa de Teste", 10);  // reuses suppliers
     r = connection_->Select("SELECT COUNT(*) AS N FROM SALDCOME WHERE CDEMPRESA = '97'");
     EXPECT_EQ(r.rows[0][0], "10");
