@@ -3,7 +3,8 @@
 # application servers are killed (SIGKILL) in turn and the PostgreSQL primary is killed twice
 # (tests/cluster/soak.py), then every outcome is checked against the database: each
 # acknowledged save stored once with one audit line, each refusal a real one, no month beyond
-# its ledger balance. Prints the counts and how long no save was stored after each kind of kill.
+# its ledger balance, every kept total equal to its balances' sum. Prints the counts and how
+# long no save was stored after each kind of kill.
 #
 # SALDO_SOAK_SECONDS sets the length (default 45; docs/deploy.md describes a longer run).
 # Exits 77 (skipped) when the cluster's programs are not installed (bash scripts/setup.sh).
@@ -36,4 +37,8 @@ fail() {
 
 cluster up
 python3 "$here/soak.py" faults "${SALDO_SOAK_SECONDS:-45}" || fail "the soak found faults"
+# The totals the balance rule reads, kept by the database's triggers through every fault.
+# shellcheck source=/dev/null
+. "$dir/cluster.env"
+"$SALDO_SERVER_BIN" totals --db "$SALDO_CLUSTER_DB" || fail "the implanted totals differ from the balances"
 echo "PASSED"
