@@ -26,15 +26,8 @@ using db::Connection;
 using db::Params;
 using testsupport::TestDatabase;
 
-class DatabaseTest : public testing::TestWithParam<std::string> {
+class DatabaseTest : public testsupport::PopulatedDatabaseTest {
   protected:
-    void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = Connection::Open(database_->Url());
-    }
-
     // What a SELECT of constants needs after its select list on this backend.
     std::string FromNothing() const { return GetParam() == "firebird" ? " FROM RDB$DATABASE" : ""; }
 
@@ -44,9 +37,6 @@ class DatabaseTest : public testing::TestWithParam<std::string> {
         for (const auto& row : result.rows) values.push_back(row[index].value_or("<null>"));
         return values;
     }
-
-    std::unique_ptr<TestDatabase> database_;
-    std::unique_ptr<Connection> connection_;
 };
 
 // The texts exactly as the screen's queries hold them.

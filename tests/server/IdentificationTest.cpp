@@ -24,13 +24,11 @@ using server::Right;
 
 constexpr const char* kPassword = "senha-correta";
 
-class IdentificationTest : public testing::TestWithParam<std::string> {
+class IdentificationTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = db::Connection::Open(database_->Url());
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         pool_ = std::make_unique<db::ConnectionPool>(database_->Url(), 2);
         service_ = std::make_unique<server::SaldoService>(*pool_);
         identification_ = std::make_unique<server::Identification>(
@@ -78,8 +76,6 @@ class IdentificationTest : public testing::TestWithParam<std::string> {
         return {{"fields", fields}, {"changes", {{{"kind", "inserted"}, {"new", row}}}}};
     }
 
-    std::unique_ptr<testsupport::TestDatabase> database_;
-    std::unique_ptr<db::Connection> connection_;
     std::unique_ptr<db::ConnectionPool> pool_;
     std::unique_ptr<server::SaldoService> service_;
     std::unique_ptr<server::Identification> identification_;

@@ -15,15 +15,8 @@
 
 namespace {
 
-class ImplantedTotalsTest : public testing::TestWithParam<std::string> {
+class ImplantedTotalsTest : public testsupport::PopulatedDatabaseTest {
   protected:
-    void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = db::Connection::Open(database_->Url());
-    }
-
     // The kept total of company 01's group, and the same group summed afresh.
     std::pair<std::int64_t, std::int64_t> KeptAndSummed(const std::string& account,
                                                         const std::string& month) {
@@ -41,9 +34,6 @@ class ImplantedTotalsTest : public testing::TestWithParam<std::string> {
             summed);
         return {kept, summed};
     }
-
-    std::unique_ptr<testsupport::TestDatabase> database_;
-    std::unique_ptr<db::Connection> connection_;
 };
 
 TEST_P(ImplantedTotalsTest, TriggersKeepEveryTotalThroughEveryChange) {

@@ -153,13 +153,11 @@ TEST(ImportFileTest, Base64DecodesOnlyWellFormedText) {
         EXPECT_FALSE(core::DecodeBase64(bad).has_value()) << bad;
 }
 
-class ImportTest : public testing::TestWithParam<std::string> {
+class ImportTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = db::Connection::Open(database_->Url());
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         connection_->Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('09', 'Teste')");
         connection_->Execute(
             "INSERT INTO SALDCTBL (CDEMPRESA, CDCONTCTBL, DTSALDO, VRSALDO) VALUES"
@@ -185,9 +183,6 @@ class ImportTest : public testing::TestWithParam<std::string> {
         return server::ImportBalances(*connection_, "09", kind, "Mês;Conta;Código;Valor\n" + file,
                                       dryRun);
     }
-
-    std::unique_ptr<testsupport::TestDatabase> database_;
-    std::unique_ptr<db::Connection> connection_;
 };
 
 TEST_P(ImportTest, EveryRuleOfASaveRefusesItsLineAndNothingIsWritten) {

@@ -21,17 +21,15 @@ namespace {
 
 using nlohmann::json;
 
-class SafeRetryTest : public testing::TestWithParam<std::string> {
+class SafeRetryTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         pool_ = std::make_unique<db::ConnectionPool>(database_->Url(), 3);
         service_ = std::make_unique<server::SaldoService>(*pool_);
         identification_ = std::make_unique<server::Identification>(*pool_, nullptr);
         server::RegisterMethods(dispatcher_, *service_, *identification_, nullptr);
-        connection_ = db::Connection::Open(database_->Url());
         fields_ = Call("GetSaldComer", {"01", ""})["result"]["fields"];
     }
 
@@ -94,11 +92,9 @@ class SafeRetryTest : public testing::TestWithParam<std::string> {
         return count;
     }
 
-    std::unique_ptr<testsupport::TestDatabase> database_;
     std::unique_ptr<db::ConnectionPool> pool_;
     std::unique_ptr<server::SaldoService> service_;
     std::unique_ptr<server::Identification> identification_;
-    std::unique_ptr<db::Connection> connection_;
     rpc::Dispatcher dispatcher_;
     json fields_;
 };

@@ -19,19 +19,17 @@ namespace {
 
 using nlohmann::json;
 
-class ServiceTest : public testing::TestWithParam<std::string> {
+class ServiceTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         pool_ = std::make_unique<db::ConnectionPool>(database_->Url(), 2);
         service_ = std::make_unique<server::SaldoService>(*pool_);
         identification_ = std::make_unique<server::Identification>(*pool_, nullptr);
         server::RegisterMethods(dispatcher_, *service_, *identification_,
                                 [this](const std::string& line) { log_.push_back(line); });
         origin_ = testsupport::Identified(database_->Url());
-        connection_ = db::Connection::Open(database_->Url());
     }
 
     json Call(const std::string& method, const json& params) {
@@ -93,12 +91,10 @@ class ServiceTest : public testing::TestWithParam<std::string> {
     }
     json Packet(const json& changes) { return {{"fields", Fields("")}, {"changes", changes}}; }
 
-    std::unique_ptr<testsupport::TestDatabase> database_;
     std::unique_ptr<db::ConnectionPool> pool_;
     std::unique_ptr<server::SaldoService> service_;
     std::unique_ptr<server::Identification> identification_;
     rpc::Connection origin_;
-    std::unique_ptr<db::Connection> connection_;
     rpc::Dispatcher dispatcher_;
     std::vector<std::string> log_;
 };

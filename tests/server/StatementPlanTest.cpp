@@ -48,15 +48,13 @@ std::vector<Planned> CheckAndSaveStatements(const db::Connection& connection) {
     return statements;
 }
 
-class StatementPlanTest : public testing::TestWithParam<std::string> {
+class StatementPlanTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
         if (GetParam() == "firebird")
             GTEST_SKIP() << "Firebird's plans are not readable through the database layer";
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = db::Connection::Open(database_->Url());
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         db::LoadScaleCompany(*connection_, "99", "Empresa de Teste", 20000);
     }
 
@@ -79,9 +77,6 @@ class StatementPlanTest : public testing::TestWithParam<std::string> {
         for (const std::string& line : lines) text += line + "\n";
         return text;
     }
-
-    std::unique_ptr<testsupport::TestDatabase> database_;
-    std::unique_ptr<db::Connection> connection_;
 };
 
 TEST_P(StatementPlanTest, CheckAndSaveSearchIndexesOnly) {

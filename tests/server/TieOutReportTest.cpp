@@ -17,13 +17,11 @@ namespace {
 
 using nlohmann::json;
 
-class TieOutReportTest : public testing::TestWithParam<std::string> {
+class TieOutReportTest : public testsupport::PopulatedDatabaseTest {
   protected:
     void SetUp() override {
-        SALDO_SKIP_UNAVAILABLE_BACKEND();
-        database_ = std::make_unique<testsupport::TestDatabase>(GetParam());
-        database_->Populate();
-        connection_ = db::Connection::Open(database_->Url());
+        PopulatedDatabaseTest::SetUp();
+        if (IsSkipped()) return;
         db::Connection& c = *connection_;
         c.Execute("INSERT INTO EMPRESA (CDEMPRESA, NMEMPRESA) VALUES ('09', 'Conferência')");
         const auto ledger = [&](const char* account, const char* month, long long cents) {
@@ -59,9 +57,6 @@ class TieOutReportTest : public testing::TestWithParam<std::string> {
         server::BalanceStore store(*connection_);
         return server::BuildTieOut(store, "09", kind);
     }
-
-    std::unique_ptr<testsupport::TestDatabase> database_;
-    std::unique_ptr<db::Connection> connection_;
 };
 
 TEST_P(TieOutReportTest, ListsTheKindsAccountMonthsWithTheirStatus) {

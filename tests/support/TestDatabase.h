@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "db/Connection.h"
@@ -118,3 +119,23 @@ inline std::string BackendName(const testing::TestParamInfo<std::string>& info) 
     if (testsupport::SkipUnavailable(GetParam())) {                                     \
         GTEST_SKIP() << "SALDO_TEST_PG is not set: no PostgreSQL server for this test"; \
     }
+
+namespace testsupport {
+
+// A test on each backend (its parameter) with a database of the schema and the demonstration
+// data, and a connection to it. A fixture that prepares more calls SetUp() first and returns
+// when IsSkipped().
+class PopulatedDatabaseTest : public testing::TestWithParam<std::string> {
+  protected:
+    void SetUp() override {
+        SALDO_SKIP_UNAVAILABLE_BACKEND();
+        database_ = std::make_unique<TestDatabase>(GetParam());
+        database_->Populate();
+        connection_ = db::Connection::Open(database_->Url());
+    }
+
+    std::unique_ptr<TestDatabase> database_;
+    std::unique_ptr<db::Connection> connection_;
+};
+
+}  // namespace testsupport
