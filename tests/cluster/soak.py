@@ -295,45 +295,72 @@ def prepare(cluster):
                 " DO UPDATE SET VRSALDO = EXCLUDED.VRSALDO;\n" % (", ".join(rows), ", ".join(ledger)))
 
 
-def kill_primaries(cluster, stop, offsets, events, failing_over):
+def running(pid):
+    """Whether the process exists and has not ended (a zombie, where nothing reaps orphans)."""
+    try:
+        with open("/proc/%d/stat" % pid) as f:
+            return f.read().rpartition(")")[2].split()[0] != "Z"
+    except OSError:
+        return False
+
+
+def stored_since(outcomes, at):
+    """Waits (at most 30 s) until a save sent after `at` has been stored."""
+    deadline = time.monotonic() + SETTLE_DEADLINE_S
+    while time.monotonic() < deadline:
+        with outcomes.lock:
+            if any(sent >= at for sent, _ in outcomes.acks[-100:]):
+                return
+        time.sleep(0.05)
+
+
+def kill_primaries(cluster, stop, offsets, events, one_fault, outcomes):
     """Kills the primary's postmaster at each offset (seconds from now) once the cluster has a
-    synchronous standby, and waits for the standby to take over."""
+    synchronous standby, and waits for the standby to take over and a save to be stored."""
     start = time.monotonic()
     for offset in offsets:
         while not stop.is_set() and (time.monotonic() - start < offset or not cluster.healthy()):
             stop.wait(0.2)
         if stop.is_set():
             return
-        failing_over.set()
-        node = cluster.primary()
-        pid = cluster.postmaster(node)
-        os.kill(pid, 9)
-        events.append(("primary", time.monotonic()))
-        print("killed the primary pg%d (postmaster %d)" % (node + 1, pid), flush=True)
-        wait("the standby taking over", 60, lambda: cluster.primary() not in (None, node))
-        wait("a synchronous standby again", 120, cluster.healthy)
-        print("primary now pg%d" % (cluster.primary() + 1), flush=True)
-        failing_over.clear()
+        with one_fault:
+            node = cluster.primary()
+            pid = cluster.postmaster(node)
+            os.kill(pid, 9)
+            at = time.monotonic()
+            events.append(("primary", at))
+            print("killed the primary pg%d (postmaster %d)" % (node + 1, pid), flush=True)
+            wait("the standby taking over", 60, lambda: cluster.primary() not in (None, node))
+            wait("a synchronous standby again", 120, cluster.healthy)
+            print("primary now pg%d" % (cluster.primary() + 1), flush=True)
+            stored_since(outcomes, at)
 
 
-def kill_servers(cluster, stop, every_s, events, failing_over, restart_failures):
+def kill_servers(cluster, stop, every_s, events, one_fault, outcomes, restart_failures):
     """Kills the application servers in turn every every_s seconds, and starts each again a
-    second later; waits while the database fails over, so that each gap has one cause."""
+    second later. One fault at a time, each over before the next, so that each gap has one
+    cause."""
     victim = 0
     while not stop.wait(every_s):
-        if failing_over.is_set():
-            continue
         name = "server%d" % (victim + 1)
         pid = cluster.pid(name)
-        if pid is not None:
-            os.kill(pid, 9)
-            events.append(("server", time.monotonic()))
+        if pid is None:
+            continue
+        with one_fault:
+            try:
+                os.kill(pid, 9)
+            except ProcessLookupError:
+                pass  # gone already (it did not start again after the last kill)
+            at = time.monotonic()
+            events.append(("server", at))
             time.sleep(1)
+            wait("server %d's end" % pid, 30, lambda: not running(pid))
             try:
                 cluster.restart(name)
             except subprocess.SubprocessError as e:
                 print("FAULT: %s did not start again: %s" % (name, e), file=sys.stderr)
                 restart_failures.append(name)
+            stored_since(outcomes, at)
         victim = 1 - victim
 
 
@@ -402,14 +429,15 @@ def soak(seconds):
     outcomes = Outcomes()
     events = []
     stop = threading.Event()
-    failing_over = threading.Event()
+    one_fault = threading.Lock()
     restart_failures = []
     killers = [
         threading.Thread(target=kill_primaries,
-                         args=(cluster, stop, [seconds * 0.2, seconds * 0.55], events,
-                               failing_over)),
+                         args=(cluster, stop, [seconds * 0.2, seconds * 0.55], events, one_fault,
+                               outcomes)),
         threading.Thread(target=kill_servers,
-                         args=(cluster, stop, 3.0, events, failing_over, restart_failures)),
+                         args=(cluster, stop, 3.0, events, one_fault, outcomes,
+                               restart_failures)),
     ]
     for killer in killers:
         killer.start()
