@@ -161,6 +161,7 @@ alive() {
   [ -n "$1" ] && kill -0 "$1" 2>/dev/null &&
     [ "$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1)" != Z ]
 }
+not_alive() { ! alive "$1"; }
 pid_of() { cat "$dir/run/$1.pid" 2>/dev/null || true; }
 postmaster_pid() { head -1 "$dir/pg$1/data/postmaster.pid" 2>/dev/null || true; }
 
@@ -510,7 +511,10 @@ restart() {
   . "$dir/cluster.env"
   db_url=$SALDO_CLUSTER_DB
   server_bin=$SALDO_CLUSTER_SERVER_BIN
-  alive "$(pid_of "$name")" && fail "$name still runs"
+  # A member just killed may take a moment to end on a loaded machine.
+  local pid
+  pid=$(pid_of "$name")
+  wait_for "the end of $name (process $pid)" 15 not_alive "$pid" || fail "$name still runs"
   case "$name" in
     server1 | server2) start_server $((${name#server} - 1)) ;;
     patroni1 | patroni2) launch "$name" patroni "$dir/pg${name#patroni}.yml" ;;

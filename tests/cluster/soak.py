@@ -304,10 +304,11 @@ def running(pid):
         return False
 
 
-def stored_since(outcomes, at):
-    """Waits (at most 30 s) until a save sent after `at` has been stored."""
+def stored_since(outcomes, at, stop):
+    """Waits (at most 30 s, and not once the clients have stopped) until a save sent after
+    `at` has been stored."""
     deadline = time.monotonic() + SETTLE_DEADLINE_S
-    while time.monotonic() < deadline:
+    while time.monotonic() < deadline and not stop.is_set():
         with outcomes.lock:
             if any(sent >= at for sent, _ in outcomes.acks[-100:]):
                 return
@@ -333,7 +334,7 @@ def kill_primaries(cluster, stop, offsets, events, one_fault, outcomes):
             wait("the standby taking over", 60, lambda: cluster.primary() not in (None, node))
             wait("a synchronous standby again", 120, cluster.healthy)
             print("primary now pg%d" % (cluster.primary() + 1), flush=True)
-            stored_since(outcomes, at)
+            stored_since(outcomes, at, stop)
 
 
 def kill_servers(cluster, stop, every_s, events, one_fault, outcomes, restart_failures):
@@ -360,7 +361,7 @@ def kill_servers(cluster, stop, every_s, events, one_fault, outcomes, restart_fa
             except subprocess.SubprocessError as e:
                 print("FAULT: %s did not start again: %s" % (name, e), file=sys.stderr)
                 restart_failures.append(name)
-            stored_since(outcomes, at)
+            stored_since(outcomes, at, stop)
         victim = 1 - victim
 
 
@@ -447,12 +448,13 @@ def soak(seconds):
                     else cluster.servers[c % 4 // 2:] + cluster.servers[:c % 4 // 2],
                     cluster.tls, outcomes, seconds, run, True, 0.05)
     finally:
+        end = time.monotonic()
         stop.set()
         for killer in killers:
             killer.join()
-    elapsed = time.monotonic() - start
+    elapsed = end - start
     found, lost, duplicates, false_refusals, violations = check(cluster, outcomes, run)
-    after, longest = gaps(outcomes, events, time.monotonic())
+    after, longest = gaps(outcomes, events, end)
     kills = sum(1 for kind, _ in events if kind == "server")
     failovers = sum(1 for kind, _ in events if kind == "primary")
 
@@ -470,6 +472,10 @@ def soak(seconds):
     for fault in found:
         print("FAULT: " + fault, file=sys.stderr)
     if restart_failures:
+        return 1
+    if None in after["server"] + after["primary"]:
+        print("FAULT: no save was stored after a kill, though the clients went on",
+              file=sys.stderr)
         return 1
     if failovers < 2 or kills < 1:
         print("FAULT: the faults did not all happen (%d primary kills, %d server kills)"
