@@ -363,12 +363,7 @@ void LoadScaleCompany(Connection& connection, const std::string& company, const 
         flush();
         if (totalsAtEnd) {
             sql << "ALTER TABLE SALDCOME ENABLE" + trigger;
-            connection.Execute(
-                "INSERT INTO SALDTOTA (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, VRIMPTOTAL)"
-                " SELECT CDEMPRESA, CDCONTCTBL, DTIMPSALDO, SUM(VRIMPSALDO) FROM SALDCOME"
-                " WHERE CDEMPRESA = :C AND TIPSALDO = 'S' GROUP BY CDEMPRESA, CDCONTCTBL,"
-                " DTIMPSALDO",
-                {{"C", company}});
+            RebuildImplantedTotals(connection, company);
         }
         transaction.Commit();
     } catch (const soci::soci_error& e) {

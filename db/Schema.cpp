@@ -144,12 +144,18 @@ const char* const kTables[] = {
 
 }  // namespace
 
-void RebuildImplantedTotals(Connection& connection) {
-    connection.Execute("DELETE FROM SALDTOTA");
+void RebuildImplantedTotals(Connection& connection, const std::string& company) {
+    const std::string oneCompany = company.empty() ? "" : " AND CDEMPRESA = :company";
+    const Params params = company.empty() ? Params{} : Params{{"company", company}};
+    connection.Execute(company.empty() ? "DELETE FROM SALDTOTA"
+                                       : "DELETE FROM SALDTOTA WHERE CDEMPRESA = :company",
+                       params);
     connection.Execute(
         "INSERT INTO SALDTOTA (CDEMPRESA, CDCONTCTBL, DTIMPSALDO, VRIMPTOTAL)"
         " SELECT CDEMPRESA, CDCONTCTBL, DTIMPSALDO, CAST(SUM(VRIMPSALDO) AS BIGINT) FROM SALDCOME"
-        " WHERE TIPSALDO = 'S' GROUP BY CDEMPRESA, CDCONTCTBL, DTIMPSALDO");
+        " WHERE TIPSALDO = 'S'" +
+            oneCompany + " GROUP BY CDEMPRESA, CDCONTCTBL, DTIMPSALDO",
+        params);
 }
 
 void CreateSchema(Connection& connection) {

@@ -3,6 +3,8 @@
 // audit trail, and the server's users, their rights and open sessions.
 #pragma once
 
+#include <string>
+
 #include "db/DialectSql.h"
 
 namespace db {
@@ -18,8 +20,9 @@ inline constexpr KeptSum kImplantedTotals{
     "SALDTOTA",   "SALDCOME",   "SALDCOME_TOTAL", {"CDEMPRESA", "CDCONTCTBL", "DTIMPSALDO"},
     "VRIMPSALDO", "VRIMPTOTAL", "TIPSALDO",       "S"};
 
-// Rewrites every implanted total from SALDCOME, inside the caller's write transaction.
-void RebuildImplantedTotals(Connection& connection);
+// Rewrites the implanted totals (of every company, or of `company`) from SALDCOME, inside the
+// caller's write transaction.
+void RebuildImplantedTotals(Connection& connection, const std::string& company = {});
 
 // Creates every table, index, trigger and helper function that is missing; safe to run again,
 // and by several servers at once on one PostgreSQL database. Totals found without their triggers
