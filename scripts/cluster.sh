@@ -16,7 +16,7 @@
 #                               was stopped or killed
 #
 # Everything lives in SALDO_CLUSTER_DIR (default /tmp/saldo-cluster); the ports are
-# SALDO_CLUSTER_PORT (default 47700) plus the offsets below; the server program is
+# SALDO_CLUSTER_PORT (default 27700) plus the offsets below; the server program is
 # SALDO_SERVER_BIN (default build/dev/bin/saldo-server). PostgreSQL refuses to run as root, so
 # when started by root every process runs as the account "postgres", which the postgresql
 # package creates (no account is made, so nothing is left behind); otherwise as the caller.
@@ -27,7 +27,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=${SALDO_CLUSTER_DIR:-/tmp/saldo-cluster}
-base=${SALDO_CLUSTER_PORT:-47700}
+# Below the kernel's range for outgoing connections (32768-60999 by default): a port in it may be
+# taken by any connection, the cluster's own included, between the check that it is free and the
+# moment its program binds it.
+base=${SALDO_CLUSTER_PORT:-27700}
 # A cluster that runs keeps the ports it was started with.
 saved_base=$(sed -n "s/^SALDO_CLUSTER_BASE='\([0-9]*\)'\$/\1/p" "$dir/cluster.env" 2>/dev/null || true)
 [ -n "$saved_base" ] && base=$saved_base
@@ -400,6 +403,11 @@ up() {
     "${server_ports[@]}" $primary_front_port; do
     listening "$port" && fail "port $port on $host is taken; choose other ports with SALDO_CLUSTER_PORT"
   done
+  read -r first_ephemeral last_ephemeral </proc/sys/net/ipv4/ip_local_port_range || true
+  if [ -n "${first_ephemeral:-}" ] && ((base + 40 >= first_ephemeral && base <= last_ephemeral)); then
+    echo "cluster.sh: warning: ports $base-$((base + 40)) overlap the range the system gives outgoing" \
+      "connections ($first_ephemeral-$last_ephemeral); one may be taken before it is bound" >&2
+  fi
 
   superuser_password=$(head -c 18 /dev/urandom | base64 | tr '+/' '-_')
   replication_password=$(head -c 18 /dev/urandom | base64 | tr '+/' '-_')

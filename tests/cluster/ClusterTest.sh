@@ -20,7 +20,7 @@ done
 # The cluster's own addresses only: not those of a PostgreSQL the suite may have started.
 unset PGHOST PGPORT PGUSER PGPASSWORD PGDATABASE PGSERVICE PGPASSFILE
 export SALDO_SERVER_BIN=${SALDO_SERVER_BIN:-$root/build/dev/bin/saldo-server}
-export SALDO_CLUSTER_PORT=${SALDO_CLUSTER_PORT:-47800}
+export SALDO_CLUSTER_PORT=${SALDO_CLUSTER_PORT:-27800}
 SALDO_CLUSTER_DIR=$(mktemp -d /tmp/saldo-cluster-test.XXXXXX)
 export SALDO_CLUSTER_DIR
 dir=$SALDO_CLUSTER_DIR
